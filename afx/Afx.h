@@ -1,0 +1,3 @@
+#pragma once
+// The framework-compatible layer.
+#include "afx/CString.h"

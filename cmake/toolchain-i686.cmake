@@ -1,0 +1,11 @@
+# MinGW-w64 (POSIX threads) cross toolchain for 32-bit Windows; built to prove it compiles and links, never run here.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(QX_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${QX_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QX_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${QX_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

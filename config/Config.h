@@ -1,0 +1,5 @@
+#pragma once
+// Configuration records, the working directory and the configuration file readers.
+#include "config/QxRecords.h"
+#include "config/ServerEnvironment.h"
+#include "config/WorkingDir.h"

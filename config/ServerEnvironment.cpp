@@ -1,0 +1,89 @@
+#include "config/ServerEnvironment.h"
+#include "config/ConfigDocument.h"
+#include "config/QxRecords.h"
+#include <memory>
+#include <vector>
+
+namespace {
+
+// One attribute a group reads: where it goes and what an absent attribute gives.
+struct FieldRule {
+    const wchar_t* attribute;
+    Qx_WString SERVER_INFO::*field;
+    const wchar_t* fallback;
+};
+
+struct GroupRule {
+    const wchar_t* tag;
+    int remote;
+    std::vector<FieldRule> fields;
+};
+
+const GroupRule kLocal = {L"local", 0, {
+    {L"DBUser", &SERVER_INFO::DBUser, L""},
+    {L"DBPass", &SERVER_INFO::DBPass, L""},
+    {L"connection_str", &SERVER_INFO::connection_str, L""},
+    {L"svc_forder", &SERVER_INFO::svc_forder, L""},
+    {L"adaptor", &SERVER_INFO::adaptor, L"ADO"},
+    {L"bindmethod", &SERVER_INFO::bindmethod, L"Replace"},
+}};
+
+const GroupRule kAspJsp = {L"AspJsp", 1, {
+    {L"connection_str", &SERVER_INFO::connection_str, L""},
+    {L"PrgmType", &SERVER_INFO::PrgmType, L"ASP"},
+    {L"baseurl", &SERVER_INFO::baseurl, L""},
+    {L"DbType", &SERVER_INFO::DbType, L""},
+}};
+
+const GroupRule kServer = {L"server", 1, {
+    {L"grpname", &SERVER_INFO::grpname, L""},
+    {L"ip", &SERVER_INFO::ip, L""},
+    {L"port", &SERVER_INFO::port, L""},
+    {L"DBUser", &SERVER_INFO::DBUser, L""},
+    {L"DBPass", &SERVER_INFO::DBPass, L""},
+    {L"adaptor", &SERVER_INFO::adaptor, L""},
+    {L"bindmethod", &SERVER_INFO::bindmethod, L"Replace"},
+    {L"PrgmType", &SERVER_INFO::PrgmType, L"C++"},
+    {L"TimeOut", &SERVER_INFO::TimeOut, L""},
+}};
+
+std::unique_ptr<SERVER_INFO> MakeRecord(const Qx_DOMElement* entry, const GroupRule& group) {
+    std::unique_ptr<SERVER_INFO> record(new SERVER_INFO);
+    record->name = qx_RequiredAttr(entry, L"name");
+    for (const FieldRule& rule : group.fields)
+        (record.get()->*rule.field) = qx_AttrOr(entry, rule.attribute, rule.fallback);
+    record->state = 0;
+    record->remote = group.remote;
+    return record;
+}
+
+bool ReadGroup(Qx_PtrList& list, const GroupRule& group) {
+    Qx_XmlDOM document(0);
+    if (qx_LoadConfigDocument(L"\\qrx_serverenv.xml", document) != QxConfigLoad::Ok) return false;
+    const Qx_DOMElement* environments = document.GetItem(document.FindTag(L"environments", 0));
+    if (!environments) return false;
+    const Qx_DOMElemList* groups = environments->GetChildList();
+    if (!groups) return true;
+    const Qx_DOMElement* entries = groups->GetItem(group.tag, 0);
+    if (!entries) return true;
+    const int count = entries->GetChildCount();
+    try {
+        for (int i = 0; i < count; ++i) {
+            const Qx_DOMElement* entry = entries->GetChildList()->GetItem(i);
+            if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
+            std::unique_ptr<SERVER_INFO> record = MakeRecord(entry, group);
+            list.Add(record.get());
+            record.release();
+        }
+    } catch (...) {
+        // An entry without "name", or memory running out: keep what was appended.
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool qx_ReadLocalList(Qx_PtrList& list) { return ReadGroup(list, kLocal); }
+bool qx_ReadAspJspList(Qx_PtrList& list) { return ReadGroup(list, kAspJsp); }
+bool qx_ReadServerList(Qx_PtrList& list) { return ReadGroup(list, kServer); }

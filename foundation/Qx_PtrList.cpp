@@ -1,0 +1,30 @@
+#include "foundation/Qx_PtrList.h"
+#include <cstddef>
+
+Qx_PtrList::Qx_PtrList() = default;
+Qx_PtrList::Qx_PtrList(const Qx_PtrList& other) = default;
+Qx_PtrList& Qx_PtrList::operator=(const Qx_PtrList& other) = default;
+Qx_PtrList::~Qx_PtrList() = default;
+
+void* Qx_PtrList::Items(int index) const {
+    return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)] : nullptr;
+}
+
+int Qx_PtrList::Add(void* item) {
+    items_.push_back(item);
+    return Count() - 1;
+}
+
+int Qx_PtrList::Insert(int index, void* item) {
+    if (index < 0 || index > Count()) return Add(item);
+    items_.insert(items_.begin() + index, item);
+    return index;
+}
+
+void* Qx_PtrList::RemoveAt(int index) {
+    void* item = Items(index);
+    if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+    return item;
+}
+
+void Qx_PtrList::Clear() { items_.clear(); }

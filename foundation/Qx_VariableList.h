@@ -1,0 +1,44 @@
+#pragma once
+#include "foundation/QxExport.h"
+#include "foundation/Qx_Variant.h"
+#include <memory>
+#include <vector>
+
+// A named value.
+class QX_API Qx_Variable : public Qx_Variant {
+public:
+    Qx_Variable() = default;
+    Qx_Variable(const wchar_t* name, const Qx_Variant& value) : Qx_Variant(value), name_(name) {}
+    const Qx_WString& GetName() const { return name_; }
+    void SetName(const wchar_t* name) { name_ = name; }
+
+private:
+    Qx_WString name_;
+};
+
+// Variables by name. The list keeps copies of what it is given and frees them itself.
+// Names are matched without regard to case; of two of one name the first is found.
+class QX_API Qx_VariableList {
+public:
+    // owns is kept for callers that pass 1; the list always owns its copies.
+    explicit Qx_VariableList(int owns = 1);
+    Qx_VariableList(const Qx_VariableList& other);
+    Qx_VariableList& operator=(const Qx_VariableList& other);
+    ~Qx_VariableList();
+
+    // Adds a string variable; answers the new index.
+    int AddStr(const wchar_t* name, const wchar_t* value);
+    // Adds a copy; answers the new index.
+    int Add(const Qx_Variable& variable);
+    int Add(const wchar_t* name, const Qx_Variant& value);
+    // Null when absent.
+    Qx_Variable* GetItem(const wchar_t* name) const;
+    // Null when index is out of range.
+    Qx_Variable* GetItemNN(int index) const;
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Empties the list and frees the variables.
+    void ReleaseList();
+
+private:
+    std::vector<std::unique_ptr<Qx_Variable>> items_;
+};

@@ -1,0 +1,34 @@
+#include "foundation/XmlLite.h"
+
+namespace {
+using CreateXmlReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+
+CreateXmlReaderFn LoadCreateXmlReader() {
+    // Kept loaded for the life of the process: unloading it from this DLL's own detach
+    // would call FreeLibrary under the loader lock.
+    static HMODULE module = LoadLibraryW(L"xmllite.dll");
+    static CreateXmlReaderFn create = module ? reinterpret_cast<CreateXmlReaderFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader"))) : nullptr;
+    return create;
+}
+
+// Wine answers E_NOTIMPL to some properties; those are enforced elsewhere.
+bool Accepted(HRESULT hr) { return SUCCEEDED(hr) || hr == E_NOTIMPL; }
+}  // namespace
+
+HRESULT qx_CreateXmlReader(IXmlReader** reader) {
+    *reader = nullptr;
+    CreateXmlReaderFn create = LoadCreateXmlReader();
+    if (!create) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    IXmlReader* created = nullptr;
+    HRESULT hr = create(__uuidof(IXmlReader), reinterpret_cast<void**>(&created), nullptr);
+    if (FAILED(hr)) return hr;
+    // With DTDs prohibited no entity can be declared, so only the predefined and numeric
+    // references are ever expanded.
+    if (!Accepted(created->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) {
+        created->Release();
+        return E_FAIL;
+    }
+    *reader = created;
+    return S_OK;
+}

@@ -1,0 +1,6 @@
+#pragma once
+// QxQVInfo320U: the public header for hosts. Link against QxQVInfo320U.lib (the import
+// library) and ship QxQVInfo320U.dll beside the program.
+#include "foundation/Foundation.h"
+#include "afx/Afx.h"
+#include "config/Config.h"

@@ -1,0 +1,29 @@
+# Sourced by the scripts that run Windows programs: a persistent wineserver and an X display.
+# qx_wine_start starts what is missing; qx_wine_stop stops only what qx_wine_start started.
+export WINEDEBUG=-all
+QX_STARTED_XVFB=""
+QX_STARTED_WINESERVER=""
+
+qx_wine_start() {
+  if [[ -z "${DISPLAY:-}" ]]; then
+    local n=99
+    while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    QX_STARTED_XVFB=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+  fi
+  if ! pgrep -x wineserver >/dev/null; then
+    wineserver -p
+    QX_STARTED_WINESERVER=1
+  fi
+  # The first Windows program starts Wine's own services (winedevice, explorer). Start them
+  # here, away from the test runner's pipes: a runner waits for every process that holds
+  # its output open, and these stay up as long as the wineserver.
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+qx_wine_stop() {
+  if [[ -n "$QX_STARTED_WINESERVER" ]]; then wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; fi
+  if [[ -n "$QX_STARTED_XVFB" ]]; then kill "$QX_STARTED_XVFB" 2>/dev/null || true; wait "$QX_STARTED_XVFB" 2>/dev/null || true; fi
+}
