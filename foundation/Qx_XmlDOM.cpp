@@ -2,7 +2,7 @@
 #include "foundation/Qx_Buffer.h"
 #include "foundation/QxComPtr.h"
 #include "foundation/XmlLite.h"
-#include "foundation/XmlTextDecoder.h"
+#include "foundation/XmlInput.h"
 #include <shlwapi.h>
 #include <cwchar>
 #include <new>
@@ -77,6 +77,7 @@ public:
         XmlNodeType type;
         HRESULT hr;
         while ((hr = reader->Read(&type)) == S_OK) {
+            if (Stalled(reader, type)) return Fail(L"unexpected end of the document", S_OK, reader);
             if (!Take(reader, type)) return false;
         }
         if (hr != S_FALSE) return Fail(L"not well-formed XML", hr, reader);
@@ -97,6 +98,21 @@ private:
         case XmlNodeType_DocumentType: return Fail(L"DTDs are not accepted", S_OK, reader);
         default: return true;  // declaration, whitespace, comments, processing instructions
         }
+    }
+
+    // Wine's XmlLite, at the end of a document with elements still open, hands out the
+    // last node again and again instead of failing. Two nodes never start at the same
+    // place, so a repeat means the reader is stuck.
+    bool Stalled(IXmlReader* reader, XmlNodeType type) {
+        UINT line = 0, column = 0;
+        reader->GetLineNumber(&line);
+        reader->GetLinePosition(&column);
+        const bool same = seen_ && type == lastType_ && line == lastLine_ && column == lastColumn_;
+        seen_ = true;
+        lastType_ = type;
+        lastLine_ = line;
+        lastColumn_ = column;
+        return same;
     }
 
     bool OpenElement(IXmlReader* reader) {
@@ -154,6 +170,9 @@ private:
     Qx_XmlDOM& document_;
     Qx_WString& error_;
     std::vector<Qx_DOMElement*> open_;
+    bool seen_ = false;
+    XmlNodeType lastType_ = XmlNodeType_None;
+    UINT lastLine_ = 0, lastColumn_ = 0;
 };
 
 }  // namespace
@@ -162,34 +181,39 @@ Qx_XmlDOM::Qx_XmlDOM(int flags) : flags_(flags) {}
 Qx_XmlDOM::~Qx_XmlDOM() = default;
 
 int Qx_XmlDOM::LoadXML(const Qx_Buffer& buffer) {
-    std::wstring text;
-    if (!qx_DecodeXmlText(buffer.GetData(), static_cast<size_t>(buffer.GetLength()), text)) {
+    QxXmlInput input;
+    if (!input.Prepare(buffer.GetData(), static_cast<size_t>(buffer.GetLength()))) {
         Clear();
         lastError_ = L"bytes not valid in the document's encoding";
         return 0;
     }
-    return LoadXML(text.c_str(), static_cast<int>(text.size()));
+    return Parse(input);
 }
 
 int Qx_XmlDOM::LoadXML(const wchar_t* text, int length) {
+    if (!text) text = L"";
+    QxXmlInput input;
+    input.PrepareWide(text, length < 0 ? wcslen(text) : static_cast<size_t>(length));
+    return Parse(input);
+}
+
+int Qx_XmlDOM::Parse(const QxXmlInput& input) {
     Clear();
     lastError_.Empty();
-    if (!text) text = L"";
-    if (length < 0) length = static_cast<int>(wcslen(text));
+    // Text without any markup is no document; Wine's XmlLite asserts on an empty one.
+    if (std::char_traits<char>::find(input.Data(), input.Size(), '<') == nullptr) {
+        lastError_ = L"no root element";
+        return 0;
+    }
     try {
-        // XmlLite gets UTF-16 with a byte-order mark, the one form every version reads.
-        std::wstring input;
-        input.reserve(static_cast<size_t>(length) + 1);
-        input += static_cast<wchar_t>(0xFEFF);
-        input.append(text, static_cast<size_t>(length));
         QxComPtr<IStream> stream;
-        stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(input.data()),
-                                        static_cast<UINT>(input.size() * sizeof(wchar_t))));
+        stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(input.Data()), static_cast<UINT>(input.Size())));
         QxComPtr<IXmlReader> reader;
         if (!stream || FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) {
             lastError_ = L"XmlLite is not available";
             return 0;
         }
+        reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxDepth + 1);  // Wine may ignore it
         TreeBuilder builder(*this, lastError_);
         if (builder.Run(reader.Get())) return 1;
     } catch (const std::bad_alloc&) {

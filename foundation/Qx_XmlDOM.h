@@ -6,6 +6,7 @@
 
 class Qx_Buffer;
 class Qx_DOMElement;
+class QxXmlInput;
 
 // Node types a Qx_DOMElement can have.
 enum Qx_DOMNodeType {
@@ -111,6 +112,8 @@ public:
     const Qx_WString& GetLastError() const { return lastError_; }
 
 private:
+    int Parse(const QxXmlInput& input);
+
     int flags_;
     Qx_WString lastError_;
 };

@@ -1,6 +1,8 @@
 # Sourced by the scripts that run Windows programs: a persistent wineserver and an X display.
 # qx_wine_start starts what is missing; qx_wine_stop stops only what qx_wine_start started.
 export WINEDEBUG=-all
+# A crashing program ends at once instead of waiting in the debugger.
+export WINEDLLOVERRIDES="winedbg.exe=d"
 QX_STARTED_XVFB=""
 QX_STARTED_WINESERVER=""
 
