@@ -38,6 +38,10 @@ std::wstring MakeTempBeside(const std::wstring& target) {
 long qx_PutTextFileSource(const wchar_t* path, Qx_WString text) {
     if (!path || !*path) return -1;
     const std::wstring target(path);
+    // Opening a read-only file for writing fails; replacing it must fail the same way.
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return -1;
     Qx_AString bytes(text, 0);
     std::wstring temp = MakeTempBeside(target);
     if (temp.empty()) return -1;
