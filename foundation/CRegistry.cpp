@@ -156,6 +156,8 @@ int CRegistry::SaveKey(const wchar_t* file) { return Result(RegSaveKeyW(m_hKey, 
 int CRegistry::FlushKey() { return Result(RegFlushKey(m_hKey)); }
 
 int CRegistry::RestoreKey(const wchar_t* file, unsigned long flags) {
+    // Some registry implementations (Wine's) answer success even without a key.
+    if (!m_hKey) return 0;
     return Result(RegRestoreKeyW(m_hKey, file, flags));
 }
 
