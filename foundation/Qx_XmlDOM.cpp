@@ -71,12 +71,19 @@ namespace {
 // Builds the tree from the reader's node stream, one level per open element.
 class TreeBuilder {
 public:
-    TreeBuilder(Qx_XmlDOM& document, Qx_WString& error) : document_(document), error_(error) {}
+    // inputLength bounds the nodes: every node the reader gives covers at least one
+    // character of the input.
+    TreeBuilder(Qx_XmlDOM& document, Qx_WString& error, size_t inputLength)
+        : document_(document), error_(error), maxNodes_(inputLength + 1) {}
 
     bool Run(IXmlReader* reader) {
         XmlNodeType type;
         HRESULT hr;
+        size_t nodes = 0;
         while ((hr = reader->Read(&type)) == S_OK) {
+            // Wine's reader repeats the last node forever at the end of a document whose root
+            // is left open: more nodes than characters means it is going round in circles.
+            if (++nodes > maxNodes_) return Fail(L"unclosed element", hr, reader);
             if (!Take(reader, type)) return false;
         }
         if (hr != S_FALSE) return Fail(L"not well-formed XML", hr, reader);
@@ -153,6 +160,7 @@ private:
 
     Qx_XmlDOM& document_;
     Qx_WString& error_;
+    size_t maxNodes_;
     std::vector<Qx_DOMElement*> open_;
 };
 
@@ -190,7 +198,7 @@ int Qx_XmlDOM::LoadXML(const wchar_t* text, int length) {
             lastError_ = L"XmlLite is not available";
             return 0;
         }
-        TreeBuilder builder(*this, lastError_);
+        TreeBuilder builder(*this, lastError_, input.size());
         if (builder.Run(reader.Get())) return 1;
     } catch (const std::bad_alloc&) {
         lastError_ = L"out of memory";
