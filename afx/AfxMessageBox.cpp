@@ -19,7 +19,20 @@ std::wstring ApplicationTitle() {
     return name;
 }
 
+// Like the framework, a box that asks for no icon gets the one that suits its buttons.
+unsigned WithDefaultIcon(unsigned type) {
+    if (type & MB_ICONMASK) return type;
+    switch (type & MB_TYPEMASK) {
+    case MB_OK:
+    case MB_OKCANCEL: return type | MB_ICONEXCLAMATION;
+    case MB_YESNO:
+    case MB_YESNOCANCEL: return type | MB_ICONQUESTION;
+    default: return type;
+    }
+}
+
 int ShowModalBox(const wchar_t* text, unsigned type) {
+    type = WithDefaultIcon(type);
     std::wstring title = ApplicationTitle();
     return MessageBoxW(GetActiveWindow(), text ? text : L"", title.c_str(), type);
 }

@@ -11,7 +11,8 @@ typedef int (*QxMessageSink)(const wchar_t* text, unsigned type);
 QX_API QxMessageSink qx_SetMessageSink(QxMessageSink sink);
 
 // The framework's message box: modal on the calling thread, owned by the active window,
-// the text with the buttons and icon of type (0: OK alone) under the application's title
+// the text with the buttons and icon of type (0: OK alone; without an icon, OK boxes get
+// the exclamation mark and yes/no boxes the question mark) under the application's title
 // (the host program's file name without its extension). helpContext is accepted and not
 // used: the library has no help file. Answers the button that closed the box (IDOK), or 0
 // when no box could be shown.
