@@ -1,6 +1,7 @@
 #pragma once
-// The base library layer, whole-file text access and (later) the registry key wrapper.
+// The base library layer, the registry key wrapper and whole-file text access.
 #include "foundation/QxExport.h"
+#include "foundation/CRegistry.h"
 #include "foundation/QxCodePage.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_AString.h"

@@ -29,6 +29,13 @@ std::wstring DefaultWorkingDir() {
     return L"demo";
 }
 
+// The library's message boxes would wait for a click that never comes at a console: they
+// are written to standard error instead.
+int PrintMessage(const wchar_t* text, unsigned /*type*/) {
+    qx_PrintError(std::wstring(L"message: ") + text);
+    return IDOK;
+}
+
 int Usage() {
     qx_PrintLine(L"usage: qxinfo [--workdir DIR] COMMAND [ARGS...]");
     qx_PrintLine(L"commands:");
@@ -58,6 +65,7 @@ void qx_PrintError(const std::wstring& text) {
 
 int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
+    qx_SetMessageSink(PrintMessage);
     std::vector<std::wstring> args(argv + 1, argv + argc);
     std::wstring workdir = DefaultWorkingDir();
     if (args.size() >= 2 && args[0] == L"--workdir") {

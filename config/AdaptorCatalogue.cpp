@@ -1,0 +1,76 @@
+#include "config/AdaptorCatalogue.h"
+#include "afx/AfxMessageBox.h"
+#include "config/ConfigDocument.h"
+#include "foundation/ToolSettings.h"
+#include "config/WorkingDir.h"
+#include "foundation/QxStringFunctions.h"
+#include <memory>
+
+namespace {
+
+std::unique_ptr<ADAPTER_INFO> MakeRecord(const Qx_DOMElement* entry) {
+    std::unique_ptr<ADAPTER_INFO> record(new ADAPTER_INFO);
+    record->adaptor = qx_RequiredAttr(entry, L"adaptor");
+    record->dir = qx_WorkingDir();
+    record->module = qx_RequiredAttr(entry, L"moudle");  // spelled so in the catalogue
+    record->name = qx_RequiredAttr(entry, L"name");
+    record->id = qx_RequiredAttr(entry, L"id");
+    record->type = qx_RequiredAttr(entry, L"type");
+    record->ver = qx_RequiredAttr(entry, L"ver");
+    return record;
+}
+
+// Frees the lookup's own records whichever way the lookup ends.
+struct OwnedAdapterList {
+    Qx_PtrList list;
+    ~OwnedAdapterList() { qx_ClearAdapterInfoList(list); }
+};
+
+}  // namespace
+
+long qx_ReadAdapterInformation(Qx_PtrList& list) {
+    Qx_XmlDOM document(0);
+    switch (qx_LoadConfigDocument(L"\\qrx_adaptor.xml", document)) {
+    case QxConfigLoad::ReadFailed: AfxMessageBox(L"XML load failed"); return -1;
+    case QxConfigLoad::ParseFailed: AfxMessageBox(L"Invalid XML"); return -1;
+    case QxConfigLoad::Ok: break;
+    }
+    const Qx_DOMElement* adaptors = document.GetItem(document.FindTag(L"adaptors", 0));
+    if (!adaptors) return -1;
+    const int count = adaptors->GetChildCount();
+    try {
+        for (int i = 0; i < count; ++i) {
+            const Qx_DOMElement* entry = adaptors->GetChildList()->GetItem(i);
+            if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;  // a CDATA section is no adaptor
+            std::unique_ptr<ADAPTER_INFO> record = MakeRecord(entry);
+            list.Add(record.get());
+            record.release();
+        }
+    } catch (...) {
+        // An adaptor without one of its attributes, or memory running out.
+        AfxMessageBox(L"Invalid XML");
+        return -1;
+    }
+    return 0;
+}
+
+long qx_GetAdapterInfo(const wchar_t* key, ADAPTER_INFO& out) {
+    CString folder = qx_ReadToolSetting(kQxSettingComponentPath);
+    if (folder.IsEmpty()) folder = L".";
+
+    OwnedAdapterList catalogue;
+    qx_ReadAdapterInformation(catalogue.list);  // a partial catalogue is still searched
+    for (int i = 0; i < catalogue.list.Count(); ++i) {
+        const ADAPTER_INFO* found = static_cast<const ADAPTER_INFO*>(catalogue.list.Items(i));
+        if (!found || qx_strcmpW(found->adaptor, key) != 0) continue;
+        out.adaptor = found->adaptor;
+        out.id = found->id;
+        out.module = found->module;
+        out.name = found->name;
+        out.type = found->type;
+        out.ver = found->ver;
+        out.dir = folder.GetString();
+        return 0;
+    }
+    return -1;
+}

@@ -1,0 +1,175 @@
+#include "foundation/CRegistry.h"
+#include "foundation/QxWin.h"
+#include <objbase.h>
+#include <shlwapi.h>
+#include <memory>
+
+namespace {
+
+int Result(LONG status) { return status == ERROR_SUCCESS ? 1 : 0; }
+
+// The predefined root handles are 32-bit values that widen with their sign, exactly as
+// <winreg.h> defines HKEY_CURRENT_USER and the others.
+HKEY Root(CRegistry::Keys root) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+}
+
+// Owns one key handle while it is being opened, so that a handle is never lost on the way.
+class ScopedKey {
+public:
+    ScopedKey() = default;
+    ~ScopedKey() { if (key_) RegCloseKey(key_); }
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+    HKEY* Put() { return &key_; }
+    HKEY Release() { HKEY k = key_; key_ = nullptr; return k; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// A new handle of its own to the key behind key; null for null or on failure.
+HKEY Duplicate(HKEY key) {
+    if (!key) return nullptr;
+    ScopedKey copy;
+    if (RegOpenKeyExW(key, nullptr, 0, KEY_ALL_ACCESS, copy.Put()) != ERROR_SUCCESS) return nullptr;
+    return copy.Release();
+}
+
+struct TaskMemFree {
+    void operator()(void* p) const { CoTaskMemFree(p); }
+};
+
+// Text of the first bytes of data: at most byteCount / 2 characters, ending early at a null.
+CString TextOf(const BYTE* data, DWORD byteCount) {
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(data);
+    int length = 0;
+    const int limit = static_cast<int>(byteCount / sizeof(wchar_t));
+    while (length < limit && text[length] != L'\0') ++length;
+    return CString(text, length);
+}
+
+}  // namespace
+
+static_assert(sizeof(CRegistry) == sizeof(HKEY), "CRegistry holds the key handle alone");
+
+CRegistry::CRegistry() : m_hKey(nullptr) {}
+
+CRegistry::CRegistry(const CRegistry& other) : m_hKey(Duplicate(other.m_hKey)) {}
+
+CRegistry::~CRegistry() { CloseKey(); }
+
+CRegistry& CRegistry::operator=(const CRegistry& other) {
+    if (this == &other) return *this;
+    HKEY copy = Duplicate(other.m_hKey);
+    CloseKey();
+    m_hKey = copy;
+    return *this;
+}
+
+// Opening into a scoped handle first, then closing the old key, so that an object that
+// opens twice never leaks the key it held.
+int CRegistry::OpenKey(Keys root, const wchar_t* path) {
+    ScopedKey key;
+    LONG status = RegOpenKeyExW(Root(root), path, 0, KEY_ALL_ACCESS, key.Put());
+    CloseKey();
+    if (status == ERROR_SUCCESS) m_hKey = key.Release();
+    return Result(status);
+}
+
+int CRegistry::CreateKey(Keys root, const wchar_t* path) {
+    ScopedKey key;
+    LONG status = RegCreateKeyExW(Root(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, key.Put(), nullptr);
+    CloseKey();
+    if (status == ERROR_SUCCESS) m_hKey = key.Release();
+    return Result(status);
+}
+
+int CRegistry::SetValue(const wchar_t* name, const wchar_t* text, int flush) {
+    if (!text) text = L"";
+    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    LONG status = RegSetValueExW(m_hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+    if (status == ERROR_SUCCESS && flush) RegFlushKey(m_hKey);
+    return Result(status);
+}
+
+int CRegistry::SetValue(const wchar_t* name, unsigned long number, int flush) {
+    DWORD data = number;
+    LONG status = RegSetValueExW(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    if (status == ERROR_SUCCESS && flush) RegFlushKey(m_hKey);
+    return Result(status);
+}
+
+// A small first guess, then as much as the registry says it needs plus room for a value
+// that grows between two queries; the buffer is twice the size announced to the query.
+int CRegistry::GetValue(const wchar_t* name, CString& out) {
+    DWORD announced = 256;
+    std::unique_ptr<BYTE, TaskMemFree> buffer(static_cast<BYTE*>(CoTaskMemAlloc(2 * announced)));
+    if (!buffer) {
+        out.Empty();
+        return 0;
+    }
+    DWORD size = announced;
+    LONG status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, buffer.get(), &size);
+    while (status == ERROR_MORE_DATA) {
+        if (size > MAXDWORD / 2 - 2048) break;  // no value is that large; never overflow the sum
+        announced = size + 2048;
+        BYTE* grown = static_cast<BYTE*>(CoTaskMemRealloc(buffer.get(), 2 * announced));
+        if (!grown) break;
+        buffer.release();
+        buffer.reset(grown);
+        size = announced;
+        status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, buffer.get(), &size);
+    }
+    if (status != ERROR_SUCCESS) {
+        out.Empty();
+        return 0;
+    }
+    out = TextOf(buffer.get(), size);
+    return 1;
+}
+
+int CRegistry::GetValue(const wchar_t* name, unsigned long& number) {
+    number = 0;
+    DWORD size = sizeof number;
+    LONG status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size);
+    // A value too large for 4 bytes leaves undefined data behind: give 0, as for any failure.
+    if (status != ERROR_SUCCESS) number = 0;
+    return Result(status);
+}
+
+int CRegistry::DeleteKey(Keys root, const wchar_t* path) {
+    if (!path || path[wcsspn(path, L"\\")] == L'\0') return 0;
+    return Result(static_cast<LONG>(SHDeleteKeyW(Root(root), path)));
+}
+
+int CRegistry::DeleteValue(const wchar_t* name) { return Result(RegDeleteValueW(m_hKey, name)); }
+
+void CRegistry::CloseKey() {
+    if (m_hKey) RegCloseKey(m_hKey);
+    m_hKey = nullptr;
+}
+
+int CRegistry::SaveKey(const wchar_t* file) { return Result(RegSaveKeyW(m_hKey, file, nullptr)); }
+
+int CRegistry::FlushKey() { return Result(RegFlushKey(m_hKey)); }
+
+int CRegistry::RestoreKey(const wchar_t* file, unsigned long flags) {
+    // Some registry implementations (Wine's) answer success even without a key.
+    if (!m_hKey) return 0;
+    return Result(RegRestoreKeyW(m_hKey, file, flags));
+}
+
+int CRegistry::LoadKey(Keys root, const wchar_t* name, const wchar_t* file) {
+    return Result(RegLoadKeyW(Root(root), name, file));
+}
+
+int CRegistry::GetEnumKey(unsigned long index, wchar_t* buffer, unsigned long length) {
+    return Result(RegEnumKeyW(m_hKey, index, buffer, length));
+}
+
+int CRegistry::GetEnumValue(unsigned long index, wchar_t* buffer, unsigned long length) {
+    DWORD chars = length;
+    return Result(RegEnumValueW(m_hKey, index, buffer, &chars, nullptr, nullptr, nullptr, nullptr));
+}

@@ -1,0 +1,10 @@
+#include "foundation/ToolSettings.h"
+#include "foundation/CRegistry.h"
+
+CString qx_ReadToolSetting(const wchar_t* valueName) {
+    CString text;
+    CRegistry settings;
+    if (settings.OpenKey(CRegistry::CurrentUser, kQxToolSettingsKey)) settings.GetValue(valueName, text);
+    settings.CloseKey();
+    return text;
+}

@@ -1,0 +1,23 @@
+#include "support/MessageRecorder.h"
+#include "foundation/QxWin.h"
+
+namespace {
+QxMessageRecorder* g_recorder = nullptr;
+}
+
+QxMessageRecorder::QxMessageRecorder() : previous_(qx_SetMessageSink(&QxMessageRecorder::Record)) {
+    g_recorder = this;
+}
+
+QxMessageRecorder::~QxMessageRecorder() {
+    g_recorder = nullptr;
+    qx_SetMessageSink(previous_);
+}
+
+int QxMessageRecorder::Record(const wchar_t* text, unsigned type) {
+    if (g_recorder) {
+        g_recorder->texts_.push_back(text ? text : L"");
+        g_recorder->types_.push_back(type);
+    }
+    return IDOK;
+}

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+#include "QxQVInfo320U.h"
+#include "foundation/ToolSettings.h"
+#include "support/ToolSettingsGuard.h"
+#include <shlwapi.h>
+#include <string>
+
+namespace {
+
+const wchar_t kCodepageRoot[] = L"SOFTWARE\\Classes\\MIME\\Database\\Codepage\\";
+
+// The font's LOGFONTW as GDI keeps it; the font is deleted.
+LOGFONTW ReadBack(HFONT font) {
+    LOGFONTW logFont = {};
+    EXPECT_EQ(static_cast<int>(sizeof logFont), GetObjectW(font, sizeof logFont, &logFont));
+    DeleteObject(font);
+    return logFont;
+}
+
+int ExpectedHeight() {
+    HDC screen = GetDC(nullptr);
+    int perInch = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return -MulDiv(9, perInch, 72);
+}
+
+// What the MIME database says, read without the wrapper: the face, or "Tahoma" when the
+// key or the value is missing.
+std::wstring ExpectedFace(unsigned codePage) {
+    std::wstring path = kCodepageRoot + std::to_wstring(qx_activecodepage(codePage));
+    wchar_t face[256] = L"";
+    DWORD size = sizeof face;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"FixedWidthFont", RRF_RT_REG_SZ, nullptr, face, &size) !=
+        ERROR_SUCCESS)
+        return L"Tahoma";
+    return face;
+}
+
+bool CodepageKeyExists(unsigned codePage) {
+    HKEY key = nullptr;
+    std::wstring path = kCodepageRoot + std::to_wstring(codePage);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+TEST(FontByCharset, NullOrEmptyNameGivesNoFont) {
+    EXPECT_EQ(nullptr, qx_GetFontByCharset(nullptr));
+    EXPECT_EQ(nullptr, qx_GetFontByCharset(L""));
+}
+
+class FontByCharset : public ::testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(FontByCharset, NinePointFixedPitchWithTheDatabaseFace) {
+    const wchar_t* name = GetParam();
+    const unsigned codePage = qx_findcodepageW(name);
+    HFONT font = qx_GetFontByCharset(name);
+    ASSERT_NE(nullptr, font) << name;
+    const LOGFONTW f = ReadBack(font);
+    EXPECT_EQ(ExpectedHeight(), f.lfHeight) << name;
+    EXPECT_EQ(0, f.lfWidth);
+    EXPECT_EQ(0, f.lfEscapement);
+    EXPECT_EQ(0, f.lfOrientation);
+    EXPECT_EQ(FW_NORMAL, f.lfWeight);
+    EXPECT_EQ(0, f.lfItalic);
+    EXPECT_EQ(0, f.lfUnderline);
+    EXPECT_EQ(0, f.lfStrikeOut);
+    EXPECT_EQ(qx_getcharset(codePage), f.lfCharSet) << name;
+    EXPECT_EQ(FIXED_PITCH | FF_DONTCARE, f.lfPitchAndFamily);
+    EXPECT_EQ(ExpectedFace(codePage), f.lfFaceName) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Charsets, FontByCharset,
+                         ::testing::Values(L"euc-kr", L"windows-1252", L"shift_jis", L"utf-8", L"no-such-charset",
+                                           L"x-cp10000"));
+
+TEST(FontByCharsetFallback, CodePageWithoutAKeyGetsTahoma) {
+    const unsigned codePage = qx_findcodepageW(L"x-cp10000");
+    if (codePage == 0 || CodepageKeyExists(codePage)) GTEST_SKIP() << "code page 10000 is in this MIME database";
+    const LOGFONTW f = ReadBack(qx_GetFontByCharset(L"x-cp10000"));
+    EXPECT_STREQ(L"Tahoma", f.lfFaceName);
+    EXPECT_EQ(qx_getcharset(codePage), f.lfCharSet);
+}
+
+TEST(FontByCharsetFallback, KeyWithoutAFaceGetsTahoma) {
+    // utf-8 has a key in the database without a fixed-width face on some systems.
+    std::wstring path = kCodepageRoot + std::to_wstring(65001u);
+    wchar_t face[64];
+    DWORD size = sizeof face;
+    if (!CodepageKeyExists(65001) ||
+        RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"FixedWidthFont", RRF_RT_ANY, nullptr, face, &size) ==
+            ERROR_SUCCESS)
+        GTEST_SKIP() << "code page 65001 has no key or has a face here";
+    EXPECT_STREQ(L"Tahoma", ReadBack(qx_GetFontByCharset(L"utf-8")).lfFaceName);
+}
+
+// A code-page key of our own in the database, for a code page that has none, removed after.
+class OwnCodepageKey : public ::testing::Test {
+protected:
+    void SetUp() override {
+        codePage_ = qx_findcodepageW(L"x-cp10000");
+        if (codePage_ == 0 || CodepageKeyExists(codePage_)) GTEST_SKIP() << "code page 10000 is taken";
+        path_ = kCodepageRoot + std::to_wstring(codePage_);
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS)
+            GTEST_SKIP() << "the MIME database cannot be written here";
+    }
+    void TearDown() override {
+        if (key_) RegCloseKey(key_);
+        if (!path_.empty()) SHDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str());
+    }
+    void SetFace(const std::wstring& face) {
+        RegSetValueExW(key_, L"FixedWidthFont", 0, REG_SZ, reinterpret_cast<const BYTE*>(face.c_str()),
+                       static_cast<DWORD>((face.size() + 1) * sizeof(wchar_t)));
+    }
+
+    unsigned codePage_ = 0;
+    std::wstring path_;
+    HKEY key_ = nullptr;
+};
+
+TEST_F(OwnCodepageKey, LongFaceIsCutToFitTheFontDescription) {
+    const std::wstring longFace = L"A Font Face Name Far Longer Than Thirty-One Characters";
+    SetFace(longFace);
+    const LOGFONTW f = ReadBack(qx_GetFontByCharset(L"x-cp10000"));
+    EXPECT_EQ(longFace.substr(0, LF_FACESIZE - 1), f.lfFaceName);
+}
+
+TEST_F(OwnCodepageKey, FaceOfExactlyThirtyOneCharactersIsKept) {
+    const std::wstring face(LF_FACESIZE - 1, L'F');
+    SetFace(face);
+    EXPECT_EQ(face, ReadBack(qx_GetFontByCharset(L"x-cp10000")).lfFaceName);
+}
+
+TEST_F(OwnCodepageKey, EmptyFaceIsLeftToTheFontMapper) {
+    SetFace(L"");
+    EXPECT_STREQ(L"", ReadBack(qx_GetFontByCharset(L"x-cp10000")).lfFaceName);
+}
+
+// The language code, with the settings key put back as it was after each test.
+class LanguageTest : public ::testing::Test {
+protected:
+    QxToolSettingsGuard settings_;
+};
+
+TEST_F(LanguageTest, ReadsTheLanguageOfTheSettings) {
+    settings_.SetText(kQxSettingLang, L"ENG");
+    CString language(L"stale");
+    qx_GetLangStr(language);
+    EXPECT_STREQ(L"ENG", language.GetString());
+}
+
+TEST_F(LanguageTest, MissingOrEmptyLanguageIsKorean) {
+    settings_.Remove(kQxSettingLang);
+    CString language(L"stale");
+    qx_GetLangStr(language);
+    EXPECT_STREQ(L"KOR", language.GetString());
+
+    settings_.SetText(kQxSettingLang, L"");
+    language = L"stale";
+    qx_GetLangStr(language);
+    EXPECT_STREQ(L"KOR", language.GetString());
+
+    if (settings_.RemoveKey()) {  // only when the settings key is ours to delete
+        language = L"stale";
+        qx_GetLangStr(language);
+        EXPECT_STREQ(L"KOR", language.GetString());
+    }
+}
+
+}  // namespace
