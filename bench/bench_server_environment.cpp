@@ -1,0 +1,84 @@
+// Times the three server environment readers on a generated file of 100,000 entries against
+// one bare XmlLite pass over the same bytes (every node and attribute visited).
+#include "QxQVInfo320U.h"
+#include "foundation/QxComPtr.h"
+#include "foundation/XmlLite.h"
+#include <shlwapi.h>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+std::string MakeFile(int entries) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<environments>\n";
+    for (const char* group : {"local", "AspJsp", "server"}) {
+        xml += std::string("  <") + group + ">\n";
+        for (int i = 0; i < entries / 3; ++i) {
+            std::string n = std::to_string(i);
+            xml += "    <e name=\"env" + n + "\" grpname=\"grp" + n + "\" ip=\"10.0.0." + std::to_string(i % 250) +
+                   "\" port=\"" + std::to_string(7000 + i % 1000) + "\" DBUser=\"user" + n +
+                   "\" DBPass=\"secret\" connection_str=\"Driver=SQLite3;Database=db" + n +
+                   ".db;\" svc_forder=\"C:\\svc\\" + n + "\" adaptor=\"ADO\" bindmethod=\"Bind\"/>\n";
+        }
+        xml += std::string("  </") + group + ">\n";
+    }
+    return xml + "</environments>\n";
+}
+
+// Visits every node and attribute once; the floor any DOM-based reader stands on.
+size_t BarePass(const std::string& bytes) {
+    QxComPtr<IStream> stream;
+    stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    QxComPtr<IXmlReader> reader;
+    if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) return 0;
+    size_t visited = 0;
+    XmlNodeType type;
+    while (reader->Read(&type) == S_OK) {
+        ++visited;
+        for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
+            const WCHAR* value;
+            UINT length;
+            reader->GetValue(&value, &length);
+            visited += length > 0;
+        }
+    }
+    return visited;
+}
+}  // namespace
+
+int main() {
+    const int kEntries = 100000;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring dir = std::wstring(temp) + L"qxbench-env";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    std::string xml = MakeFile(kEntries);
+    FILE* f = _wfopen((dir + L"\\qrx_serverenv.xml").c_str(), L"wb");
+    fwrite(xml.data(), 1, xml.size(), f);
+    fclose(f);
+    qx_SetWorkingDir(dir.c_str());
+    printf("server environment file: %d entries, %.1f MB\n", kEntries, xml.size() / 1e6);
+
+    auto start = Clock::now();
+    size_t visited = BarePass(xml);
+    double bare = Seconds(start);
+    printf("bare XmlLite pass        %8.3f s  (%zu nodes and values)\n", bare, visited);
+
+    struct Reader { const char* name; bool (*read)(Qx_PtrList&); };
+    for (Reader r : {Reader{"qx_ReadLocalList", qx_ReadLocalList}, Reader{"qx_ReadAspJspList", qx_ReadAspJspList},
+                     Reader{"qx_ReadServerList", qx_ReadServerList}}) {
+        Qx_PtrList list;
+        start = Clock::now();
+        bool ok = r.read(list);
+        double t = Seconds(start);
+        printf("%-24s %8.3f s  %5.2fx bare  (%d records, %s)\n", r.name, t, t / bare, list.Count(), ok ? "ok" : "FAILED");
+        qx_ClearServerInformation(list);
+    }
+    DeleteFileW((dir + L"\\qrx_serverenv.xml").c_str());
+    RemoveDirectoryW(dir.c_str());
+    return 0;
+}
