@@ -53,11 +53,19 @@ const Qx_NamedStr* Qx_DOMElement::GetAttrItem(int index) const {
 }
 
 void Qx_DOMElement::AppendText(const wchar_t* text, int length) {
+    if (text_.IsEmpty()) {
+        text_.Set(text, length);
+        return;
+    }
     Qx_WString piece(text, length);
     text_ += piece;
 }
 
 void Qx_DOMElement::AddAttr(const wchar_t* name, const wchar_t* value) { attrs_.emplace_back(name, value); }
+
+void Qx_DOMElement::AddAttr(const wchar_t* name, int nameLength, const wchar_t* value, int valueLength) {
+    attrs_.emplace_back(name, nameLength, value, valueLength);
+}
 
 Qx_DOMElement* Qx_DOMElement::AppendChild(std::unique_ptr<Qx_DOMElement> child) {
     if (!children_) children_.reset(new Qx_DOMElemList);
@@ -123,7 +131,9 @@ private:
         if (FAILED(reader->GetQualifiedName(&name, &length))) return Fail(L"bad element", S_OK, reader);
         const bool empty = reader->IsEmptyElement() != FALSE;  // before moving to attributes
         std::unique_ptr<Qx_DOMElement> element(new Qx_DOMElement(QX_NODE_ELEMENT));
-        element->SetTag(Qx_WString(name, static_cast<int>(length)));
+        element->SetTag(name, static_cast<int>(length));
+        UINT attrCount = 0;
+        if (SUCCEEDED(reader->GetAttributeCount(&attrCount))) element->ReserveAttrs(static_cast<int>(attrCount));
         for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
             const WCHAR* attrName = nullptr;
             const WCHAR* value = nullptr;
@@ -131,8 +141,7 @@ private:
             if (FAILED(reader->GetQualifiedName(&attrName, &nameLength)) ||
                 FAILED(reader->GetValue(&value, &valueLength)))
                 return Fail(L"bad attribute", S_OK, reader);
-            element->AddAttr(Qx_WString(attrName, static_cast<int>(nameLength)),
-                             Qx_WString(value, static_cast<int>(valueLength)));
+            element->AddAttr(attrName, static_cast<int>(nameLength), value, static_cast<int>(valueLength));
         }
         Qx_DOMElement* added = open_.empty() ? document_.Append(std::move(element))
                                              : open_.back()->AppendChild(std::move(element));

@@ -19,6 +19,8 @@ class QX_API Qx_NamedStr {
 public:
     Qx_NamedStr() = default;
     Qx_NamedStr(const wchar_t* name, const wchar_t* value) : name(name), value(value) {}
+    Qx_NamedStr(const wchar_t* name, int nameLength, const wchar_t* value, int valueLength)
+        : name(name, nameLength), value(value, valueLength) {}
     Qx_WString name;
     Qx_WString value;
 };
@@ -76,9 +78,11 @@ public:
     const Qx_NamedStr* GetAttrItem(int index) const;
 
     // Used while the tree is built.
-    void SetTag(const wchar_t* tag) { tag_ = tag; }
+    void SetTag(const wchar_t* tag, int length = -1) { tag_.Set(tag, length); }
     void AppendText(const wchar_t* text, int length);
     void AddAttr(const wchar_t* name, const wchar_t* value);
+    void AddAttr(const wchar_t* name, int nameLength, const wchar_t* value, int valueLength);
+    void ReserveAttrs(int count) { attrs_.reserve(static_cast<size_t>(count)); }
     Qx_DOMElement* AppendChild(std::unique_ptr<Qx_DOMElement> child);
 
 private:
