@@ -1,11 +1,12 @@
 #include "foundation/Qx_XmlDOM.h"
 #include "foundation/Qx_Buffer.h"
 #include "foundation/QxComPtr.h"
+#include "foundation/XmlInputStream.h"
 #include "foundation/XmlLite.h"
 #include "foundation/XmlTextDecoder.h"
-#include <shlwapi.h>
 #include <cwchar>
 #include <new>
+#include <string>
 
 // ---- Qx_DOMElemList ----
 
@@ -177,16 +178,23 @@ int Qx_XmlDOM::LoadXML(const wchar_t* text, int length) {
     if (!text) text = L"";
     if (length < 0) length = static_cast<int>(wcslen(text));
     try {
-        // XmlLite gets UTF-16 with a byte-order mark, the one form every version reads.
-        std::wstring input;
-        input.reserve(static_cast<size_t>(length) + 1);
-        input += static_cast<wchar_t>(0xFEFF);
-        input.append(text, static_cast<size_t>(length));
-        QxComPtr<IStream> stream;
-        stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(input.data()),
-                                        static_cast<UINT>(input.size() * sizeof(wchar_t))));
+        // XmlLite gets UTF-8 with a byte-order mark, through a stream that never cuts a
+        // character in two. Wine's XmlLite misreads UTF-16 input longer than a few
+        // kilobytes (it fails, or loops and eats memory, at the end of its read buffer) and
+        // UTF-8 characters split between two reads.
+        std::string input("\xEF\xBB\xBF");
+        if (length > 0) {
+            int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+            if (bytes <= 0) {
+                lastError_ = L"text cannot be encoded";
+                return 0;
+            }
+            input.resize(3 + static_cast<size_t>(bytes));
+            WideCharToMultiByte(CP_UTF8, 0, text, length, &input[3], bytes, nullptr, nullptr);
+        }
+        QxXmlInputStream stream(input.data(), input.size());
         QxComPtr<IXmlReader> reader;
-        if (!stream || FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) {
+        if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) {
             lastError_ = L"XmlLite is not available";
             return 0;
         }
