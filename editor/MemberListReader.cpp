@@ -29,6 +29,12 @@ void TakeComment(const Qx_DOMElement& element, Qx_WString& comment) {
 
 bool IsElement(const Qx_DOMElement* node) { return node && node->GetNodeType() == QX_NODE_ELEMENT; }
 
+// Case-blind equality never matches texts of different lengths, so the length is looked at
+// first: most tags are then never compared.
+bool IsTag(const Qx_DOMElement& element, const wchar_t* tag, int length) {
+    return element.GetTag().GetLength() == length && qx_stricmpW(element.GetTag(), tag) == 0;
+}
+
 // A member record from an element with "name" and a second required attribute, or null
 // when either is missing or empty.
 template <class Member>
@@ -53,12 +59,12 @@ void ReadMembers(const Qx_DOMElement& element, CObjectItem& object) {
     for (int i = 0; i < children->Count(); ++i) {
         const Qx_DOMElement* child = children->GetItem(i);
         if (!IsElement(child)) continue;
-        if (qx_stricmpW(child->GetTag(), L"var") == 0) {
+        if (IsTag(*child, L"var", 3)) {
             if (std::unique_ptr<CVariable> variable = ReadMember(*child, L"type", &CVariable::type)) {
                 object.variables.Add(variable.get());
                 variable.release();
             }
-        } else if (qx_stricmpW(child->GetTag(), L"method") == 0) {
+        } else if (IsTag(*child, L"method", 6)) {
             if (std::unique_ptr<CMethod> method = ReadMember(*child, L"prototype", &CMethod::prototype)) {
                 object.methods.Add(method.get());
                 method.release();

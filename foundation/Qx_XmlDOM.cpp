@@ -4,6 +4,8 @@
 #include "foundation/XmlInputStream.h"
 #include "foundation/XmlLite.h"
 #include "foundation/XmlTextDecoder.h"
+#include "foundation/QxCodePage.h"
+#include <cstring>
 #include <cwchar>
 #include <new>
 #include <string>
@@ -60,6 +62,16 @@ void Qx_DOMElement::AppendText(const wchar_t* text, int length) {
 
 void Qx_DOMElement::AddAttr(const wchar_t* name, const wchar_t* value) { attrs_.emplace_back(name, value); }
 
+void Qx_DOMElement::AddAttr(const wchar_t* name, int nameLength, const wchar_t* value, int valueLength) {
+    attrs_.emplace_back();
+    attrs_.back().name.Set(name, nameLength);
+    attrs_.back().value.Set(value, valueLength);
+}
+
+void Qx_DOMElement::ReserveAttrs(int count) {
+    if (count > 0) attrs_.reserve(static_cast<size_t>(count));
+}
+
 Qx_DOMElement* Qx_DOMElement::AppendChild(std::unique_ptr<Qx_DOMElement> child) {
     if (!children_) children_.reset(new Qx_DOMElemList);
     return children_->Append(std::move(child));
@@ -108,7 +120,9 @@ private:
         if (FAILED(reader->GetQualifiedName(&name, &length))) return Fail(L"bad element", S_OK, reader);
         const bool empty = reader->IsEmptyElement() != FALSE;  // before moving to attributes
         std::unique_ptr<Qx_DOMElement> element(new Qx_DOMElement(QX_NODE_ELEMENT));
-        element->SetTag(Qx_WString(name, static_cast<int>(length)));
+        element->SetTag(name, static_cast<int>(length));
+        UINT attrCount = 0;
+        if (SUCCEEDED(reader->GetAttributeCount(&attrCount))) element->ReserveAttrs(static_cast<int>(attrCount));
         for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
             const WCHAR* attrName = nullptr;
             const WCHAR* value = nullptr;
@@ -116,8 +130,7 @@ private:
             if (FAILED(reader->GetQualifiedName(&attrName, &nameLength)) ||
                 FAILED(reader->GetValue(&value, &valueLength)))
                 return Fail(L"bad attribute", S_OK, reader);
-            element->AddAttr(Qx_WString(attrName, static_cast<int>(nameLength)),
-                             Qx_WString(value, static_cast<int>(valueLength)));
+            element->AddAttr(attrName, static_cast<int>(nameLength), value, static_cast<int>(valueLength));
         }
         Qx_DOMElement* added = open_.empty() ? document_.Append(std::move(element))
                                              : open_.back()->AppendChild(std::move(element));
@@ -162,14 +175,88 @@ private:
 Qx_XmlDOM::Qx_XmlDOM(int flags) : flags_(flags) {}
 Qx_XmlDOM::~Qx_XmlDOM() = default;
 
+namespace {
+
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+bool HasUtf8Mark(const char* bytes, size_t count) { return count >= 3 && memcmp(bytes, kUtf8Mark, 3) == 0; }
+
+bool IsValidUtf8(const char* bytes, size_t count) {
+    return count == 0 || (count <= 0x7FFFFFFF &&
+                          MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(count), nullptr, 0) > 0);
+}
+
+// True when the bytes would be read as UTF-8 anyway (a UTF-8 mark, a declaration naming
+// UTF-8, or none and valid UTF-8) and are valid UTF-8, so that they can go to XmlLite as
+// they are, without the round trip through UTF-16.
+bool IsPlainUtf8(const char* bytes, size_t count) {
+    if (HasUtf8Mark(bytes, count)) return IsValidUtf8(bytes + 3, count - 3);
+    if (count >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+        return false;
+    // The declaration, when there is one, ends within the first bytes.
+    std::string head(bytes, count < 256 ? count : 256);
+    size_t open = head.compare(0, 5, "<?xml") == 0 ? 0 : std::string::npos;
+    size_t close = open == std::string::npos ? open : head.find("?>");
+    if (open == 0 && close == std::string::npos) return false;
+    if (open == 0) {
+        size_t at = head.find("encoding", 5);
+        if (at != std::string::npos && at < close) {
+            size_t quote = head.find_first_of("\"'", at);
+            size_t end = quote == std::string::npos ? quote : head.find(head[quote], quote + 1);
+            if (end == std::string::npos || end > close) return false;
+            std::wstring name(head.begin() + static_cast<long>(quote) + 1, head.begin() + static_cast<long>(end));
+            if (qx_findcodepageW(name.c_str()) != CP_UTF8) return false;
+        }
+    }
+    return IsValidUtf8(bytes, count);
+}
+
+// Parses UTF-8 bytes that begin with the UTF-8 mark into document. Never throws.
+int ParseUtf8(Qx_XmlDOM& document, Qx_WString& error, const char* bytes, size_t count) {
+    try {
+        // XmlLite reads through a stream that never cuts a character in two. Wine's
+        // XmlLite misreads UTF-16 input longer than a few kilobytes (it fails, or loops and
+        // eats memory, at the end of its read buffer) and UTF-8 characters split between
+        // two reads; UTF-8 read whole characters at a time works on every version.
+        QxXmlInputStream stream(bytes, count);
+        QxComPtr<IXmlReader> reader;
+        if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) {
+            error = L"XmlLite is not available";
+            return 0;
+        }
+        TreeBuilder builder(document, error);
+        if (builder.Run(reader.Get())) return 1;
+    } catch (const std::bad_alloc&) {
+        error = L"out of memory";
+    }
+    document.Clear();
+    return 0;
+}
+
+}  // namespace
+
 int Qx_XmlDOM::LoadXML(const Qx_Buffer& buffer) {
-    std::wstring text;
-    if (!qx_DecodeXmlText(buffer.GetData(), static_cast<size_t>(buffer.GetLength()), text)) {
-        Clear();
-        lastError_ = L"bytes not valid in the document's encoding";
+    Clear();
+    lastError_.Empty();
+    const char* bytes = buffer.GetData();
+    const size_t count = static_cast<size_t>(buffer.GetLength());
+    try {
+        if (IsPlainUtf8(bytes, count)) {
+            if (count == 0 || HasUtf8Mark(bytes, count)) return ParseUtf8(*this, lastError_, bytes, count);
+            std::string marked(kUtf8Mark);
+            marked.append(bytes, count);
+            return ParseUtf8(*this, lastError_, marked.data(), marked.size());
+        }
+        std::wstring text;
+        if (!qx_DecodeXmlText(bytes, count, text)) {
+            lastError_ = L"bytes not valid in the document's encoding";
+            return 0;
+        }
+        return LoadXML(text.c_str(), static_cast<int>(text.size()));
+    } catch (const std::bad_alloc&) {
+        lastError_ = L"out of memory";
         return 0;
     }
-    return LoadXML(text.c_str(), static_cast<int>(text.size()));
 }
 
 int Qx_XmlDOM::LoadXML(const wchar_t* text, int length) {
@@ -178,11 +265,7 @@ int Qx_XmlDOM::LoadXML(const wchar_t* text, int length) {
     if (!text) text = L"";
     if (length < 0) length = static_cast<int>(wcslen(text));
     try {
-        // XmlLite gets UTF-8 with a byte-order mark, through a stream that never cuts a
-        // character in two. Wine's XmlLite misreads UTF-16 input longer than a few
-        // kilobytes (it fails, or loops and eats memory, at the end of its read buffer) and
-        // UTF-8 characters split between two reads.
-        std::string input("\xEF\xBB\xBF");
+        std::string input(kUtf8Mark);
         if (length > 0) {
             int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
             if (bytes <= 0) {
@@ -192,17 +275,9 @@ int Qx_XmlDOM::LoadXML(const wchar_t* text, int length) {
             input.resize(3 + static_cast<size_t>(bytes));
             WideCharToMultiByte(CP_UTF8, 0, text, length, &input[3], bytes, nullptr, nullptr);
         }
-        QxXmlInputStream stream(input.data(), input.size());
-        QxComPtr<IXmlReader> reader;
-        if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) {
-            lastError_ = L"XmlLite is not available";
-            return 0;
-        }
-        TreeBuilder builder(*this, lastError_);
-        if (builder.Run(reader.Get())) return 1;
+        return ParseUtf8(*this, lastError_, input.data(), input.size());
     } catch (const std::bad_alloc&) {
         lastError_ = L"out of memory";
+        return 0;
     }
-    Clear();
-    return 0;
 }

@@ -76,8 +76,11 @@ public:
 
     // Used while the tree is built.
     void SetTag(const wchar_t* tag) { tag_ = tag; }
+    void SetTag(const wchar_t* tag, int length) { tag_.Set(tag, length); }
     void AppendText(const wchar_t* text, int length);
     void AddAttr(const wchar_t* name, const wchar_t* value);
+    void AddAttr(const wchar_t* name, int nameLength, const wchar_t* value, int valueLength);
+    void ReserveAttrs(int count);
     Qx_DOMElement* AppendChild(std::unique_ptr<Qx_DOMElement> child);
 
 private:
