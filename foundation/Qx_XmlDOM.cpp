@@ -4,7 +4,6 @@
 #include "foundation/XmlInputStream.h"
 #include "foundation/XmlLite.h"
 #include "foundation/XmlTextDecoder.h"
-#include "foundation/QxCodePage.h"
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -187,8 +186,8 @@ bool IsValidUtf8(const char* bytes, size_t count) {
 }
 
 // True when the bytes would be read as UTF-8 anyway (a UTF-8 mark, a declaration naming
-// UTF-8, or none and valid UTF-8) and are valid UTF-8, so that they can go to XmlLite as
-// they are, without the round trip through UTF-16.
+// UTF-8, or no encoding named) and are valid UTF-8, so that they can go to XmlLite as they
+// are, without the round trip through UTF-16. Anything else takes the long way.
 bool IsPlainUtf8(const char* bytes, size_t count) {
     if (HasUtf8Mark(bytes, count)) return IsValidUtf8(bytes + 3, count - 3);
     if (count >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
@@ -204,8 +203,9 @@ bool IsPlainUtf8(const char* bytes, size_t count) {
             size_t quote = head.find_first_of("\"'", at);
             size_t end = quote == std::string::npos ? quote : head.find(head[quote], quote + 1);
             if (end == std::string::npos || end > close) return false;
-            std::wstring name(head.begin() + static_cast<long>(quote) + 1, head.begin() + static_cast<long>(end));
-            if (qx_findcodepageW(name.c_str()) != CP_UTF8) return false;
+            // Only the usual name: XmlLite may not know every alias of UTF-8.
+            std::string name = head.substr(quote + 1, end - quote - 1);
+            if (_stricmp(name.c_str(), "UTF-8") != 0) return false;
         }
     }
     return IsValidUtf8(bytes, count);
