@@ -54,6 +54,54 @@ int Bound(const Qx_PtrList& list, const wchar_t* name, bool greaterOnly) {
     return low;
 }
 
+// The name index of a long list out of order, built at the second search of one revision
+// (a list that changes between searches is scanned: building would cost more). Null when
+// there is none; also when no memory is left for it, the scan then answering.
+template <class T>
+const QxNameOrder* NameIndex(const Qx_PtrList& list, QxNameOrder& order) {
+    const unsigned long long revision = list.Revision();
+    if (order.indexBuilt && order.indexRevision == revision) return &order;
+    if (order.scanRevision != revision) {
+        order.scanRevision = revision;
+        order.scans = 0;
+    }
+    if (++order.scans < 2) return nullptr;
+    order.DropIndex();
+    try {
+        std::vector<int>& byName = order.byName;
+        for (int i = 0; i < list.Count(); ++i)
+            if (At<T>(list, i)) byName.push_back(i);
+        // Stable: equal names keep their list order, so the first of them is the first found.
+        std::stable_sort(byName.begin(), byName.end(),
+                         [&](int a, int b) { return qx_stricmpW(At<T>(list, a)->name, At<T>(list, b)->name) < 0; });
+        order.smallestFrom.resize(byName.size());
+        int smallest = list.Count();
+        for (size_t k = byName.size(); k-- > 0;) order.smallestFrom[k] = smallest = std::min(smallest, byName[k]);
+    } catch (const std::bad_alloc&) {
+        order.DropIndex();
+        return nullptr;
+    }
+    order.indexBuilt = true;
+    order.indexRevision = revision;
+    return &order;
+}
+
+// In a name index: the first position whose name is not smaller than name, or with
+// greaterOnly the first whose name is greater.
+template <class T>
+size_t IndexBound(const Qx_PtrList& list, const QxNameOrder& index, const wchar_t* name, bool greaterOnly) {
+    size_t low = 0, high = index.byName.size();
+    while (low < high) {
+        size_t middle = low + (high - low) / 2;
+        int c = qx_stricmpW(At<T>(list, index.byName[middle])->name, name);
+        if (c < 0 || (greaterOnly && c == 0))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 // The first item in list order with that name, or null.
 template <class T>
 T* FindFirst(const Qx_PtrList& list, QxNameOrder& order, const wchar_t* name) {
@@ -61,6 +109,13 @@ T* FindFirst(const Qx_PtrList& list, QxNameOrder& order, const wchar_t* name) {
         T* item = At<T>(list, Bound<T>(list, name, false));
         return item && qx_stricmpW(item->name, name) == 0 ? item : nullptr;
     }
+    if (list.Count() > kScanUpTo)
+        if (const QxNameOrder* index = NameIndex<T>(list, order)) {
+            size_t k = IndexBound<T>(list, *index, name, false);
+            if (k == index->byName.size()) return nullptr;
+            T* item = At<T>(list, index->byName[k]);
+            return qx_stricmpW(item->name, name) == 0 ? item : nullptr;
+        }
     for (int i = 0; i < list.Count(); ++i) {
         T* item = At<T>(list, i);
         if (item && qx_stricmpW(item->name, name) == 0) return item;
@@ -72,11 +127,45 @@ T* FindFirst(const Qx_PtrList& list, QxNameOrder& order, const wchar_t* name) {
 template <class T>
 int FirstGreater(const Qx_PtrList& list, QxNameOrder& order, const wchar_t* name) {
     if (Searchable<T>(list, order)) return Bound<T>(list, name, true);
+    if (list.Count() > kScanUpTo)
+        if (const QxNameOrder* index = NameIndex<T>(list, order)) {
+            // Of all the items with a greater name, the one that stands first.
+            size_t k = IndexBound<T>(list, *index, name, true);
+            return k < index->smallestFrom.size() ? index->smallestFrom[k] : list.Count();
+        }
     for (int i = 0; i < list.Count(); ++i) {
         const T* item = At<T>(list, i);
         if (item && qx_stricmpW(item->name, name) > 0) return i;
     }
     return list.Count();
+}
+
+// Every item with that name, in list order.
+template <class T>
+std::vector<T*> AllEqual(const Qx_PtrList& list, QxNameOrder& order, const wchar_t* name) {
+    std::vector<T*> matches;
+    if (Searchable<T>(list, order)) {
+        for (int i = Bound<T>(list, name, false); i < list.Count(); ++i) {
+            T* item = At<T>(list, i);
+            if (qx_stricmpW(item->name, name) != 0) break;
+            matches.push_back(item);
+        }
+        return matches;
+    }
+    if (list.Count() > kScanUpTo)
+        if (const QxNameOrder* index = NameIndex<T>(list, order)) {
+            for (size_t k = IndexBound<T>(list, *index, name, false); k < index->byName.size(); ++k) {
+                T* item = At<T>(list, index->byName[k]);
+                if (qx_stricmpW(item->name, name) != 0) break;
+                matches.push_back(item);
+            }
+            return matches;
+        }
+    for (int i = 0; i < list.Count(); ++i) {
+        T* item = At<T>(list, i);
+        if (item && qx_stricmpW(item->name, name) == 0) matches.push_back(item);
+    }
+    return matches;
 }
 
 // Inserts at index, the first greater name (or -1: appended). Inserting there keeps a list
@@ -139,6 +228,7 @@ void DestroyItems(Qx_PtrList& list, Destroy destroy) {
 
 // The order a copy takes over: what its source knew, for the copy's own revision.
 void CopyOrder(QxNameOrder& to, const Qx_PtrList& toList, const QxNameOrder& from, const Qx_PtrList& fromList) {
+    to.DropIndex();
     if (from.Known(fromList.Revision()))
         to.Set(toList.Revision(), from.InOrder());
     else
@@ -282,19 +372,6 @@ void CObjectList::ClearObject() {
 int CObjectList::GetMemberList(CObjectList& out, const wchar_t* name) const {
     if (qx_strlenW(name) == 0) return 0;
     // The matches are gathered before any is added, so that out may be this list itself.
-    std::vector<CObjectItem*> matches;
-    if (Searchable<CObjectItem>(*this, order_)) {
-        for (int i = Bound<CObjectItem>(*this, name, false); i < Count(); ++i) {
-            CObjectItem* object = Items(i);
-            if (qx_stricmpW(object->name, name) != 0) break;
-            matches.push_back(object);
-        }
-    } else {
-        for (int i = 0; i < Count(); ++i) {
-            CObjectItem* object = Items(i);
-            if (object && qx_stricmpW(object->name, name) == 0) matches.push_back(object);
-        }
-    }
-    for (CObjectItem* object : matches) out.Add(object);
+    for (CObjectItem* object : AllEqual<CObjectItem>(*this, order_, name)) out.Add(object);
     return out.Count();
 }

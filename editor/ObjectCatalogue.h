@@ -2,6 +2,7 @@
 #include "foundation/QxExport.h"
 #include "foundation/Qx_PtrList.h"
 #include "foundation/Qx_WString.h"
+#include <vector>
 
 class CString;
 
@@ -14,8 +15,10 @@ class CString;
 //
 // Speed: every lookup answers what a scan from index 0 would answer. A list that stands in
 // name order (it remembers whether it does, and checks again after a change it did not make
-// itself) is searched by halving instead. Items must not be renamed while a list holds
-// them: a list does not notice a changed name field.
+// itself) is searched by halving instead; a long list out of order that is searched again
+// without a change in between gets an index by name. Items must not be renamed while a list
+// holds them: a list does not notice a changed name field. Lookups keep these notes in the
+// list, so one list is not searched from two threads at once.
 
 // A member variable. Fields in this order: type, name, comment.
 class QX_API CVariable {
@@ -43,7 +46,8 @@ public:
     Qx_WString comment;
 };
 
-// What a list has learnt about the name order of its items, valid for one revision of it.
+// What a list has learnt about the name order of its items, valid for one revision of it;
+// and, for a long list that is not in order but is searched repeatedly, an index by name.
 // Internal to the catalogue.
 class QxNameOrder {
 public:
@@ -55,7 +59,26 @@ public:
         revision_ = revision;
         inOrder_ = inOrder;
     }
-    void Forget() { known_ = false; }
+    void Forget() {
+        known_ = false;
+        DropIndex();
+    }
+    void DropIndex() {
+        indexBuilt = false;
+        byName.clear();
+        smallestFrom.clear();
+        scans = 0;
+    }
+
+    // Item indices by name, equal names by index; and for each position the smallest item
+    // index from there to the end. Valid while indexBuilt and the list is at indexRevision.
+    std::vector<int> byName;
+    std::vector<int> smallestFrom;
+    bool indexBuilt = false;
+    unsigned long long indexRevision = 0;
+    // Scans made at scanRevision: the index is built when a revision is searched again.
+    int scans = 0;
+    unsigned long long scanRevision = 0;
 
 private:
     // A new, empty list is in order.

@@ -63,6 +63,16 @@ void ExpectLookupsAsScan(const CObjectList& list, std::mt19937& random) {
         int first = ScanFirstEqual(list, name.c_str());
         EXPECT_EQ(list.FindObject(name.c_str()), first < 0 ? nullptr : list.Items(first)) << name;
         EXPECT_EQ(list.GetObjIndex(name.c_str()), ScanFirstGreater(list, name.c_str())) << name;
+        if (q % 10 == 0) {
+            CObjectList out;
+            list.GetMemberList(out, name.c_str());
+            std::vector<void*> expected;
+            for (int i = 0; i < list.Count(); ++i)
+                if (list.Items(i) && qx_stricmpW(list.Items(i)->name, name.c_str()) == 0) expected.push_back(list.Items(i));
+            ASSERT_EQ(out.Count(), static_cast<int>(expected.size())) << name;
+            for (int i = 0; i < out.Count(); ++i) EXPECT_EQ(out.Items(i), expected[static_cast<size_t>(i)]) << name;
+            out.Clear();
+        }
     }
 }
 
