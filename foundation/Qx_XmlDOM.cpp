@@ -189,9 +189,13 @@ bool IsValidUtf8(const char* bytes, size_t count) {
 // UTF-8, or no encoding named) and are valid UTF-8, so that they can go to XmlLite as they
 // are, without the round trip through UTF-16. Anything else takes the long way.
 bool IsPlainUtf8(const char* bytes, size_t count) {
-    if (HasUtf8Mark(bytes, count)) return IsValidUtf8(bytes + 3, count - 3);
-    if (count >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+    if (HasUtf8Mark(bytes, count)) {
+        bytes += 3;
+        count -= 3;
+    } else if (count >= 2 &&
+               ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
         return false;
+    }
     // The declaration, when there is one, ends within the first bytes.
     std::string head(bytes, count < 256 ? count : 256);
     size_t open = head.compare(0, 5, "<?xml") == 0 ? 0 : std::string::npos;

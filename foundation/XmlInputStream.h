@@ -11,7 +11,7 @@ public:
     QxXmlInputStream(const char* bytes, size_t count) : bytes_(bytes), count_(count) {}
     QxXmlInputStream(const QxXmlInputStream&) = delete;
     QxXmlInputStream& operator=(const QxXmlInputStream&) = delete;
-    virtual ~QxXmlInputStream() = default;
+    ~QxXmlInputStream() = default;
 
     // Lives on the stack of the caller: the reference count is kept but never deletes.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
