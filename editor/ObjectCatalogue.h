@@ -105,7 +105,8 @@ public:
     // The index of the first variable whose name is greater; Count() when none is.
     int GetVarIndex(const wchar_t* name) const;
     // sorted: inserted after every variable of an equal or smaller name; else appended.
-    // Answers the new item's index.
+    // Answers the new item's index. A null item (it has no name) is appended; lookups pass
+    // over it.
     int Add(CVariable* item);
     // Deletes every variable (each once, even if it stands twice), then empties the list.
     void ClearVariable();
