@@ -2,8 +2,15 @@
 #include <cstddef>
 
 Qx_PtrList::Qx_PtrList() = default;
-Qx_PtrList::Qx_PtrList(const Qx_PtrList& other) = default;
-Qx_PtrList& Qx_PtrList::operator=(const Qx_PtrList& other) = default;
+// A copy starts a history of its own; assignment counts as a change of this list.
+Qx_PtrList::Qx_PtrList(const Qx_PtrList& other) : items_(other.items_) {}
+
+Qx_PtrList& Qx_PtrList::operator=(const Qx_PtrList& other) {
+    items_ = other.items_;
+    ++revision_;
+    return *this;
+}
+
 Qx_PtrList::~Qx_PtrList() = default;
 
 void* Qx_PtrList::Items(int index) const {
@@ -12,19 +19,27 @@ void* Qx_PtrList::Items(int index) const {
 
 int Qx_PtrList::Add(void* item) {
     items_.push_back(item);
+    ++revision_;
     return Count() - 1;
 }
 
 int Qx_PtrList::Insert(int index, void* item) {
     if (index < 0 || index > Count()) return Add(item);
     items_.insert(items_.begin() + index, item);
+    ++revision_;
     return index;
 }
 
 void* Qx_PtrList::RemoveAt(int index) {
     void* item = Items(index);
-    if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+    if (index >= 0 && index < Count()) {
+        items_.erase(items_.begin() + index);
+        ++revision_;
+    }
     return item;
 }
 
-void Qx_PtrList::Clear() { items_.clear(); }
+void Qx_PtrList::Clear() {
+    items_.clear();
+    ++revision_;
+}

@@ -23,6 +23,11 @@ public:
     void* RemoveAt(int index);
     void Clear();
 
+    // Changes with every change of the list (add, insert, remove, clear, assignment), so
+    // that a derived list can tell whether what it learnt about its items still holds.
+    unsigned long long Revision() const { return revision_; }
+
 private:
     std::vector<void*> items_;
+    unsigned long long revision_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "foundation/QxComPtr.h"
 #include "foundation/XmlLite.h"
 #include "foundation/XmlInput.h"
+#include "foundation/XmlInputStream.h"
 #include <shlwapi.h>
 #include <cwchar>
 #include <new>
@@ -215,10 +216,9 @@ int Qx_XmlDOM::Parse(const QxXmlInput& input) {
         return 0;
     }
     try {
-        QxComPtr<IStream> stream;
-        stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(input.Data()), static_cast<UINT>(input.Size())));
+        QxXmlInputStream stream(input.Data(), input.Size());
         QxComPtr<IXmlReader> reader;
-        if (!stream || FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) {
+        if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) {
             lastError_ = L"XmlLite is not available";
             return 0;
         }

@@ -80,25 +80,32 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
     const char* text = utf8Mark ? bytes + 3 : bytes;
     const size_t length = utf8Mark ? count - 3 : count;
 
+    // A UTF-8 mark decides over the declaration; the declaration is then only dropped.
     unsigned codePage = CP_UTF8;
     DeclaredEncoding declared;
-    if (!utf8Mark && FindDeclaredEncoding(text, length, declared)) {
+    const bool hasDeclaration = FindDeclaredEncoding(text, length, declared);
+    bool declaredOther = false;
+    if (hasDeclaration) {
         std::wstring name(text + declared.valueStart, text + declared.valueEnd);
-        codePage = qx_findcodepageW(name.c_str());
-        if (codePage == 0) return false;  // 0 is the ANSI code page: the name was not known
+        unsigned named = qx_findcodepageW(name.c_str());
+        declaredOther = named != CP_UTF8;
+        if (!utf8Mark) {
+            if (named == 0) return false;  // 0 is the ANSI code page: the name was not known
+            codePage = named;
+        }
     }
-    if (codePage == CP_UTF8 && IsValidUtf8(text, length)) {
-        data_ = bytes;  // XmlLite reads the mark, if any, itself
-        size_ = count;
-        return true;
-    }
-    if (utf8Mark || declared.valueEnd != 0) {
-        if (codePage == CP_UTF8) return false;  // announced as UTF-8, but it is not
-        std::wstring wide;
-        return Decode(codePage, 0, text, length, wide) && FromWide(std::move(wide));
+    if (codePage == CP_UTF8) {
+        if (!IsValidUtf8(text, length)) {
+            if (utf8Mark || hasDeclaration) return false;  // announced as UTF-8, but it is not
+            codePage = CP_ACP;                              // no announcement: the ANSI code page
+        } else if (!declaredOther) {
+            data_ = bytes;  // XmlLite reads the mark, if any, itself
+            size_ = count;
+            return true;
+        }
     }
     std::wstring wide;
-    return Decode(CP_ACP, 0, text, length, wide) && FromWide(std::move(wide));
+    return Decode(codePage, 0, text, length, wide) && FromWide(std::move(wide));
 }
 
 bool QxXmlInput::PrepareWide(const wchar_t* text, size_t length) {

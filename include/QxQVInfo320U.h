@@ -5,3 +5,4 @@
 #include "afx/Afx.h"
 #include "config/Config.h"
 #include "ui/Ui.h"
+#include "editor/Editor.h"

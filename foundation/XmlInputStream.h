@@ -1,0 +1,29 @@
+#pragma once
+#include "foundation/QxWin.h"
+#include <objidl.h>
+
+// A read-only stream over UTF-8 bytes in memory for XmlLite, that never ends a read inside
+// a multi-byte character: Wine's XmlLite misreads a character split between two reads.
+// A read ends after an ASCII byte whenever one lies in the span asked for. The bytes are
+// borrowed and must outlive the stream. Internal.
+class QxXmlInputStream : public ISequentialStream {
+public:
+    QxXmlInputStream(const char* bytes, size_t count) : bytes_(bytes), count_(count) {}
+    QxXmlInputStream(const QxXmlInputStream&) = delete;
+    QxXmlInputStream& operator=(const QxXmlInputStream&) = delete;
+    ~QxXmlInputStream() = default;
+
+    // Lives on the stack of the caller: the reference count is kept but never deletes.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+
+    HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG wanted, ULONG* got) override;
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+
+private:
+    const char* bytes_;
+    size_t count_;
+    size_t position_ = 0;
+    ULONG references_ = 1;
+};
