@@ -4,3 +4,4 @@
 #include "foundation/Foundation.h"
 #include "afx/Afx.h"
 #include "config/Config.h"
+#include "runtime/Runtime.h"
