@@ -1,5 +1,6 @@
 #include "runtime/Qx_TarnWorker.h"
 #include "runtime/QxRuntimeText.h"
+#include "foundation/QxStringFunctions.h"
 #include "foundation/QxWin.h"
 #include "foundation/Qx_AString.h"
 #include "foundation/Qx_File.h"
@@ -212,10 +213,17 @@ long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxService
             const Qx_Variant* value = nullptr;
             if (rows && rows->FindColumn(name.c_str()) >= 0) value = rows->GetColumn(r, name.c_str());
             if (!value) value = GetVarList().GetItem(name.c_str());
-            if (!value) return Finish(QX_RT_E_INPUT, where + L"no value for parameter :" + name + L".");
+            // An optional input the caller left out is bound as NULL.
             int type = 0;
+            bool declared = false;
             for (const QxServiceInput& in : def.inputVariables)
-                if (in.name == name) type = in.type;
+                if (qx_stricmpW(in.name.c_str(), name.c_str()) == 0) {
+                    type = in.type;
+                    declared = true;
+                }
+            const Qx_Variant null;
+            if (!value && declared) value = &null;
+            if (!value) return Finish(QX_RT_E_INPUT, where + L"no value for parameter :" + name + L".");
             Qx_Variant bound;
             if (!Convert(*value, type, bound))
                 return Finish(QX_RT_E_INPUT, where + L"parameter :" + name + L" is not a valid value of its type.");
