@@ -1,0 +1,42 @@
+#pragma once
+// Listens, accepts clients and serves each on a thread of its own until Stop.
+#include "RequestHandler.h"
+#include <atomic>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class Server {
+public:
+    explicit Server(const ServerConfig& config) : config_(config), handler_(config) {}
+    ~Server();
+
+    // Binds and listens; false with error saying why. Port() then gives the port.
+    bool Listen(Qx_WString& error);
+    int Port() const { return port_; }
+    // Accepts and serves clients until Stop is called (from any thread or a console
+    // control handler); then waits for every client to finish.
+    void Run();
+    void Stop() { InterlockedExchange(&stop_, 1); }
+
+    // One line on standard error; lines of several threads never mix.
+    void Log(const Qx_WString& line);
+
+private:
+    struct Client {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+    void Serve(QxSocket socket, Qx_WString peer);
+    bool Exchange(SOCKET s, const Qx_WString& peer);
+    void ReapFinished(bool all);
+
+    const ServerConfig& config_;
+    RequestHandler handler_;
+    QxSocket listener_;
+    int port_ = 0;
+    volatile long stop_ = 0;
+    std::mutex logMutex_;
+    std::list<std::unique_ptr<Client>> clients_;
+};
