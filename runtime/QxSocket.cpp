@@ -8,26 +8,15 @@ namespace {
 // Slice of a wait, so that a stop request is seen soon.
 const int64_t kPollSliceMs = 200;
 
-timeval ToTimeval(int64_t ms) {
-    timeval tv;
-    tv.tv_sec = static_cast<long>(ms / 1000);
-    tv.tv_usec = static_cast<long>((ms % 1000) * 1000);
-    return tv;
-}
-
 // Waits until s is readable (or writable); 1 ready, 0 timed out, -1 error.
 int WaitSocket(SOCKET s, bool forWrite, int64_t ms) {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(s, &set);
-    fd_set except;
-    FD_ZERO(&except);
-    FD_SET(s, &except);
-    timeval tv = ToTimeval(ms);
-    int n = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, &except, &tv);
+    WSAPOLLFD fd = {};
+    fd.fd = s;
+    fd.events = forWrite ? POLLWRNORM : POLLRDNORM;
+    int n = WSAPoll(&fd, 1, static_cast<INT>(ms > INT32_MAX ? INT32_MAX : ms));
     if (n == SOCKET_ERROR) return -1;
     if (n == 0) return 0;
-    return FD_ISSET(s, &except) && !FD_ISSET(s, &set) ? -1 : 1;
+    return (fd.revents & (forWrite ? POLLWRNORM : POLLRDNORM)) || (fd.revents & POLLHUP) ? 1 : -1;
 }
 
 bool SetBlocking(SOCKET s, bool blocking) {
