@@ -97,7 +97,11 @@ protected:
         ASSERT_TRUE(setupFailure_.empty()) << Narrow(Qx_WString(setupFailure_.c_str()));
         port_ = server_->Port();
     }
-    void TearDown() override { EXPECT_TRUE(server_->Running()) << "the server must survive every client"; }
+    void TearDown() override {
+        if (server_) {
+            EXPECT_TRUE(server_->Running()) << "the server must survive every client";
+        }
+    }
 
     static std::wstring ServerLog() {
         std::ifstream file(std::filesystem::path(temp_->File(L"server.log")), std::ios::binary);

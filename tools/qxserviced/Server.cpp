@@ -35,6 +35,12 @@ const wchar_t* StatusText(QxIoStatus st) {
 
 }  // namespace
 
+Server::Server(const ServerConfig& config) : config_(config), handler_(config) {
+    std::wstring module = config.adaptorDir + L"\\" + config.dbModule;
+    if (config.dbModule.find(L'.') == std::wstring::npos) module += L".dll";
+    pinnedDatabaseModule_ = QxModule(LoadLibraryExW(module.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
 Server::~Server() {
     Stop();
     ReapFinished(true);

@@ -9,7 +9,7 @@
 
 class Server {
 public:
-    explicit Server(const ServerConfig& config) : config_(config), handler_(config) {}
+    explicit Server(const ServerConfig& config);
     ~Server();
 
     // Binds and listens; false with error saying why. Port() then gives the port.
@@ -34,6 +34,8 @@ private:
 
     const ServerConfig& config_;
     RequestHandler handler_;
+    // Keeps the database adaptor loaded between requests, so that each job only connects.
+    QxModule pinnedDatabaseModule_;
     QxSocket listener_;
     int port_ = 0;
     volatile long stop_ = 0;
