@@ -43,7 +43,7 @@ Server::Server(const ServerConfig& config) : config_(config), handler_(config) {
 
 Server::~Server() {
     Stop();
-    ReapFinished(true);
+    JoinAll();
 }
 
 void Server::Log(const Qx_WString& line) {
@@ -88,43 +88,57 @@ bool Server::Listen(Qx_WString& error) {
 
 void Server::Run() {
     while (!stop_) {
-        ReapFinished(false);
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(listener_.Get(), &set);
-        timeval tv = {0, 200 * 1000};  // a stop request is seen within 200 ms
-        if (select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
+        WSAPOLLFD fd = {};
+        fd.fd = listener_.Get();
+        fd.events = POLLRDNORM;
+        if (WSAPoll(&fd, 1, 200) <= 0) continue;  // a stop request is seen within 200 ms
         sockaddr_storage addr = {};
         int length = sizeof addr;
         QxSocket client(accept(listener_.Get(), reinterpret_cast<sockaddr*>(&addr), &length));
         if (!client) continue;
         BOOL noDelay = TRUE;
         setsockopt(client.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
-        auto entry = std::make_unique<Client>();
-        Client* raw = entry.get();
-        Qx_WString peer = PeerName(addr);
-        raw->thread = std::thread([this, raw, peer](QxSocket s) {
-            Serve(std::move(s), peer);
-            raw->done = true;
-        }, std::move(client));
-        clients_.push_back(std::move(entry));
+        Dispatch(std::move(client), PeerName(addr));
     }
     listener_.Reset();
-    ReapFinished(true);
+    JoinAll();
 }
 
-void Server::ReapFinished(bool all) {
-    for (auto it = clients_.begin(); it != clients_.end();) {
-        if (all || (*it)->done) {
-            (*it)->thread.join();
-            it = clients_.erase(it);
-        } else {
-            ++it;
+void Server::Dispatch(QxSocket socket, const Qx_WString& peer) {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    queue_.push_back(Pending{std::move(socket), peer});
+    // Every waiting client needs a thread of its own: one never waits for another to leave.
+    if (queue_.size() > static_cast<size_t>(idle_)) threads_.emplace_back([this] { ServeLoop(); });
+    else queueReady_.notify_one();
+}
+
+void Server::ServeLoop() {
+    for (;;) {
+        Pending next;
+        {
+            std::unique_lock<std::mutex> lock(queueMutex_);
+            ++idle_;
+            queueReady_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+            --idle_;
+            if (stop_ || queue_.empty()) return;
+            next = std::move(queue_.front());
+            queue_.pop_front();
         }
+        Serve(std::move(next.socket), next.peer);
     }
 }
 
-void Server::Serve(QxSocket socket, Qx_WString peer) {
+void Server::JoinAll() {
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        queue_.clear();  // clients not yet served are closed
+        queueReady_.notify_all();
+    }
+    for (std::thread& t : threads_) t.join();
+    threads_.clear();
+}
+
+void Server::Serve(QxSocket socket, const Qx_WString& peer) {
     while (!stop_ && Exchange(socket.Get(), peer)) {
     }
 }

@@ -1,11 +1,13 @@
 #pragma once
-// Listens, accepts clients and serves each on a thread of its own until Stop.
+// Listens, accepts clients and serves each on a thread of its own until Stop. Threads
+// are kept for the next client once theirs leaves: starting a thread costs more than a
+// small request (notably under Wine).
 #include "RequestHandler.h"
-#include <atomic>
-#include <list>
-#include <memory>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class Server {
 public:
@@ -24,13 +26,15 @@ public:
     void Log(const Qx_WString& line);
 
 private:
-    struct Client {
-        std::thread thread;
-        std::atomic<bool> done{false};
+    struct Pending {
+        QxSocket socket;
+        Qx_WString peer;
     };
-    void Serve(QxSocket socket, Qx_WString peer);
+    void Dispatch(QxSocket socket, const Qx_WString& peer);
+    void ServeLoop();
+    void Serve(QxSocket socket, const Qx_WString& peer);
     bool Exchange(SOCKET s, const Qx_WString& peer);
-    void ReapFinished(bool all);
+    void JoinAll();
 
     const ServerConfig& config_;
     RequestHandler handler_;
@@ -40,5 +44,9 @@ private:
     int port_ = 0;
     volatile long stop_ = 0;
     std::mutex logMutex_;
-    std::list<std::unique_ptr<Client>> clients_;
+    std::mutex queueMutex_;
+    std::condition_variable queueReady_;
+    std::deque<Pending> queue_;
+    int idle_ = 0;
+    std::vector<std::thread> threads_;
 };
