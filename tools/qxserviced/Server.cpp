@@ -47,7 +47,11 @@ Server::~Server() {
 }
 
 void Server::Log(const Qx_WString& line) {
-    Qx_AString bytes(Now() + L" " + line + L"\n", CP_UTF8);
+    // Names come from clients: control characters could forge extra log lines.
+    std::wstring clean(line.str());
+    for (wchar_t& ch : clean)
+        if (ch < 0x20 || ch == 0x7f) ch = L'?';
+    Qx_AString bytes(Now() + L" " + clean.c_str() + L"\n", CP_UTF8);
     std::lock_guard<std::mutex> lock(logMutex_);
     fwrite(bytes.GetSafeBuffer(), 1, static_cast<size_t>(bytes.GetLength()), stderr);
     fflush(stderr);
