@@ -4,5 +4,6 @@
 #include "foundation/Foundation.h"
 #include "afx/Afx.h"
 #include "config/Config.h"
+#include "runtime/Runtime.h"
 #include "ui/Ui.h"
 #include "editor/Editor.h"

@@ -1,0 +1,283 @@
+// Figures of the service runtime:
+//  1. round trip of a small request through the TCP adaptor to a real qxserviced
+//     (median and 99th percentile over 2,000 requests), for a source fetch and for a
+//     service that runs a query through the worker and the ODBC adaptor;
+//  2. receiving a 10,000-row, 5-column reply through SendReq (encode, send, receive,
+//     decode into the caller's lists) against a bare TCP transfer of the same bytes, and
+//     the decoding alone.
+#include "QxQVInfo320U.h"
+#include "foundation/QxWin.h"
+#include "tests/support/QxServerProcess.h"
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+namespace {
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Percentile(std::vector<double> samples, double p) {
+    std::sort(samples.begin(), samples.end());
+    size_t at = static_cast<size_t>(p * static_cast<double>(samples.size() - 1) + 0.5);
+    return samples[std::min(at, samples.size() - 1)];
+}
+
+std::wstring BinDir() {
+    wchar_t exe[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe, n < MAX_PATH ? n : 0);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+// Under Wine the SQLite driver is a Linux program and needs a Linux path.
+std::wstring DriverPath(const std::wstring& path) {
+    typedef char*(CDECL * UnixName)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name) return path;
+    Qx_WString text;
+    text.Set(name, -1, CP_UTF8);
+    HeapFree(GetProcessHeap(), 0, name);
+    return text.str();
+}
+
+// A service folder and a small database of its own, removed at the end.
+struct Workspace {
+    std::wstring folder;
+    std::wstring connection;
+    bool ok = false;
+
+    Workspace() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"qxbench_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder.c_str(), nullptr);
+        connection = L"Driver=SQLite3;Database=" + DriverPath(folder + L"\\bench.db") + L";";
+        qx_PutTextFileSource((folder + L"\\bench_city.cpp").c_str(),
+                             Qx_WString(L"/**__SERVICE XML BEGIN__\n"
+                                        L"<service name='bench_city' class_name='CBenchCity'>\n"
+                                        L"<input><variable name='city' type='string' required='1'/></input>\n"
+                                        L"<output><dataset name='customers'/></output>\n"
+                                        L"<statement dataset='customers'>SELECT id, name, city FROM customers WHERE city = :city</statement>\n"
+                                        L"</service>\n__SERVICE XML END__**/\nclass CBenchCity {};\n"));
+        Qx_Provider provider;
+        Qx_AdapterComWrapper* wrapper = nullptr;
+        if (provider.CreateFrameService(BinDir().c_str(), L"QxOdbcAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0) return;
+        QxDbAdaptor* db = wrapper->GetDbAdaptor();
+        Qx_WString error;
+        long affected = 0;
+        ok = db->Connect(connection.c_str(), L"", L"", error) == 0 &&
+             db->Execute(L"CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT, city TEXT)", {}, nullptr, affected, error) == 0 &&
+             db->Execute(L"INSERT INTO customers (name, city) VALUES ('Ada', 'Lyon'), ('Bruno', 'Lyon'), ('Chiara', 'Turin')", {},
+                         nullptr, affected, error) == 0;
+        if (!ok) wprintf(L"bench: database setup failed: %ls\n", error.c_str());
+    }
+    ~Workspace() {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(folder), ignored);
+    }
+};
+
+void RoundTrips(int port, const wchar_t* label, const wchar_t* service, bool cityInput, bool sourceInput) {
+    // QX_BENCH_QUICK set: a short run, for trying the benchmark out.
+    const int kRequests = GetEnvironmentVariableW(L"QX_BENCH_QUICK", nullptr, 0) ? 50 : 2000;
+    Qx_EnvProvider env;
+    Qx_Provider provider(&env);
+    provider.SetEnvStr(L"GROUP_NAME", L"bench");
+    provider.SetEnvStr(L"SERVICE_NAME", service);
+    provider.SetEnvStr(L"SERVICE_TYPE", L"NORMAL");
+    provider.SetEnvStr(L"LISTENER_ID", L"CLIENT");
+    provider.SetEnvStr(L"REQUEST_ID", L"0");
+    provider.SetEnvStr(L"CLIENT_IP", L"127.0.0.1");
+    Qx_AdapterComWrapper* wrapper = nullptr;
+    if (provider.CreateFrameService(BinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0) {
+        wprintf(L"bench: %ls\n", provider.GetLastErrorText().c_str());
+        return;
+    }
+    std::vector<double> samples;
+    int failures = 0;
+    for (int i = 0; i < kRequests; ++i) {
+        Qx_VariableList vars(1);
+        Qx_DatasetList datasets;
+        if (cityInput) vars.AddStr(L"city", L"Lyon");
+        if (sourceInput) {
+            Qx_Dataset input(L"input");
+            input.AddColumn(L"name", QX_VT_STRING, 80, 1);
+            input.SetColumn(input.AppendRow(), L"name", L"bench_city");
+            datasets.AddDataset(L"input", input);
+        }
+        double start = NowMs();
+        if (wrapper->SendReq(vars, datasets, L"127.0.0.1", port, 10, 1, 0) != 0) ++failures;
+        samples.push_back(NowMs() - start);
+    }
+    wprintf(L"%-44ls median %7.3f ms   p99 %7.3f ms   (%d requests, %d failed)\n", label, Percentile(samples, 0.5),
+            Percentile(samples, 0.99), kRequests, failures);
+}
+
+// Serves one prebuilt frame (or raw bytes) to every connection, after reading its request
+// frame when asked to.
+class CannedServer {
+public:
+    CannedServer(const std::string& payload, bool readRequest) : payload_(payload), readRequest_(readRequest) {
+        qx_WinsockStartup();
+        listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        sockaddr_in addr = {};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        listen(listener_.Get(), 8);
+        int length = sizeof addr;
+        getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&addr), &length);
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] { Loop(); });
+    }
+    ~CannedServer() {
+        stop_ = true;
+        thread_.join();
+    }
+    int Port() const { return port_; }
+
+private:
+    void Loop() {
+        while (!stop_) {
+            // Closing a socket does not wake an accept blocked on it everywhere: poll instead.
+            WSAPOLLFD fd = {};
+            fd.fd = listener_.Get();
+            fd.events = POLLRDNORM;
+            if (WSAPoll(&fd, 1, 100) <= 0) continue;
+            QxSocket client(accept(listener_.Get(), nullptr, nullptr));
+            if (!client) continue;
+            BOOL noDelay = TRUE;
+            setsockopt(client.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+            if (readRequest_) {
+                std::string frame;
+                Qx_WString error;
+                if (qx_RecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(10000), frame, error) != QX_IO_OK) continue;
+            }
+            qx_SendAll(client.Get(), payload_.data(), payload_.size(), QxDeadline(10000));
+            shutdown(client.Get(), SD_SEND);
+            char sink[64];
+            while (recv(client.Get(), sink, sizeof sink, 0) > 0) {
+            }
+        }
+    }
+
+    std::string payload_;
+    bool readRequest_;
+    QxSocket listener_;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+void LargeReply() {
+    const int kRows = 10000, kRuns = 30;
+    Qx_Dataset ds(L"output");
+    ds.AddColumn(L"id", QX_VT_INT, 4, 0);
+    ds.AddColumn(L"name", QX_VT_STRING, 40, 0);
+    ds.AddColumn(L"city", QX_VT_STRING, 40, 0);
+    ds.AddColumn(L"amount", QX_VT_DOUBLE, 8, 0);
+    ds.AddColumn(L"stamp", QX_VT_INT64, 8, 0);
+    for (int r = 0; r < kRows; ++r) {
+        int row = ds.AppendRow();
+        Qx_Variant v;
+        v.SetInt(r);
+        ds.SetColumn(row, nullptr, v, 0);
+        Qx_WString name;
+        name.Format(L"Customer number %d", r);
+        ds.SetColumn(row, nullptr, name.c_str(), -1, 1);
+        ds.SetColumn(row, nullptr, r % 2 ? L"Lyon" : L"Turin", -1, 2);
+        v.SetDouble(r * 1.25);
+        ds.SetColumn(row, nullptr, v, 3);
+        v.SetInt64(1700000000000LL + r);
+        ds.SetColumn(row, nullptr, v, 4);
+    }
+    Qx_DatasetList datasets;
+    datasets.Add(ds);
+    std::string reply;
+    QxWireCodec::EncodeReply(0, Qx_WStrList(), Qx_VariableList(1), datasets, reply);
+
+    std::vector<double> protocol, bare;
+    std::vector<double> decodeOnly;
+    for (int i = 0; i < 10; ++i) {
+        long code = 0;
+        Qx_WStrList messages;
+        Qx_VariableList vars(1);
+        Qx_DatasetList out;
+        Qx_WString error;
+        double start = NowMs();
+        QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars, out, error);
+        decodeOnly.push_back(NowMs() - start);
+    }
+    {
+        CannedServer server(reply, true);
+        Qx_Provider provider;
+        provider.SetEnvStr(L"GROUP_NAME", L"bench");
+        provider.SetEnvStr(L"SERVICE_NAME", L"bench_large");
+        Qx_AdapterComWrapper* wrapper = nullptr;
+        if (provider.CreateFrameService(BinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0) return;
+        for (int i = 0; i < kRuns; ++i) {
+            Qx_VariableList vars(1);
+            Qx_DatasetList out;
+            double start = NowMs();
+            long rc = wrapper->SendReq(vars, out, L"127.0.0.1", server.Port(), 10, 1, 0);
+            protocol.push_back(NowMs() - start);
+            if (rc != 0 || out.Count() != 1 || out.GetItemNN(0)->GetRowCount() != kRows) {
+                wprintf(L"bench: large reply failed: %ls\n", wrapper->GetLastErrorText().c_str());
+                return;
+            }
+        }
+    }
+    {
+        CannedServer server(reply, false);
+        std::vector<char> buffer(reply.size());
+        for (int i = 0; i < kRuns; ++i) {
+            double start = NowMs();
+            QxSocket s;
+            Qx_WString error;
+            qx_ConnectTcp(L"127.0.0.1", server.Port(), QxDeadline(10000), s, error);
+            u_long blocking = 0;
+            ioctlsocket(s.Get(), FIONBIO, &blocking);
+            size_t got = 0;
+            while (got < buffer.size()) {
+                int n = recv(s.Get(), buffer.data() + got, static_cast<int>(buffer.size() - got), 0);
+                if (n <= 0) break;
+                got += static_cast<size_t>(n);
+            }
+            bare.push_back(NowMs() - start);
+        }
+    }
+    double p = Percentile(protocol, 0.5), b = Percentile(bare, 0.5);
+    wprintf(L"10,000 x 5 reply (%lu bytes) through SendReq  median %7.3f ms\n", static_cast<unsigned long>(reply.size()), p);
+    wprintf(L"bare TCP transfer of the same bytes          median %7.3f ms\n", b);
+    wprintf(L"  of which decoding alone                   median %7.3f ms\n", Percentile(decodeOnly, 0.5));
+    wprintf(L"ratio                                        %7.2f x (target: within 2 x)\n", p / b);
+}
+
+}  // namespace
+
+int main() {
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    Workspace workspace;
+    if (workspace.ok) {
+        QxServerProcess server;
+        std::wstring args = L"--services \"" + workspace.folder + L"\" --connection \"" + workspace.connection + L"\"";
+        if (server.Start(args)) {
+            RoundTrips(server.Port(), L"small request: dbm_svc_load_svc", L"dbm_svc_load_svc", false, true);
+            RoundTrips(server.Port(), L"small request: query through worker + ODBC", L"bench_city", true, false);
+        } else {
+            wprintf(L"bench: qxserviced did not start\n");
+        }
+    }
+    LargeReply();
+    return 0;
+}

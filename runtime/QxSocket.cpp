@@ -1,0 +1,184 @@
+#include "runtime/QxSocket.h"
+#include "runtime/QxWireProtocol.h"
+#include <ws2tcpip.h>
+#include <cwchar>
+
+namespace {
+
+// Slice of a wait, so that a stop request is seen soon.
+const int64_t kPollSliceMs = 200;
+
+// Waits until s is readable (or writable); 1 ready, 0 timed out, -1 error.
+int WaitSocket(SOCKET s, bool forWrite, int64_t ms) {
+    WSAPOLLFD fd = {};
+    fd.fd = s;
+    fd.events = forWrite ? POLLWRNORM : POLLRDNORM;
+    int n = WSAPoll(&fd, 1, static_cast<INT>(ms > INT32_MAX ? INT32_MAX : ms));
+    if (n == SOCKET_ERROR) return -1;
+    if (n == 0) return 0;
+    return (fd.revents & (forWrite ? POLLWRNORM : POLLRDNORM)) || (fd.revents & POLLHUP) ? 1 : -1;
+}
+
+bool SetBlocking(SOCKET s, bool blocking) {
+    u_long mode = blocking ? 0 : 1;
+    return ioctlsocket(s, FIONBIO, &mode) == 0;
+}
+
+// Reads exactly count bytes. Status QX_IO_CLOSED when the peer closed the connection.
+QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
+    size_t got = 0;
+    while (got < count) {
+        if (stop && *stop) return QX_IO_STOPPED;
+        if (deadline.Expired()) return QX_IO_TIMEOUT;
+        int ready = WaitSocket(s, false, deadline.Left(stop ? kPollSliceMs : INT32_MAX));
+        if (ready < 0) return QX_IO_ERROR;
+        if (ready == 0) continue;
+        int chunk = count - got > (1u << 20) ? (1 << 20) : static_cast<int>(count - got);
+        int n = recv(s, data + got, chunk, 0);
+        if (n == 0) return QX_IO_CLOSED;
+        if (n < 0) {
+            if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
+            return QX_IO_ERROR;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return QX_IO_OK;
+}
+
+}  // namespace
+
+bool qx_WinsockStartup() {
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+void QxSocket::Reset(SOCKET s) {
+    if (s_ != INVALID_SOCKET) closesocket(s_);
+    s_ = s;
+}
+
+QxDeadline::QxDeadline(int64_t ms) : end_(ms > 0 ? GetTickCount64() + static_cast<uint64_t>(ms) : 0) {}
+
+bool QxDeadline::Expired() const { return end_ != 0 && GetTickCount64() >= end_; }
+
+int64_t QxDeadline::Left(int64_t cap) const {
+    if (end_ == 0) return cap;
+    uint64_t now = GetTickCount64();
+    if (now >= end_) return 0;
+    int64_t left = static_cast<int64_t>(end_ - now);
+    return left < cap ? left : cap;
+}
+
+Qx_WString qx_SocketErrorText(int code) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    Qx_WString out;
+    if (n > 0 && text) {
+        while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
+        out.Set(text, static_cast<int>(n));
+    } else {
+        out.Format(L"socket error %d", code);
+    }
+    if (text) LocalFree(text);
+    return out;
+}
+
+QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
+                         Qx_WString& error) {
+    if (!qx_WinsockStartup()) {
+        error = L"Winsock could not be started";
+        return QX_IO_ERROR;
+    }
+    if (!address || !*address || port <= 0 || port > 65535) {
+        error.Format(L"invalid server address %ls:%d", address ? address : L"", port);
+        return QX_IO_ERROR;
+    }
+    wchar_t service[16];
+    swprintf(service, 16, L"%d", port);
+    ADDRINFOW hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    ADDRINFOW* found = nullptr;
+    if (GetAddrInfoW(address, service, &hints, &found) != 0 || !found) {
+        error.Format(L"cannot resolve server address %ls: %ls", address, qx_SocketErrorText(WSAGetLastError()).c_str());
+        return QX_IO_ERROR;
+    }
+    QxIoStatus status = QX_IO_ERROR;
+    error.Format(L"cannot connect to %ls:%d", address, port);
+    for (ADDRINFOW* ai = found; ai; ai = ai->ai_next) {
+        QxSocket s(socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol));
+        if (!s || !SetBlocking(s.Get(), false)) continue;
+        // connect has no time-out of its own: start it non-blocking and wait for writability.
+        if (connect(s.Get(), ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK) {
+            error.Format(L"cannot connect to %ls:%d: %ls", address, port, qx_SocketErrorText(WSAGetLastError()).c_str());
+            continue;
+        }
+        int ready = WaitSocket(s.Get(), true, deadline.Left(INT32_MAX));
+        if (ready == 0) {
+            error.Format(L"connecting to %ls:%d timed out", address, port);
+            status = QX_IO_TIMEOUT;
+            continue;
+        }
+        int soError = 0;
+        int len = sizeof soError;
+        getsockopt(s.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len);
+        if (ready < 0 || soError != 0) {
+            error.Format(L"cannot connect to %ls:%d: %ls", address, port,
+                         qx_SocketErrorText(soError ? soError : WSAGetLastError()).c_str());
+            continue;
+        }
+        BOOL noDelay = TRUE;
+        setsockopt(s.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+        out = std::move(s);
+        status = QX_IO_OK;
+        error.Empty();
+        break;
+    }
+    FreeAddrInfoW(found);
+    return status;
+}
+
+QxIoStatus qx_SendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline) {
+    size_t sent = 0;
+    while (sent < count) {
+        if (deadline.Expired()) return QX_IO_TIMEOUT;
+        int chunk = count - sent > (1u << 20) ? (1 << 20) : static_cast<int>(count - sent);
+        int n = send(s, data + sent, chunk, 0);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
+        if (WaitSocket(s, true, deadline.Left(INT32_MAX)) < 0) return QX_IO_ERROR;
+    }
+    return QX_IO_OK;
+}
+
+QxIoStatus qx_RecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
+                        Qx_WString& error, const volatile long* stop) {
+    error.Empty();
+    frame.assign(QxWireCodec::kHeaderSize, '\0');
+    // A close before the first byte is the end of the conversation; any later one is not.
+    QxIoStatus st = RecvExact(s, &frame[0], 1, deadline, stop);
+    if (st == QX_IO_OK) st = RecvExact(s, &frame[1], QxWireCodec::kHeaderSize - 1, deadline, stop);
+    else if (st == QX_IO_CLOSED) error = L"connection closed";
+    if (st == QX_IO_CLOSED && error.IsEmpty()) {
+        error = L"connection closed inside a frame";
+        return QX_IO_BAD_FRAME;
+    }
+    if (st != QX_IO_OK) return st;
+    QxWireHeader header;
+    if (!QxWireCodec::ParseHeader(frame.data(), frame.size(), maxFrame, header, error)) return QX_IO_BAD_FRAME;
+    frame.resize(QxWireCodec::kHeaderSize + header.length);
+    st = RecvExact(s, &frame[QxWireCodec::kHeaderSize], header.length, deadline, stop);
+    if (st == QX_IO_CLOSED) {
+        error = L"connection closed inside a frame";
+        return QX_IO_BAD_FRAME;
+    }
+    return st;
+}

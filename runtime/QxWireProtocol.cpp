@@ -1,0 +1,347 @@
+#include "runtime/QxWireProtocol.h"
+#include <cstring>
+
+static_assert(sizeof(wchar_t) == 2, "UTF-16 text is copied as it is held");
+
+namespace {
+
+const char kMagic[4] = {'Q', 'X', 'W', 'P'};
+
+// Smallest encodings, used to bound counts before anything is allocated.
+const size_t kMinString = 4;
+const size_t kMinValue = 1;
+const size_t kMinPair = kMinString + kMinValue;
+const size_t kMinColumn = kMinString + 12;
+const size_t kMinDataset = kMinString + 4 + 4;
+
+class Writer {
+public:
+    explicit Writer(std::string& out) : out_(out) {}
+
+    void U8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
+    void U16(uint16_t v) { Raw(v, 2); }
+    void U32(uint32_t v) { Raw(v, 4); }
+    void I32(int32_t v) { Raw(static_cast<uint32_t>(v), 4); }
+    void I64(int64_t v) { Raw(static_cast<uint64_t>(v), 8); }
+    void F64(double v) {
+        uint64_t bits;
+        memcpy(&bits, &v, sizeof bits);
+        Raw(bits, 8);
+    }
+    void Bytes(const char* data, size_t count) {
+        U32(static_cast<uint32_t>(count));
+        out_.append(data, count);
+    }
+    void String(const Qx_WString& text) {
+        // Windows is little-endian and wchar_t is one UTF-16 unit: the text is its own encoding.
+        const std::wstring& s = text.str();
+        U32(static_cast<uint32_t>(s.size() * 2));
+        out_.append(reinterpret_cast<const char*>(s.data()), s.size() * 2);
+    }
+    void Value(const Qx_Variant& v) {
+        U8(static_cast<uint8_t>(v.GetType()));
+        switch (v.GetType()) {
+        case QX_VT_STRING: String(v.GetString()); break;
+        case QX_VT_INT: I32(static_cast<int32_t>(v.GetInteger())); break;
+        case QX_VT_INT64: I64(v.GetInteger()); break;
+        case QX_VT_DOUBLE: F64(v.GetDouble()); break;
+        case QX_VT_BINARY: Bytes(v.GetBytes(), static_cast<size_t>(v.GetByteCount())); break;
+        default: break;  // null carries nothing
+        }
+    }
+    void Pairs(const Qx_VariableList& list) {
+        U32(static_cast<uint32_t>(list.Count()));
+        for (int i = 0; i < list.Count(); ++i) {
+            const Qx_Variable* v = list.GetItemNN(i);
+            String(v->GetName());
+            Value(*v);
+        }
+    }
+    void Dataset(const Qx_Dataset& ds) {
+        String(ds.GetId());
+        const int columns = ds.GetColumnCount();
+        U32(static_cast<uint32_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            const Qx_DatasetColumn* info = ds.GetColumnInfo(c);
+            String(info->name);
+            I32(info->type);
+            I32(info->size);
+            I32(info->flag);
+        }
+        const int rows = columns > 0 ? ds.GetRowCount() : 0;
+        U32(static_cast<uint32_t>(rows));
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < columns; ++c) Value(*ds.GetColumn(r, nullptr, c));
+    }
+    void Datasets(const Qx_DatasetList& list) {
+        U32(static_cast<uint32_t>(list.Count()));
+        for (int i = 0; i < list.Count(); ++i) Dataset(*list.GetItemNN(i));
+    }
+    // Reserves the header; the body length is filled in by Finish.
+    size_t Begin(QxWireKind kind) {
+        size_t start = out_.size();
+        out_.append(kMagic, 4);
+        U16(QxWireCodec::kVersion);
+        U16(kind);
+        U32(0);
+        return start;
+    }
+    void Finish(size_t start) {
+        uint32_t length = static_cast<uint32_t>(out_.size() - start - QxWireCodec::kHeaderSize);
+        for (int i = 0; i < 4; ++i) out_[start + 8 + i] = static_cast<char>((length >> (8 * i)) & 0xff);
+    }
+
+private:
+    void Raw(uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out_.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+    }
+    std::string& out_;
+};
+
+// Reads a body; the first failure sticks and names what broke.
+class Reader {
+public:
+    Reader(const char* data, size_t size, Qx_WString& error)
+        : p_(reinterpret_cast<const unsigned char*>(data)), left_(size), error_(error) {}
+
+    bool ok() const { return ok_; }
+    size_t left() const { return left_; }
+    bool Fail(const wchar_t* what) {
+        if (ok_) error_ = what;
+        ok_ = false;
+        left_ = 0;
+        return false;
+    }
+
+    uint64_t Raw(int bytes) {
+        if (!ok_ || left_ < static_cast<size_t>(bytes)) return Fail(L"frame ends inside a number"), 0;
+        uint64_t v = 0;
+        for (int i = 0; i < bytes; ++i) v |= static_cast<uint64_t>(p_[i]) << (8 * i);
+        p_ += bytes;
+        left_ -= static_cast<size_t>(bytes);
+        return v;
+    }
+    uint8_t U8() { return static_cast<uint8_t>(Raw(1)); }
+    uint32_t U32() { return static_cast<uint32_t>(Raw(4)); }
+    int32_t I32() { return static_cast<int32_t>(static_cast<uint32_t>(Raw(4))); }
+
+    // A count of elements that each need at least minSize bytes.
+    bool Count(size_t minSize, uint32_t& count, const wchar_t* what) {
+        count = U32();
+        if (!ok_) return false;
+        if (static_cast<uint64_t>(count) * minSize > left_) return Fail(what);
+        return true;
+    }
+    bool String(Qx_WString& out) {
+        uint32_t bytes = U32();
+        if (!ok_) return false;
+        if (bytes > left_) return Fail(L"string length runs past the end of the frame");
+        if (bytes % 2 != 0) return Fail(L"string length is odd");
+        // Copied bytewise: the text need not be aligned in the frame.
+        if (bytes > 0) memcpy(out.GetSafeBuffer(static_cast<int>(bytes / 2)), p_, bytes);
+        else out.Empty();
+        p_ += bytes;
+        left_ -= bytes;
+        return true;
+    }
+    bool Value(Qx_Variant& v) {
+        uint8_t type = U8();
+        if (!ok_) return false;
+        switch (type) {
+        case QX_VT_NULL: v.SetNull(); return true;
+        case QX_VT_STRING: {
+            // Through a reused buffer: one allocation per value instead of two.
+            uint32_t bytes = U32();
+            if (!ok_) return false;
+            if (bytes > left_) return Fail(L"string length runs past the end of the frame");
+            if (bytes % 2 != 0) return Fail(L"string length is odd");
+            scratch_.resize(bytes / 2);
+            if (bytes > 0) memcpy(&scratch_[0], p_, bytes);
+            p_ += bytes;
+            left_ -= bytes;
+            v.SetString(scratch_.c_str(), static_cast<int>(scratch_.size()));
+            return true;
+        }
+        case QX_VT_INT: v.SetInt(I32()); return ok_;
+        case QX_VT_INT64: v.SetInt64(static_cast<int64_t>(Raw(8))); return ok_;
+        case QX_VT_DOUBLE: {
+            uint64_t bits = Raw(8);
+            double d;
+            memcpy(&d, &bits, sizeof d);
+            v.SetDouble(d);
+            return ok_;
+        }
+        case QX_VT_BINARY: {
+            uint32_t count = U32();
+            if (!ok_) return false;
+            if (count > left_) return Fail(L"binary length runs past the end of the frame");
+            v.SetBinary(p_, static_cast<int>(count));
+            p_ += count;
+            left_ -= count;
+            return true;
+        }
+        default: return Fail(L"unknown value type");
+        }
+    }
+    bool Pairs(Qx_VariableList& list) {
+        uint32_t count;
+        if (!Count(kMinPair, count, L"variable count exceeds the frame")) return false;
+        for (uint32_t i = 0; i < count; ++i) {
+            Qx_Variable v;
+            Qx_WString name;
+            if (!String(name) || !Value(v)) return false;
+            v.SetName(name.c_str());
+            list.Add(v);
+        }
+        return true;
+    }
+    bool Dataset(Qx_DatasetList& list) {
+        Qx_WString id;
+        if (!String(id)) return false;
+        // Filled in place, so that a large dataset is never copied.
+        Qx_Dataset& ds = *list.GetItemNN(list.AddDataset(id.c_str(), Qx_Dataset()));
+        uint32_t columns;
+        if (!Count(kMinColumn, columns, L"column count exceeds the frame")) return false;
+        for (uint32_t c = 0; c < columns; ++c) {
+            Qx_WString name;
+            if (!String(name)) return false;
+            int32_t type = I32(), size = I32(), flag = I32();
+            if (!ok_) return false;
+            ds.AddColumn(name.c_str(), type, size, flag);
+        }
+        uint32_t rows = U32();
+        if (!ok_) return false;
+        if (rows > 0 && columns == 0) return Fail(L"rows in a dataset without columns");
+        if (static_cast<uint64_t>(rows) * columns * kMinValue > left_) return Fail(L"row count exceeds the frame");
+        for (uint32_t r = 0; r < rows; ++r) {
+            int row = ds.AppendRow();
+            for (uint32_t c = 0; c < columns; ++c)
+                if (!Value(*ds.GetColumn(row, nullptr, static_cast<int>(c)))) return false;
+        }
+        return true;
+    }
+    bool Datasets(Qx_DatasetList& list) {
+        uint32_t count;
+        if (!Count(kMinDataset, count, L"dataset count exceeds the frame")) return false;
+        for (uint32_t i = 0; i < count; ++i)
+            if (!Dataset(list)) return false;
+        return true;
+    }
+
+private:
+    const unsigned char* p_;
+    size_t left_;
+    Qx_WString& error_;
+    bool ok_ = true;
+    std::wstring scratch_;
+};
+
+// Checks the header of a whole frame and that its body is all there; gives the body.
+bool OpenFrame(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind, const char*& body,
+               size_t& bodySize, Qx_WString& error) {
+    QxWireHeader header;
+    if (!QxWireCodec::ParseHeader(frame, size, maxFrame, header, error)) return false;
+    if (header.kind != kind) {
+        error = kind == QX_WIRE_REQUEST ? L"frame is not a request" : L"frame is not a reply";
+        return false;
+    }
+    if (size - QxWireCodec::kHeaderSize != header.length) {
+        error = L"frame length does not match its header";
+        return false;
+    }
+    body = frame + QxWireCodec::kHeaderSize;
+    bodySize = header.length;
+    return true;
+}
+
+bool Finish(Reader& in, Qx_WString& error) {
+    if (!in.ok()) return false;
+    if (in.left() != 0) {
+        error = L"bytes left over after the frame's content";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void QxWireCodec::EncodeRequest(const Qx_VariableList& env, const Qx_VariableList& variables,
+                                const Qx_DatasetList& datasets, std::string& out) {
+    Writer w(out);
+    size_t start = w.Begin(QX_WIRE_REQUEST);
+    w.Pairs(env);
+    w.Pairs(variables);
+    w.Datasets(datasets);
+    w.Finish(start);
+}
+
+void QxWireCodec::EncodeReply(long code, const Qx_WStrList& messages, const Qx_VariableList& variables,
+                              const Qx_DatasetList& datasets, std::string& out) {
+    Writer w(out);
+    size_t start = w.Begin(QX_WIRE_REPLY);
+    w.I32(static_cast<int32_t>(code));
+    w.U32(static_cast<uint32_t>(messages.Count()));
+    for (int i = 0; i < messages.Count(); ++i) w.String(*messages.GetItem(i));
+    w.Pairs(variables);
+    w.Datasets(datasets);
+    w.Finish(start);
+}
+
+bool QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxFrame, QxWireHeader& header,
+                              Qx_WString& error) {
+    if (!bytes || count < kHeaderSize) {
+        error = L"frame shorter than its header";
+        return false;
+    }
+    if (memcmp(bytes, kMagic, 4) != 0) {
+        error = L"frame does not start with the protocol's mark";
+        return false;
+    }
+    Reader in(bytes + 4, kHeaderSize - 4, error);
+    header.version = static_cast<uint16_t>(in.Raw(2));
+    header.kind = static_cast<uint16_t>(in.Raw(2));
+    header.length = in.U32();
+    if (header.version != kVersion) {
+        error.Format(L"unsupported protocol version %u", static_cast<unsigned>(header.version));
+        return false;
+    }
+    if (header.kind != QX_WIRE_REQUEST && header.kind != QX_WIRE_REPLY) {
+        error = L"unknown frame kind";
+        return false;
+    }
+    if (header.length > maxFrame) {
+        error.Format(L"frame of %lu bytes exceeds the limit of %lu", static_cast<unsigned long>(header.length),
+                     static_cast<unsigned long>(maxFrame));
+        return false;
+    }
+    return true;
+}
+
+bool QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFrame, Qx_VariableList& env,
+                                Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error) {
+    const char* body;
+    size_t bodySize;
+    if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REQUEST, body, bodySize, error)) return false;
+    Reader in(body, bodySize, error);
+    (void)(in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets));
+    return Finish(in, error);
+}
+
+bool QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
+                              Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error) {
+    const char* body;
+    size_t bodySize;
+    if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REPLY, body, bodySize, error)) return false;
+    Reader in(body, bodySize, error);
+    code = in.I32();
+    uint32_t count;
+    if (in.Count(kMinString, count, L"message count exceeds the frame")) {
+        for (uint32_t i = 0; i < count; ++i) {
+            Qx_WString text;
+            if (!in.String(text)) break;
+            messages.Add(text.c_str());
+        }
+    }
+    (void)(in.ok() && in.Pairs(variables) && in.Datasets(datasets));
+    return Finish(in, error);
+}

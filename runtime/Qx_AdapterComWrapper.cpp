@@ -1,0 +1,86 @@
+#include "runtime/Qx_AdapterComWrapper.h"
+#include "runtime/QxRuntimeText.h"
+#include "runtime/QxAdaptor.h"
+#include "runtime/QxRuntimeCodes.h"
+#include "runtime/QxWireProtocol.h"
+#include "runtime/Qx_Provider.h"
+
+using qxrt::operator+;
+
+namespace {
+// The environment strings every request carries, in this order.
+const wchar_t* const kRequestEnv[] = {L"GROUP_NAME", L"SERVICE_NAME", L"SERVICE_TYPE",
+                                      L"LISTENER_ID", L"REQUEST_ID", L"CLIENT_IP"};
+const long kDefaultTimeoutSeconds = 10;
+}  // namespace
+
+Qx_AdapterComWrapper::Qx_AdapterComWrapper(Qx_Provider* provider, QxAdaptor* adaptor)
+    : adaptor_(adaptor), provider_(provider) {}
+
+Qx_AdapterComWrapper::~Qx_AdapterComWrapper() = default;
+
+QxComAdaptor* Qx_AdapterComWrapper::GetComAdaptor() const {
+    return adaptor_ && adaptor_->GetKind() == QX_ADAPTOR_COM ? static_cast<QxComAdaptor*>(adaptor_) : nullptr;
+}
+
+QxDbAdaptor* Qx_AdapterComWrapper::GetDbAdaptor() const {
+    return adaptor_ && adaptor_->GetKind() == QX_ADAPTOR_DB ? static_cast<QxDbAdaptor*>(adaptor_) : nullptr;
+}
+
+void Qx_AdapterComWrapper::Fail(long code, const Qx_WString& text) {
+    lastError_ = text;
+    lastResult_ = Qx_Result();
+    lastResult_.AddMsg(code, L"Qx_AdapterComWrapper", 0, text.c_str());
+    lastResult_.SetCode(code);
+}
+
+long Qx_AdapterComWrapper::SendReq(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address,
+                                   int port, long timeoutSeconds, int, int) {
+    lastError_.Empty();
+    lastResult_ = Qx_Result();
+    QxComAdaptor* com = GetComAdaptor();
+    if (!com) {
+        Fail(QX_RT_E_ADAPTOR, Qx_WString(L"The adaptor is not a communication adaptor."));
+        return QX_RT_E_ADAPTOR;
+    }
+    Qx_VariableList env(1);
+    for (const wchar_t* name : kRequestEnv) {
+        const wchar_t* value = provider_ ? provider_->GetEnvStr(name) : nullptr;
+        env.AddStr(name, value ? value : L"");
+    }
+    std::string request, reply;
+    QxWireCodec::EncodeRequest(env, variables, datasets, request);
+    Qx_WString error;
+    long rc = com->Exchange(request, reply, address, port, timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds,
+                            error);
+    if (rc != 0) {
+        Fail(rc, error);
+        return rc;
+    }
+    long code = 0;
+    Qx_WStrList messages;
+    if (!QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code, messages, variables,
+                                  datasets, error)) {
+        Fail(QX_RT_E_PROTOCOL, Qx_WString(L"The server's reply is not valid: ") + error);
+        return QX_RT_E_PROTOCOL;
+    }
+    if (code == 0) return 0;
+    // The server's messages, one per line; a bare code still reads as a failure.
+    for (int i = 0; i < messages.Count(); ++i) {
+        if (i > 0) lastError_ += L"\n";
+        lastError_ += *messages.GetItem(i);
+        lastResult_.AddMsg(code, L"server", 0, messages.GetItemNN(i));
+    }
+    if (messages.Count() == 0) lastError_.Format(L"The service failed on the server with code %ld.", code);
+    lastResult_.SetCode(code);
+    return code;
+}
+
+Qx_SvcWrapper::Qx_SvcWrapper(Qx_Provider* provider, QxModule module, QxAdaptor* adaptor, const wchar_t* modulePath)
+    : Qx_AdapterComWrapper(provider, adaptor), module_(std::move(module)), modulePath_(modulePath) {}
+
+Qx_SvcWrapper::~Qx_SvcWrapper() {
+    // The adaptor's code lives in the module: destroy it before the module goes.
+    if (adaptor_) adaptor_->Release();
+    adaptor_ = nullptr;
+}

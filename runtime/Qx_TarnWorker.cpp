@@ -1,0 +1,259 @@
+#include "runtime/Qx_TarnWorker.h"
+#include "runtime/QxRuntimeText.h"
+#include "foundation/QxStringFunctions.h"
+#include "foundation/QxWin.h"
+#include "foundation/Qx_AString.h"
+#include "foundation/Qx_File.h"
+#include "runtime/QxAdaptor.h"
+#include "runtime/QxRuntimeCodes.h"
+#include "runtime/QxServiceDefinition.h"
+#include "runtime/QxSqlParameters.h"
+#include "runtime/Qx_AdapterComWrapper.h"
+#include <cerrno>
+#include <cwchar>
+
+using qxrt::operator+;
+
+namespace {
+
+bool LeavesFolder(const Qx_WString& name) {
+    return name == L"." || name == L".." || name.Find(L'\\') >= 0 || name.Find(L'/') >= 0 || name.Find(L':') >= 0;
+}
+
+// Turns an input into the type its definition declares; false when the text is no such
+// value. Null stays null.
+bool Convert(const Qx_Variant& in, int type, Qx_Variant& out) {
+    out = in;
+    if (type == 0 || in.IsNull() || in.GetType() == type) return true;
+    if (type == QX_VT_STRING) {
+        out.SetString(in.ToString().c_str());
+        return true;
+    }
+    if (type == QX_VT_BINARY) {
+        Qx_AString bytes(in.ToString(), 0);
+        out.SetBinary(bytes.GetSafeBuffer(), bytes.GetLength());
+        return true;
+    }
+    if (in.GetType() != QX_VT_STRING) {
+        // Numbers between numeric types.
+        if (type == QX_VT_DOUBLE) out.SetDouble(in.ToDouble());
+        else if (type == QX_VT_INT64) out.SetInt64(in.ToInt64());
+        else if (type == QX_VT_INT) out.SetInt(static_cast<int32_t>(in.ToInt64()));
+        return in.GetType() != QX_VT_BINARY;
+    }
+    const wchar_t* text = in.GetString().c_str();
+    wchar_t* end = nullptr;
+    errno = 0;
+    if (type == QX_VT_DOUBLE) {
+        double d = wcstod(text, &end);
+        out.SetDouble(d);
+    } else {
+        long long v = wcstoll(text, &end, 10);
+        if (type == QX_VT_INT && (v < INT32_MIN || v > INT32_MAX)) return false;
+        if (type == QX_VT_INT) out.SetInt(static_cast<int32_t>(v));
+        else out.SetInt64(v);
+    }
+    while (end && (*end == L' ' || *end == L'\t')) ++end;
+    return errno == 0 && end != text && *text && *end == L'\0';
+}
+
+void AppendRows(Qx_Dataset& to, const Qx_Dataset& from) {
+    for (int r = 0; r < from.GetRowCount(); ++r) {
+        int row = to.AppendRow();
+        for (int c = 0; c < from.GetColumnCount() && c < to.GetColumnCount(); ++c)
+            to.SetColumn(row, nullptr, *from.GetColumn(r, nullptr, c), c);
+    }
+}
+
+}  // namespace
+
+Qx_TarnWorker::Qx_TarnWorker(Qx_EnvProvider* envProvider, Qx_TarnWorker* parentWorker)
+    : Qx_Worker(envProvider, nullptr), parentWorker(parentWorker) {}
+
+Qx_TarnWorker::~Qx_TarnWorker() = default;
+
+long Qx_TarnWorker::InitJob(const wchar_t* group, const wchar_t* service) {
+    jobOpen_ = false;
+    Qx_WString g(group), s(service);
+    if (g.IsEmpty() || s.IsEmpty() || LeavesFolder(s)) return -1;
+    group_ = g;
+    serviceName_ = s;
+    jobOpen_ = true;
+    return 0;
+}
+
+long Qx_TarnWorker::ReadServiceXml(const Qx_WString& folder, const Qx_WString& name, Qx_Buffer& buffer) {
+    Qx_WString path(folder);
+    if (!path.IsEmpty() && path.GetAt(path.GetLength() - 1) != L'\\') path += L'\\';
+    path += name;
+    // Only the name decides about the extension: a dot in the folder must not stop it.
+    if (name.Find(L'.') < 0) path += L".xml";
+    return Qx_File::ReadFile(path.c_str(), buffer) < 0 ? -1 : 0;
+}
+
+long Qx_TarnWorker::Finish(long code, const Qx_WString& message) {
+    resultCode_ = code;
+    resultMsg_ = message;
+    if (code != 0) Trace(Qx_WString(L"failed: ") + message);
+    return code;
+}
+
+void Qx_TarnWorker::Trace(const Qx_WString& text) const {
+    if (debugTrace_ <= 0) return;
+    Qx_WString line = Qx_WString(L"[Qx_TarnWorker] ") + serviceName_ + L": " + text + L"\n";
+    OutputDebugStringW(line.c_str());
+}
+
+void Qx_TarnWorker::SetVariable(const Qx_WString& name, const Qx_Variant& value) {
+    if (Qx_Variable* v = GetSafeVarList().GetItem(name.c_str())) static_cast<Qx_Variant&>(*v) = value;
+    else GetSafeVarList().Add(name.c_str(), value);
+}
+
+long Qx_TarnWorker::Run(const wchar_t*, const wchar_t*) {
+    outVars_.Clear();
+    outDatasets_.Clear();
+    Finish(0, Qx_WString());
+    if (!jobOpen_) return Finish(QX_RT_E_JOB, Qx_WString(L"No job is open: InitJob was not called or refused the job."));
+
+    Qx_Buffer xml;
+    Qx_TarnWorker* reader = parentWorker ? parentWorker : this;
+    if (reader->ReadServiceXml(servicePath_, serviceName_, xml) != 0)
+        return Finish(QX_RT_E_NO_DEFINITION, Qx_WString(L"The definition of service \"") + serviceName_ +
+                                                 L"\" cannot be read from folder \"" + servicePath_ + L"\".");
+    QxServiceDefinition def;
+    Qx_WString error;
+    if (!def.Load(xml, error))
+        return Finish(QX_RT_E_DEFINITION, Qx_WString(L"The definition of service \"") + serviceName_ + L"\" is not valid: " + error);
+    if (long rc = CheckInputs(def)) return rc;
+    if (!def.statements.empty()) {
+        QxDbAdaptor* db = nullptr;
+        if (long rc = OpenDatabase(db)) return rc;
+        if (long rc = RunStatements(def, db)) return rc;
+    }
+    for (int i = 0; i < def.outputVariables.Count(); ++i) outVars_.Add(def.outputVariables.GetItemNN(i));
+    for (int i = 0; i < def.outputDatasets.Count(); ++i) outDatasets_.Add(def.outputDatasets.GetItemNN(i));
+    return Finish(0, Qx_WString());
+}
+
+long Qx_TarnWorker::CheckInputs(const QxServiceDefinition& def) {
+    for (const QxServiceInput& in : def.inputVariables) {
+        const Qx_Variable* v = GetVarList().GetItem(in.name.c_str());
+        if (in.required && (!v || v->IsNull()))
+            return Finish(QX_RT_E_INPUT, Qx_WString(L"Service \"") + serviceName_ + L"\" needs the input variable \"" + in.name + L"\".");
+        Qx_Variant converted;
+        if (v && !Convert(*v, in.type, converted))
+            return Finish(QX_RT_E_INPUT, Qx_WString(L"Input variable \"") + in.name + L"\" of service \"" + serviceName_ +
+                                             L"\" is not a valid value of its type: \"" + v->ToString() + L"\".");
+    }
+    for (const QxServiceInput& in : def.inputDatasets)
+        if (in.required && !GetDatasetList().GetItem(in.name.c_str()))
+            return Finish(QX_RT_E_INPUT, Qx_WString(L"Service \"") + serviceName_ + L"\" needs the input dataset \"" + in.name + L"\".");
+    return 0;
+}
+
+long Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
+    auto env = [this](const wchar_t* name) { const wchar_t* v = GetEnvStr(name); return v ? v : L""; };
+    if (database_) {
+        ReleaseFrameService(database_);
+        database_ = nullptr;
+    }
+    Qx_AdapterComWrapper* wrapper = nullptr;
+    if (CreateFrameService(env(L"_ADAPTOR_DIR_"), env(L"_ADAPTOR_DB_MODULE_"), env(L"_ADAPTOR_DB_ID_"),
+                           env(L"_ADAPTOR_DB_TYPE_"), Qx_WString(env(L"_ADAPTOR_DB_VER_")).ToInteger(),
+                           env(L"_ADAPTOR_DB_NAME_"), wrapper, 1) != 0)
+        return Finish(QX_RT_E_DATABASE, GetLastErrorText());
+    database_ = wrapper;
+    db = wrapper->GetDbAdaptor();
+    if (!db)
+        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Adaptor module \"") + env(L"_ADAPTOR_DB_MODULE_") +
+                                            L"\" is not a database adaptor.");
+    Qx_WString error;
+    if (db->Connect(env(L"ConnectionString"), env(L"DBUser"), env(L"DBPass"), error) != 0)
+        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Cannot connect to the database: ") + error);
+    return 0;
+}
+
+long Qx_TarnWorker::RunStatements(const QxServiceDefinition& def, QxDbAdaptor* db) {
+    Qx_WString error;
+    // All statements of a run succeed together or not at all.
+    if (db->BeginTransaction(error) != 0)
+        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Cannot start a transaction: ") + error);
+    for (size_t i = 0; i < def.statements.size(); ++i) {
+        if (long rc = RunStatement(def, def.statements[i], static_cast<int>(i) + 1, db)) {
+            Qx_WString ignored;
+            db->EndTransaction(false, ignored);
+            return rc;
+        }
+    }
+    if (db->EndTransaction(true, error) != 0)
+        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Cannot commit the service's changes: ") + error);
+    return 0;
+}
+
+long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st, int number,
+                                 QxDbAdaptor* db) {
+    Qx_WString where;
+    where.Format(L"Service \"%ls\", statement %d: ", serviceName_.c_str(), number);
+    Qx_WString sql, error;
+    std::vector<Qx_WString> names;
+    if (!qx_SqlNamedToPositional(st.sql, sql, names, error)) return Finish(QX_RT_E_DEFINITION, where + error);
+
+    const Qx_Dataset* rows = nullptr;
+    if (!st.forEach.IsEmpty()) {
+        rows = GetDatasetList().GetItem(st.forEach.c_str());
+        if (!rows) return Finish(QX_RT_E_INPUT, where + L"the input dataset \"" + st.forEach + L"\" is missing.");
+    }
+    const int runs = rows ? rows->GetRowCount() : 1;
+    Qx_Dataset result;
+    long affectedTotal = 0;
+    for (int r = 0; r < runs; ++r) {
+        // Each name takes the row's column of that name, else the variable of that name.
+        std::vector<Qx_Variant> params;
+        for (const Qx_WString& name : names) {
+            const Qx_Variant* value = nullptr;
+            if (rows && rows->FindColumn(name.c_str()) >= 0) value = rows->GetColumn(r, name.c_str());
+            if (!value) value = GetVarList().GetItem(name.c_str());
+            // An optional input the caller left out is bound as NULL.
+            int type = 0;
+            bool declared = false;
+            for (const QxServiceInput& in : def.inputVariables)
+                if (qx_stricmpW(in.name.c_str(), name.c_str()) == 0) {
+                    type = in.type;
+                    declared = true;
+                }
+            const Qx_Variant null;
+            if (!value && declared) value = &null;
+            if (!value) return Finish(QX_RT_E_INPUT, where + L"no value for parameter :" + name + L".");
+            Qx_Variant bound;
+            if (!Convert(*value, type, bound))
+                return Finish(QX_RT_E_INPUT, where + L"parameter :" + name + L" is not a valid value of its type.");
+            params.push_back(bound);
+        }
+        Trace(sql);
+        Qx_Dataset part;
+        long affected = -1;
+        if (db->Execute(sql.c_str(), params, &part, affected, error) != 0) return Finish(QX_RT_E_DATABASE, where + error);
+        if (affected > 0) affectedTotal += affected;
+        if (r == 0) result = part;
+        else AppendRows(result, part);
+    }
+    if (!st.dataset.IsEmpty()) AddDataset(st.dataset.c_str(), result);
+    if (st.intoVariables)
+        for (int c = 0; c < result.GetColumnCount(); ++c) {
+            const Qx_Variant* value = result.GetColumn(0, nullptr, c);
+            SetVariable(result.GetColumnInfo(c)->name, value ? *value : Qx_Variant());
+        }
+    if (!st.rowCount.IsEmpty()) {
+        Qx_Variant count;
+        count.SetInt64(affectedTotal);
+        SetVariable(st.rowCount, count);
+    }
+    return 0;
+}
+
+long Qx_TarnWorker::EndJob() {
+    if (database_) ReleaseFrameService(database_);
+    database_ = nullptr;
+    jobOpen_ = false;
+    return 0;
+}

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the 64-bit tree and runs the service server on the demo's sources and database:
+#   scripts/serve-demo.sh [PORT]     (default 7311, the port of demo/qrx_serverenv.xml)
+# Stop it with Ctrl+C.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+port="${1:-7311}"
+"$root/scripts/build.sh" x86_64 >/dev/null
+bin="$root/build/x86_64/bin"
+export WINEDEBUG=-all
+cd "$bin"
+# The SQLite driver runs as a Linux program under Wine: the database path is a Linux path.
+exec wine qxserviced.exe --port "$port" --services "Z:$root/demo/server" \
+  --connection "Driver=SQLite3;Database=$bin/demo.db;"

@@ -1,0 +1,121 @@
+#include "support/RuntimeTestSupport.h"
+#include "foundation/QxWin.h"
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+std::wstring qx_TestBinDir() {
+    wchar_t exe[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe, n < MAX_PATH ? n : 0);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::wstring qx_TestSourceDir() {
+    wchar_t value[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"QX_SOURCE_DIR", value, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::wstring();
+    std::wstring dir(value, n);
+    for (wchar_t& ch : dir)
+        if (ch == L'/') ch = L'\\';
+    while (!dir.empty() && dir.back() == L'\\') dir.pop_back();
+    return dir;
+}
+
+QxTestTempFolder::QxTestTempFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::wstring candidate = std::wstring(temp) + L"qxrt_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                                 std::to_wstring(GetTickCount64()) + L"_" + std::to_wstring(++counter);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = candidate;
+            return;
+        }
+    }
+}
+
+QxTestTempFolder::~QxTestTempFolder() {
+    if (path_.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(path_), ignored);
+}
+
+std::wstring qx_TestDriverPath(const std::wstring& windowsPath) {
+    typedef char*(CDECL * UnixName)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return windowsPath;
+    char* name = unixName(windowsPath.c_str());
+    if (!name) return windowsPath;
+    Qx_WString text;
+    text.Set(name, -1, CP_UTF8);
+    HeapFree(GetProcessHeap(), 0, name);
+    return text.str();
+}
+
+std::wstring qx_TestSqliteConnection(const std::wstring& windowsPath) {
+    return L"Driver=SQLite3;Database=" + qx_TestDriverPath(windowsPath) + L";";
+}
+
+namespace {
+
+// Opens the ODBC adaptor of the bin folder on a provider; empty on success.
+std::wstring OpenDb(Qx_Provider& provider, const std::wstring& connection, QxDbAdaptor*& db) {
+    Qx_AdapterComWrapper* wrapper = nullptr;
+    if (provider.CreateFrameService(qx_TestBinDir().c_str(), L"QxOdbcAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0)
+        return provider.GetLastErrorText().str();
+    db = wrapper->GetDbAdaptor();
+    if (!db) return L"not a database adaptor";
+    Qx_WString error;
+    if (db->Connect(connection.c_str(), L"", L"", error) != 0) return error.str();
+    return std::wstring();
+}
+
+}  // namespace
+
+std::wstring qx_TestRunSqlScript(const std::wstring& connection, const std::string& script) {
+    Qx_Provider provider;
+    QxDbAdaptor* db = nullptr;
+    std::wstring failure = OpenDb(provider, connection, db);
+    if (!failure.empty()) return failure;
+    std::istringstream lines(script);
+    std::string line, statement;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line.compare(first, 2, "--") == 0) continue;
+        statement += line + "\n";
+        if (line.back() != ';') continue;
+        Qx_WString sql;
+        sql.Set(statement.c_str(), -1, CP_UTF8);
+        Qx_WString error;
+        long affected = 0;
+        if (db->Execute(sql.c_str(), {}, nullptr, affected, error) != 0) return error.str() + L" in: " + sql.str();
+        statement.clear();
+    }
+    return std::wstring();
+}
+
+std::wstring qx_TestMakeDemoDb(const std::wstring& windowsPath, std::wstring& connection) {
+    connection = qx_TestSqliteConnection(windowsPath);
+    std::ifstream file(std::filesystem::path(qx_TestSourceDir() + L"\\demo\\demo.sql"), std::ios::binary);
+    if (!file) return L"demo\\demo.sql not found (QX_SOURCE_DIR)";
+    std::stringstream all;
+    all << file.rdbuf();
+    return qx_TestRunSqlScript(connection, all.str());
+}
+
+std::wstring qx_TestQueryText(const std::wstring& connection, const wchar_t* sql) {
+    Qx_Provider provider;
+    QxDbAdaptor* db = nullptr;
+    std::wstring failure = OpenDb(provider, connection, db);
+    if (!failure.empty()) return L"error: " + failure;
+    Qx_Dataset result(L"r");
+    long affected = 0;
+    Qx_WString error;
+    if (db->Execute(sql, {}, &result, affected, error) != 0) return L"error: " + error.str();
+    const Qx_Variant* v = result.GetColumn(0, nullptr, 0);
+    return v ? v->ToString().str() : std::wstring();
+}

@@ -1,0 +1,114 @@
+#include "RequestHandler.h"
+#include "runtime/QxRuntimeText.h"
+
+using qxrt::operator+;
+
+namespace {
+
+// Lets the running worker read definitions from the server's folder.
+class FolderDefinitions : public Qx_TarnWorker {
+public:
+    explicit FolderDefinitions(const ServiceFolder& folder) : folder_(folder) {}
+    long ReadServiceXml(const Qx_WString&, const Qx_WString& name, Qx_Buffer& buffer) override {
+        return folder_.ReadDefinition(name, buffer);
+    }
+
+private:
+    const ServiceFolder& folder_;
+};
+
+void Fail(ServerReply& reply, long code, const Qx_WString& message) {
+    reply.code = code;
+    reply.messages.Add(message.c_str());
+}
+
+Qx_WString EnvText(const Qx_VariableList& env, const wchar_t* name) {
+    const Qx_Variable* v = env.GetItem(name);
+    return v ? v->ToString() : Qx_WString();
+}
+
+}  // namespace
+
+void RequestHandler::Handle(const Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets,
+                            ServerReply& reply) const {
+    Qx_WString service = EnvText(env, L"SERVICE_NAME");
+    if (service == L"dbm_svc_get_svclist") ListServices(reply);
+    else if (service == L"dbm_svc_load_svc") LoadService(datasets, reply);
+    else RunService(EnvText(env, L"GROUP_NAME"), service, variables, datasets, reply);
+    for (int i = 0; i < reply.datasets.Count(); ++i) reply.rows += reply.datasets.GetItemNN(i)->GetRowCount();
+}
+
+void RequestHandler::ListServices(ServerReply& reply) const {
+    Qx_Dataset output(L"output");
+    if (!folder_.ListSources(output)) {
+        Fail(reply, QX_RT_E_FAIL, Qx_WString(L"The service folder cannot be listed."));
+        return;
+    }
+    reply.datasets.AddDataset(L"output", output);
+}
+
+void RequestHandler::LoadService(const Qx_DatasetList& datasets, ServerReply& reply) const {
+    const Qx_Dataset* input = datasets.GetItem(L"input");
+    const Qx_Variant* name = input ? input->GetColumn(0, L"name") : nullptr;
+    if (!name) {
+        Fail(reply, QX_RT_E_INPUT, Qx_WString(L"dbm_svc_load_svc needs an \"input\" dataset with a \"name\"."));
+        return;
+    }
+    Qx_WString text, error;
+    if (!folder_.ReadSource(name->ToString(), text, error)) {
+        Fail(reply, QX_RT_E_NO_DEFINITION, Qx_WString(L"Service source \"") + name->ToString() + L"\": " + error);
+        return;
+    }
+    // Clients decode the value from the ANSI code page.
+    Qx_AString bytes(text, 0);
+    Qx_Dataset output(L"output");
+    output.AddColumn(L"value", QX_VT_BINARY, bytes.GetLength(), 1);
+    Qx_Variant value;
+    value.SetBinary(bytes.GetSafeBuffer(), bytes.GetLength());
+    output.SetColumn(output.AppendRow(), L"value", value);
+    reply.datasets.AddDataset(L"output", output);
+}
+
+void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& service, Qx_VariableList& variables,
+                                Qx_DatasetList& datasets, ServerReply& reply) const {
+    if (!ServiceFolder::IsSafeName(service)) {
+        Fail(reply, QX_RT_E_JOB, Qx_WString(L"Refused: invalid service name \"") + service + L"\".");
+        return;
+    }
+    Qx_VariableList envs(1);
+    envs.AddStr(L"_ADAPTOR_DIR_", config_.adaptorDir.c_str());
+    envs.AddStr(L"_ADAPTOR_DB_MODULE_", config_.dbModule.c_str());
+    envs.AddStr(L"ConnectionString", config_.connection.c_str());
+    envs.AddStr(L"DBUser", config_.user.c_str());
+    envs.AddStr(L"DBPass", config_.password.c_str());
+    Qx_EnvProvider env;
+    Qx_TarnWorker worker;
+    worker.envProvider = &env;
+    worker.SetDebugTrace(0);
+    worker.LoadEnvs(envs);
+    worker.InitObject(0, L"");
+    if (worker.InitJob(group.c_str(), service.c_str()) != 0) {
+        Fail(reply, QX_RT_E_JOB, Qx_WString(L"The job cannot start: group \"") + group + L"\", service \"" + service + L"\".");
+        return;
+    }
+    worker.SetServicePath(config_.services.c_str());
+    worker.SetServiceName(service.c_str());
+    for (int i = 0; i < variables.Count(); ++i) worker.GetSafeVarList().Add(*variables.GetItemNN(i));
+    for (int i = 0; i < datasets.Count(); ++i) worker.AddDataset(datasets.GetItemNN(i)->GetId().c_str(), *datasets.GetItemNN(i));
+    FolderDefinitions definitions(folder_);
+    worker.parentWorker = &definitions;
+    long rc = worker.Run(L"", L"");
+    if (rc != 0) {
+        Fail(reply, rc, worker.GetResultMsg());
+    } else {
+        const Qx_WStrList& outVars = worker.GetOutVarList();
+        for (int i = 0; i < outVars.Count(); ++i)
+            if (const Qx_Variable* v = worker.GetVarList().GetItem(outVars.GetItemNN(i))) reply.variables.Add(*v);
+        const Qx_WStrList& outDatasets = worker.GetOutDSList();
+        for (int i = 0; i < outDatasets.Count(); ++i)
+            if (const Qx_Dataset* ds = worker.GetDatasetList().GetItem(outDatasets.GetItemNN(i)))
+                reply.datasets.AddDataset(ds->GetId().c_str(), *ds);
+    }
+    worker.EndJob();
+    worker.FreeAll();
+}

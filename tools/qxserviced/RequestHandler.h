@@ -1,0 +1,43 @@
+#pragma once
+// Answers one decoded request: the two built-in services, or any other service through
+// the worker and the database adaptor module.
+#include "QxQVInfo320U.h"
+#include "ServiceFolder.h"
+#include <string>
+
+struct ServerConfig {
+    std::wstring address = L"127.0.0.1";
+    int port = 7311;
+    std::wstring services = L".";
+    std::wstring connection;
+    std::wstring user;
+    std::wstring password;
+    std::wstring adaptorDir;                       // empty: the server's own folder
+    std::wstring dbModule = L"QxOdbcAdaptor320U";
+    int readTimeoutSeconds = 30;
+    uint32_t maxFrame = QxWireCodec::kDefaultMaxFrame;
+};
+
+struct ServerReply {
+    long code = 0;
+    Qx_WStrList messages;
+    Qx_VariableList variables{1};
+    Qx_DatasetList datasets;
+    int rows = 0;  // rows in the reply's datasets, for the log
+};
+
+class RequestHandler {
+public:
+    explicit RequestHandler(const ServerConfig& config) : config_(config), folder_(config.services) {}
+
+    void Handle(const Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets, ServerReply& reply) const;
+
+private:
+    void ListServices(ServerReply& reply) const;
+    void LoadService(const Qx_DatasetList& datasets, ServerReply& reply) const;
+    void RunService(const Qx_WString& group, const Qx_WString& service, Qx_VariableList& variables,
+                    Qx_DatasetList& datasets, ServerReply& reply) const;
+
+    const ServerConfig& config_;
+    ServiceFolder folder_;
+};

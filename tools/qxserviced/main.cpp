@@ -1,0 +1,115 @@
+// qxserviced: the service server.
+//   qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]
+//              [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]
+//              [--read-timeout SECONDS] [--max-frame BYTES]
+// Prints "listening on ADDRESS:PORT" on standard output once it accepts clients (port 0
+// picks a free port), logs one line per request on standard error, and stops on Ctrl+C.
+#include "Server.h"
+#include "foundation/QxWin.h"
+#include <cstdio>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+Server* g_server = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD) {
+    // Ctrl+C, Ctrl+Break, closing the console: stop accepting, let clients finish.
+    if (g_server) g_server->Stop();
+    return TRUE;
+}
+
+void PrintError(const std::wstring& text) {
+    Qx_AString bytes((L"qxserviced: " + text + L"\n").c_str(), -1, CP_UTF8);
+    fwrite(bytes.GetSafeBuffer(), 1, static_cast<size_t>(bytes.GetLength()), stderr);
+}
+
+int Usage() {
+    PrintError(L"usage: qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]\n"
+               L"                  [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]\n"
+               L"                  [--read-timeout SECONDS] [--max-frame BYTES]");
+    return 2;
+}
+
+bool ParseNumber(const std::wstring& text, long long low, long long high, long long& out) {
+    wchar_t* end = nullptr;
+    out = wcstoll(text.c_str(), &end, 10);
+    return !text.empty() && end && *end == L'\0' && out >= low && out <= high;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    wchar_t full[MAX_PATH];
+    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    std::wstring out = n > 0 && n < MAX_PATH ? std::wstring(full, n) : path;
+    while (out.size() > 3 && (out.back() == L'\\' || out.back() == L'/')) out.pop_back();
+    return out;
+}
+
+std::wstring ExeFolder() {
+    wchar_t exe[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe, n < MAX_PATH ? n : 0);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+// False (after a message) on an unknown option or a bad value.
+bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
+    for (size_t i = 0; i < args.size(); i += 2) {
+        const std::wstring& option = args[i];
+        if (i + 1 >= args.size()) {
+            PrintError(L"missing value for " + option);
+            return false;
+        }
+        const std::wstring& value = args[i + 1];
+        long long number = 0;
+        if (option == L"--address") config.address = value;
+        else if (option == L"--port" && ParseNumber(value, 0, 65535, number)) config.port = static_cast<int>(number);
+        else if (option == L"--services") config.services = value;
+        else if (option == L"--connection") config.connection = value;
+        else if (option == L"--user") config.user = value;
+        else if (option == L"--password") config.password = value;
+        else if (option == L"--adaptor-dir") config.adaptorDir = value;
+        else if (option == L"--db-module") config.dbModule = value;
+        else if (option == L"--read-timeout" && ParseNumber(value, 1, 86400, number)) config.readTimeoutSeconds = static_cast<int>(number);
+        else if (option == L"--max-frame" && ParseNumber(value, 1024, 0x7fffffff, number)) config.maxFrame = static_cast<uint32_t>(number);
+        else {
+            PrintError(L"unknown option or bad value: " + option + L" " + value);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    ServerConfig config;
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    if (!args.empty() && (args[0] == L"--help" || args[0] == L"-h")) return Usage();
+    if (!ParseOptions(args, config)) return Usage();
+    config.services = FullPath(config.services);
+    config.adaptorDir = config.adaptorDir.empty() ? ExeFolder() : FullPath(config.adaptorDir);
+    if (!Qx_Dir::IsExist(config.services.c_str())) {
+        PrintError(L"no such service folder: " + config.services);
+        return 1;
+    }
+
+    Server server(config);
+    Qx_WString error;
+    if (!server.Listen(error)) {
+        PrintError(error.str());
+        return 1;
+    }
+    g_server = &server;
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    // Scripts and tests read the port from this line.
+    printf("listening on %ls:%d\n", config.address.c_str(), server.Port());
+    fflush(stdout);
+    server.Log(Qx_WString((L"serving " + config.services).c_str()));
+    server.Run();
+    server.Log(Qx_WString(L"stopped"));
+    SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    g_server = nullptr;
+    return 0;
+}
