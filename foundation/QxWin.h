@@ -16,4 +16,6 @@
 #ifndef _UNICODE
 #define _UNICODE
 #endif
+// Winsock 2 must come before <windows.h>, which would otherwise pull in the old winsock.h.
+#include <winsock2.h>
 #include <windows.h>

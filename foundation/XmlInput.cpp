@@ -99,8 +99,17 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
             if (utf8Mark || hasDeclaration) return false;  // announced as UTF-8, but it is not
             codePage = CP_ACP;                              // no announcement: the ANSI code page
         } else if (!declaredOther) {
-            data_ = bytes;  // XmlLite reads the mark, if any, itself
-            size_ = count;
+            // Wine's XmlLite finds no document in unmarked UTF-8 that starts with blanks,
+            // so the text goes in with a mark.
+            if (utf8Mark) {
+                data_ = bytes;
+                size_ = count;
+            } else {
+                storage_.reserve(count + 3);
+                storage_.assign("\xEF\xBB\xBF").append(bytes, count);
+                data_ = storage_.data();
+                size_ = storage_.size();
+            }
             return true;
         }
     }

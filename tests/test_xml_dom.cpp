@@ -142,3 +142,8 @@ TEST(XmlDom, ReloadingReplacesTheTreeAndAFailureEmptiesIt) {
     EXPECT_FALSE(dom.GetLastError().IsEmpty());
 }
 }  // namespace
+
+TEST(XmlDomLeadingBlanks, UnmarkedUtf8MayStartWithBlanks) {
+    Qx_XmlDOM dom(0);
+    EXPECT_EQ(Load(dom, "\n  <service name=\"s\"/>\n"), 1) << dom.GetLastError().c_str();
+}
