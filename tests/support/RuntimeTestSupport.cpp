@@ -22,26 +22,6 @@ std::wstring qx_TestSourceDir() {
     return dir;
 }
 
-QxTestTempFolder::QxTestTempFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::wstring candidate = std::wstring(temp) + L"qxrt_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                                 std::to_wstring(GetTickCount64()) + L"_" + std::to_wstring(++counter);
-        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-            path_ = candidate;
-            return;
-        }
-    }
-}
-
-QxTestTempFolder::~QxTestTempFolder() {
-    if (path_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(path_), ignored);
-}
-
 std::wstring qx_TestDriverPath(const std::wstring& windowsPath) {
     typedef char*(CDECL * UnixName)(const wchar_t*);
     auto unixName = reinterpret_cast<UnixName>(

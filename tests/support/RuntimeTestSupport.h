@@ -2,6 +2,7 @@
 // Helpers for the tests of the service runtime: temporary folders, the demo database made
 // through the ODBC adaptor, the paths of the build and source trees.
 #include "QxQVInfo320U.h"
+#include "support/TestFiles.h"
 #include <string>
 
 // The folder of the running program (the build tree's bin folder), without a trailing
@@ -11,20 +12,8 @@ std::wstring qx_TestBinDir();
 // unknown.
 std::wstring qx_TestSourceDir();
 
-// A new empty folder under the temporary folder, removed with everything in it when the
-// object goes.
-class QxTestTempFolder {
-public:
-    QxTestTempFolder();
-    ~QxTestTempFolder();
-    QxTestTempFolder(const QxTestTempFolder&) = delete;
-    QxTestTempFolder& operator=(const QxTestTempFolder&) = delete;
-    const std::wstring& Path() const { return path_; }
-    std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
+// The runtime tests' name for a temporary folder of their own.
+using QxTestTempFolder = TempDir;
 
 // The path a database driver running as a Linux program needs for a Windows path. A
 // Wine-only test aid: Wine's kernel32 exports wine_get_unix_file_name; on Windows the path

@@ -1,36 +1,37 @@
 #include "support/TestFiles.h"
 #include "foundation/QxWin.h"
-#include <shellapi.h>
+#include <atomic>
 #include <cstdio>
-
-namespace {
-void RemoveTree(const std::wstring& path) {
-    std::wstring list = path + L'\0';  // double-null terminated for the shell
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = list.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationW(&op);
-}
-}  // namespace
+#include <filesystem>
 
 TempDir::TempDir() {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};
     for (;;) {
-        wchar_t name[MAX_PATH + 64];
-        swprintf(name, MAX_PATH + 64, L"%lsqxtest-%lu-%u", base, GetCurrentProcessId(), ++counter);
-        if (CreateDirectoryW(name, nullptr)) {
+        std::wstring name = std::wstring(base) + L"qxtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter);
+        if (CreateDirectoryW(name.c_str(), nullptr)) {
             path_ = name;
             return;
         }
     }
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(path_), ignored);
+}
 
 std::wstring TempDir::File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+std::wstring TempDir::Write(const std::wstring& name, const std::string& bytes) const {
+    std::wstring path = File(name);
+    WriteBytes(path, bytes);
+    return path;
+}
+
+bool TempDir::Exists(const std::wstring& name) const { return FileExists(File(name)); }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
     FILE* f = _wfopen(path.c_str(), L"wb");

@@ -13,6 +13,10 @@ public:
     const std::wstring& Path() const { return path_; }
     // path_ + "\" + name
     std::wstring File(const std::wstring& name) const;
+    std::wstring PathOf(const std::wstring& name) const { return File(name); }
+    // Writes bytes as they stand to a file of the folder; answers its path.
+    std::wstring Write(const std::wstring& name, const std::string& bytes) const;
+    bool Exists(const std::wstring& name) const;
 
 private:
     std::wstring path_;
