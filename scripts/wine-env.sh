@@ -15,7 +15,8 @@ qx_wine_start() {
     export DISPLAY=":$n"
     for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
   fi
-  if ! pgrep -x wineserver >/dev/null; then
+  # The server runs as "wineserver64" on 64-bit prefixes.
+  if ! pgrep -x 'wineserver(64)?' >/dev/null; then
     wineserver -p
     QX_STARTED_WINESERVER=1
   fi
