@@ -5,5 +5,6 @@
 #include "afx/Afx.h"
 #include "config/Config.h"
 #include "runtime/Runtime.h"
+#include "service/Service.h"
 #include "ui/Ui.h"
 #include "editor/Editor.h"

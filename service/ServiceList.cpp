@@ -1,0 +1,69 @@
+#include "service/ServiceList.h"
+#include "config/QxRecords.h"
+#include "foundation/Qx_Dir.h"
+#include "service/ServerExecution.h"
+#include <memory>
+
+namespace {
+Qx_WString ColumnText(const Qx_Dataset& dataset, int row, const wchar_t* column) {
+    const Qx_Variant* value = dataset.GetColumn(row, column, -1);
+    return value ? value->ToString() : Qx_WString();
+}
+
+// A new record for one listed service of server, identity filled, description empty.
+std::unique_ptr<SVC_INFO> NewRecord(const SERVER_INFO& server, const Qx_WString& name) {
+    std::unique_ptr<SVC_INFO> info(new SVC_INFO);
+    info->grpname = server.grpname;
+    info->svrname = server.name;
+    info->name = name;
+    info->desc_num1 = info->desc_num2 = info->desc_num3 = info->desc_num4 = 0;
+    return info;
+}
+
+void Append(Qx_PtrList& list, std::unique_ptr<SVC_INFO> info) {
+    list.Add(info.get());
+    info.release();
+}
+
+long ListFromServer(SERVER_INFO& server, Qx_PtrList& list) {
+    Qx_VariableList variables(1);
+    Qx_DatasetList datasets;
+    if (qx_LoadServerService(&server, Qx_WString(L"dbm_svc_get_svclist"), variables, datasets, L"BIN", 2) != 0)
+        return -1;
+    const Qx_Dataset* output = datasets.GetItem(L"output");
+    if (!output) return 0;
+    for (int row = 0; row < output->GetRowCount(); ++row) {
+        Qx_WString name = ColumnText(*output, row, L"name");
+        name.Replace(L".cpp", L"");
+        std::unique_ptr<SVC_INFO> info = NewRecord(server, name);
+        info->class_name = ColumnText(*output, row, L"class_name");
+        info->size = ColumnText(*output, row, L"size");
+        info->date = ColumnText(*output, row, L"date");
+        info->time = ColumnText(*output, row, L"time");
+        Append(list, std::move(info));
+    }
+    return 0;
+}
+
+long ListFromFolder(const SERVER_INFO& server, Qx_PtrList& list) {
+    // No folder set lists nothing (rather than whatever the current folder holds).
+    if (server.svc_forder.IsEmpty()) return 0;
+    Qx_WString folder = server.svc_forder;
+    if (folder.GetAt(folder.GetLength() - 1) != L'\\') folder += L'\\';
+    Qx_WStrList names;
+    const int count = Qx_Dir::GetList(folder.c_str(), names, L"xml");
+    for (int i = 0; i < count; ++i) {
+        const Qx_WString* file = names.GetItem(i);
+        if (!file) continue;
+        Qx_WString name = file->Left(file->GetLength() - 4);
+        name.Replace(L".xml", L"");
+        Append(list, NewRecord(server, name));
+    }
+    return 0;
+}
+}  // namespace
+
+long qx_GetSvcList(SERVER_INFO* server, Qx_PtrList& list, bool fromServer) {
+    if (!server) return -1;
+    return fromServer ? ListFromServer(*server, list) : ListFromFolder(*server, list);
+}

@@ -1,0 +1,119 @@
+#include "service/ServiceSource.h"
+#include "config/QxRecords.h"
+#include "foundation/Qx_DatasetList.h"
+#include "foundation/Qx_VariableList.h"
+#include "foundation/Qx_XmlDOM.h"
+#include "foundation/TextFile.h"
+#include "service/ServerExecution.h"
+#include <string>
+#include <string_view>
+
+namespace {
+const wchar_t kBegin[] = L"/**__SERVICE XML BEGIN__";
+const wchar_t kEnd[] = L"__SERVICE XML END__**/";
+const wchar_t kOrgBegin[] = L"//____ORG_SOURCE_BEGIN____";
+const wchar_t kOrgEnd[] = L"//____ORG_SOURCE_END____";
+
+// Appends line with every occurrence of marker taken out.
+void AppendWithout(std::wstring& out, std::wstring_view line, std::wstring_view marker) {
+    for (size_t at = line.find(marker); at != std::wstring_view::npos; at = line.find(marker)) {
+        out.append(line.substr(0, at));
+        line.remove_prefix(at + marker.size());
+    }
+    out.append(line);
+}
+
+long SourceFromServer(SERVER_INFO& server, const wchar_t* service, Qx_WString& out) {
+    Qx_Dataset input;
+    input.SetId(L"input");
+    input.AddColumn(L"name", QX_VT_STRING, 80, 1);
+    input.SetColumn(input.AppendRow(), L"name", service, -1, -1);
+    Qx_DatasetList datasets;
+    datasets.AddDataset(L"input", input);
+    Qx_VariableList variables(1);
+    if (qx_LoadServerService(&server, Qx_WString(L"dbm_svc_load_svc"), variables, datasets, L"BIN", 2) != 0)
+        return -1;
+    const Qx_Dataset* output = datasets.GetItem(L"output");
+    if (!output) return -1;
+    const Qx_Variant* value = output->GetColumn(0, L"value", -1);
+    if (!value) return -1;
+    Qx_WString source;
+    if (value->GetType() == QX_VT_BINARY) source.Set(value->GetBytes(), value->GetByteCount(), 0);
+    qx_GetXMLSource(source, out);
+    return 0;
+}
+
+long SourceFromFolder(const SERVER_INFO& server, const wchar_t* service, Qx_WString& out) {
+    // No folder set: nothing to read (not the current folder).
+    if (server.svc_forder.IsEmpty()) return -1;
+    Qx_WString folder = server.svc_forder;
+    if (folder.GetAt(folder.GetLength() - 1) != L'\\') folder += L'\\';
+    Qx_WString path;
+    path.Format(L"%s%s.%s", folder.c_str(), service ? service : L"", L"xml");
+    Qx_Buffer buffer;
+    if (!qx_GetTextFileSource(path.c_str(), buffer)) return -1;
+    out.Set(buffer.GetData(), -1, 0);  // up to the first zero byte
+    return 0;
+}
+}  // namespace
+
+long qx_GetSvcSource(SERVER_INFO* server, const wchar_t* service, Qx_WString& out) {
+    if (!server) return -1;
+    return server->remote ? SourceFromServer(*server, service, out) : SourceFromFolder(*server, service, out);
+}
+
+// The source is walked line by line in place: a line is the text up to and including its
+// line feed, as Qx_WStrList::Parse(text, "\n", 0, 0) would cut it, without copying every
+// line into a list first (sources of many megabytes are cut in one pass).
+void qx_GetXMLSource(Qx_WString& source, Qx_WString& out) {
+    const std::wstring_view text(source.c_str(), static_cast<size_t>(source.GetLength()));
+    std::wstring result;
+    bool inBlock = false;
+    for (size_t start = 0; start < text.size();) {
+        size_t feed = text.find(L'\n', start);
+        size_t end = feed == std::wstring_view::npos ? text.size() : feed + 1;
+        const std::wstring_view line = text.substr(start, end - start);
+        start = end;
+        if (line.find(kBegin) != std::wstring_view::npos) {
+            AppendWithout(result, line, kBegin);
+            inBlock = true;
+        } else if (line.find(kEnd) != std::wstring_view::npos) {
+            AppendWithout(result, line, kEnd);
+            inBlock = false;
+        } else if (line.find(kOrgBegin) != std::wstring_view::npos || line.find(kOrgEnd) != std::wstring_view::npos) {
+            continue;
+        } else if (inBlock) {
+            result.append(line);
+        }
+    }
+    out = Qx_WString(result);
+}
+
+void qx_GetCDataStr(const Qx_DOMElement* element, Qx_WString& out) {
+    if (!element) return;
+    for (int i = 0; i < element->GetChildCount(); ++i) {
+        const Qx_DOMElement* child = element->GetChildList()->GetItem(i);
+        if (child && child->GetNodeType() == QX_NODE_CDATA) {
+            out = child->GetText();
+            return;
+        }
+    }
+    out = element->GetText();
+}
+
+void qx_MakeDatasetColumns(Qx_Dataset& dataset) {
+    dataset.ClearAll();
+    dataset.AddColumn(L"name", QX_VT_STRING, 255, 1);
+    dataset.AddColumn(L"type", QX_VT_STRING, 255, 1);
+    dataset.AddColumn(L"size", QX_VT_STRING, 255, 1);
+    dataset.AddColumn(L"comment", QX_VT_STRING, 1024, 1);
+}
+
+int qx_ValidXML(Qx_Buffer& buffer) {
+    Qx_XmlDOM document(0);
+    return document.LoadXML(buffer) == 1 ? 1 : 0;
+}
+
+void qx_OldParseSvcSource(Qx_WString&, SVC_INFO*) {}
+
+void qx_NewParseSvcSource(Qx_WString&, SVC_INFO*, Qx_WString&, int) {}
