@@ -1,17 +1,86 @@
 #!/usr/bin/env bash
-# The main job: sets up the machine, builds the library and its host, and shows the demo
-# working directory's environments, adaptors and environment modules.
+# The main job, end to end: sets up the machine, builds the library and its programs,
+# creates the demo database, starts the service server on a free loopback port, writes a
+# working directory whose qrx_serverenv.xml points at it, and walks through what the tool
+# does with the library. Stops the server at the end.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
+echo "Building..."
 "$root/scripts/build.sh" x86_64 >/dev/null
 
 source "$root/scripts/wine-env.sh"
-trap qx_wine_stop EXIT
-qx_wine_start
 bin="$root/build/x86_64/bin"
-run() { echo; echo "\$ qxinfo $*"; (cd "$bin" && wine qxinfo.exe "$@" </dev/null); }
+work="$root/build/demo-workdir"
+server_pid=""
+stop_all() {
+  if [[ -n "$server_pid" ]]; then
+    kill -INT "$server_pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
+    kill "$server_pid" 2>/dev/null || true
+  fi
+  qx_wine_stop
+}
+trap stop_all EXIT
+qx_wine_start
 
+# The database. The SQLite ODBC driver runs as a Linux program under Wine, so the
+# connection strings name it by its Linux path.
+rm -rf "$work" && mkdir -p "$work"
+sqlite3 "$work/demo.db" ".read $root/demo/demo.sql"
+connection="Driver=SQLite3;Database=$work/demo.db;"
+
+# The service server on a free port: it prints "listening on ADDRESS:PORT" first.
+(cd "$bin" && exec wine qxserviced.exe --port 0 --services "Z:$root/demo/server" --connection "$connection" \
+   >"$work/server.out" 2>"$work/server.log" </dev/null) &
+server_pid=$!
+port=""
+for _ in $(seq 200); do
+  port="$(sed -n 's/^listening on [0-9.]*:\([0-9]*\).*/\1/p' "$work/server.out" 2>/dev/null | head -1)"
+  [[ -n "$port" ]] && break
+  sleep 0.1
+done
+[[ -n "$port" ]] || { echo "the service server did not start:"; cat "$work/server.log"; exit 1; }
+
+# The working directory: the shipped catalogues, and environments that point at the
+# server and at the demo's local service folder.
+cp "$root/demo/qrx_adaptor.xml" "$root/demo/qrx_environment.xml" "$root/demo/members.xml" "$work/"
+winroot="Z:${root//\//\\}"
+cat >"$work/qrx_serverenv.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<environments>
+  <local>
+    <env name="Demo local" adaptor="ADO" bindmethod="Bind" svc_forder="$winroot\\demo\\services"
+         connection_str="$connection" DBUser="demo" DBPass="demo-secret"/>
+  </local>
+  <server>
+    <env name="Demo server" grpname="demo" ip="127.0.0.1" port="$port" adaptor="TCP" TimeOut="10"
+         DBUser="demo" DBPass="demo-secret"/>
+  </server>
+</environments>
+XML
+
+# The adaptor modules are found in the component folder "." (no ComponentPath is set),
+# so the host runs from the folder that holds them.
+run() {
+  echo
+  printf '$ qxinfo'; printf ' %q' "$@"; echo
+  (cd "$bin" && wine qxinfo.exe --workdir "Z:${work//\//\\}" "$@" </dev/null)
+}
+run_failing() {
+  if run "$@"; then echo "(expected a failure)"; exit 1; fi
+}
+
+echo "Service server listening on 127.0.0.1:$port"
 run environments
 run adaptors
-run modules
+run services "Demo server"
+run services "Demo local"
+run definition "Demo server" demo_customers_by_city
+run run "Demo local" demo_customers_by_city city=Lyon
+run run "Demo server" demo_customer_orders customer_id=1
+run_failing run "Demo server" demo_fail
+run members members.xml Customer
+echo
+echo "Server log:"
+cat "$work/server.log"

@@ -1,5 +1,6 @@
 // qxinfo environments: the local, AspJsp and server environments of qrx_serverenv.xml.
 #include "Commands.h"
+#include "ServerRecords.h"
 #include "Table.h"
 #include "QxQVInfo320U.h"
 
@@ -7,19 +8,13 @@ namespace {
 // Passwords are never shown: a set password prints as asterisks of a fixed length.
 std::wstring Masked(const Qx_WString& password) { return password.IsEmpty() ? L"" : L"********"; }
 
-// Frees the records at the end of the command whatever happens.
-struct ServerList {
-    Qx_PtrList list;
-    ~ServerList() { qx_ClearServerInformation(list); }
-    const SERVER_INFO& At(int i) const { return *static_cast<const SERVER_INFO*>(list.Items(i)); }
-};
 
 bool PrintLocal() {
-    ServerList servers;
-    bool ok = qx_ReadLocalList(servers.list);
+    QxServerRecords servers;
+    bool ok = qx_ReadLocalList(servers.List());
     qx_PrintLine(L"Local environments");
     QxTable table({L"name", L"adaptor", L"bindmethod", L"svc_forder", L"connection_str", L"DBUser", L"DBPass"});
-    for (int i = 0; i < servers.list.Count(); ++i) {
+    for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
         table.AddRow({s.name.str(), s.adaptor.str(), s.bindmethod.str(), s.svc_forder.str(),
                       s.connection_str.str(), s.DBUser.str(), Masked(s.DBPass)});
@@ -29,11 +24,11 @@ bool PrintLocal() {
 }
 
 bool PrintAspJsp() {
-    ServerList servers;
-    bool ok = qx_ReadAspJspList(servers.list);
+    QxServerRecords servers;
+    bool ok = qx_ReadAspJspList(servers.List());
     qx_PrintLine(L"AspJsp servers");
     QxTable table({L"name", L"PrgmType", L"baseurl", L"DbType", L"connection_str"});
-    for (int i = 0; i < servers.list.Count(); ++i) {
+    for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
         table.AddRow({s.name.str(), s.PrgmType.str(), s.baseurl.str(), s.DbType.str(), s.connection_str.str()});
     }
@@ -42,11 +37,11 @@ bool PrintAspJsp() {
 }
 
 bool PrintServers() {
-    ServerList servers;
-    bool ok = qx_ReadServerList(servers.list);
+    QxServerRecords servers;
+    bool ok = qx_ReadServerList(servers.List());
     qx_PrintLine(L"Service servers");
     QxTable table({L"name", L"grpname", L"ip", L"port", L"adaptor", L"PrgmType", L"TimeOut", L"DBUser", L"DBPass"});
-    for (int i = 0; i < servers.list.Count(); ++i) {
+    for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
         table.AddRow({s.name.str(), s.grpname.str(), s.ip.str(), s.port.str(), s.adaptor.str(),
                       s.PrgmType.str(), s.TimeOut.str(), s.DBUser.str(), Masked(s.DBPass)});
