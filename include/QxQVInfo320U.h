@@ -4,3 +4,5 @@
 #include "foundation/Foundation.h"
 #include "afx/Afx.h"
 #include "config/Config.h"
+#include "editor/EditorWindows.h"
+#include "ui/UiWindows.h"

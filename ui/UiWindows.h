@@ -1,0 +1,4 @@
+#pragma once
+// The desktop's windows and dialogs.
+#include "ui/SplashWnd.h"
+#include "ui/FileDialogs.h"
