@@ -128,9 +128,9 @@ std::wstring WithoutTrailingSlash(std::wstring path) {
 class FileDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH] = {};
-        ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-        folder_ = std::wstring(temp) + L"qx_dialogs_" + std::to_wstring(GetCurrentProcessId());
+        // Not under the temporary folder: the folder browser refreshes its tree when a
+        // watched folder changes, and other programs keep changing that one.
+        folder_ = L"C:\\qx_dialogs_" + std::to_wstring(GetCurrentProcessId());
         ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     }
     void TearDown() override {
@@ -269,21 +269,27 @@ protected:
         FileDialogsTest::TearDown();
     }
     // Opens the browser at `start`, presses OK as soon as the folder named `leaf` is
-    // selected (or after a few seconds) and answers (result, folder).
+    // selected and answers (result, folder). Input that other programs send to the shared
+    // display's active window can move the selection before the helper sees it; such a run
+    // is cancelled and the browser opened again, a few times at most.
     std::pair<int, std::wstring> AcceptAt(const std::wstring& start, const std::wstring& leaf) {
-        DialogDriver driver([&](HWND dialog) {
-            // The tree fills and selects the start folder while the dialog starts.
-            DWORD begin = GetTickCount();
-            while (Lower(SelectedTreeText(dialog)) != Lower(leaf) && GetTickCount() - begin < 5000) Sleep(50);
-            Sleep(100);
-            Press(dialog, IDOK);
-        });
-        Qx_WString folder(start.c_str());
-        int result = qx_SelectFolder(nullptr, folder, L"Pick the service folder");
-        driver.Join();
-        EXPECT_TRUE(driver.found) << "no folder browser appeared";
-        EXPECT_FALSE(driver.closedByForce);
-        return {result, folder.str()};
+        for (int attempt = 0;; ++attempt) {
+            std::atomic<bool> selected{false};
+            DialogDriver driver([&](HWND dialog) {
+                DWORD begin = GetTickCount();
+                while (!selected && GetTickCount() - begin < 5000) {
+                    selected = Lower(SelectedTreeText(dialog)) == Lower(leaf);
+                    if (!selected) Sleep(10);
+                }
+                Press(dialog, selected ? IDOK : IDCANCEL);
+            });
+            Qx_WString folder(start.c_str());
+            int result = qx_SelectFolder(nullptr, folder, L"Pick the service folder");
+            driver.Join();
+            EXPECT_TRUE(driver.found) << "no folder browser appeared";
+            EXPECT_FALSE(driver.closedByForce);
+            if (selected || attempt == 2 || !driver.found) return {result, folder.str()};
+        }
     }
     bool oleReady_ = false;
     wchar_t savedCwd_[MAX_PATH] = {};
