@@ -129,7 +129,10 @@ void CParameterTip::Show(CRect itemRect, const wchar_t* text, long margin, long 
     }
 
     // Three pixels of room left of the text and one above; shown without taking the focus.
-    SetWindowPos(&wndTop, rc.left - 3, rc.top - 1, rc.right - rc.left + 3, rc.bottom - rc.top,
+    // The window is the text's height plus its border above and below: a window only as
+    // high as the text would lose the last line's lowest pixels to the border.
+    const int borders = 2 * GetSystemMetrics(SM_CYBORDER);
+    SetWindowPos(&wndTop, rc.left - 3, rc.top - 1, rc.right - rc.left + 3, rc.bottom - rc.top + borders,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
     SetCapture();
 }

@@ -156,7 +156,9 @@ TEST_F(ParameterTipTest, NoLimitWhenMaxCharsIsZeroOrLess) {
         tip_.Show(CRect(10, 10, 20, 30), text.c_str(), 0, maxChars);
         ASSERT_TRUE(Shown());
         EXPECT_EQ(WindowRect(tip_).Width(), PaddedWidth(font_, text) + 3) << "maxChars " << maxChars;
-        EXPECT_EQ(WindowRect(tip_).Height(), Metrics(font_).tmHeight) << "one line";
+        RECT client = {};
+        GetClientRect(tip_, &client);
+        EXPECT_EQ(client.bottom, Metrics(font_).tmHeight) << "one whole line inside the border";
         tip_.Hide();
     }
 }
@@ -167,7 +169,9 @@ TEST_F(ParameterTipTest, TallEnoughForEveryLineInTheFontItIsPaintedIn) {
     owner_.font = big;
     tip_.Show(CRect(10, 10, 12, 30), L"alpha\nbeta\ngamma", 0, 0);
     ASSERT_TRUE(Shown());
-    EXPECT_GE(WindowRect(tip_).Height(), 3 * Metrics(big).tmHeight);
+    RECT client = {};
+    GetClientRect(tip_, &client);
+    EXPECT_GE(client.bottom, 3 * Metrics(big).tmHeight) << "every line inside the border";
     tip_.Hide();
     owner_.font = font_;
     DeleteObject(big);
@@ -222,7 +226,12 @@ TEST_F(ParameterTipTest, IsCutAtTheBottomNotMovedUp) {
     ASSERT_TRUE(Shown());
     CRect tip = WindowRect(tip_);
     EXPECT_EQ(tip.top, ClientOrigin(owner_).y + 10 + 2 - 1);
-    EXPECT_EQ(tip.bottom, screen.cy - 8 - 1);
+    // The text ends 8 pixels above the screen's edge; the window's lower border follows it.
+    RECT client = {};
+    GetClientRect(tip_, &client);
+    POINT clientBottom = {0, client.bottom};
+    ClientToScreen(tip_, &clientBottom);
+    EXPECT_EQ(clientBottom.y, screen.cy - 8);
 }
 
 TEST_F(ParameterTipTest, HideOnATipWithoutWindowDoesNothing) {
