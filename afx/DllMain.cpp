@@ -7,10 +7,7 @@ AFX_EXTENSION_MODULE g_libraryModule;
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        return AfxInitExtensionModule(g_libraryModule, instance);
-    }
+    if (reason == DLL_PROCESS_ATTACH) return AfxInitExtensionModule(g_libraryModule, instance);
     if (reason == DLL_PROCESS_DETACH) AfxTermExtensionModule(g_libraryModule);
     return TRUE;
 }

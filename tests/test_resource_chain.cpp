@@ -202,6 +202,8 @@ TEST_P(ToolsDialogControl, MatchesTheLayout) {
 
 INSTANTIATE_TEST_SUITE_P(InOrder, ToolsDialogControl, ::testing::Range(0, 11));
 
+INT_PTR CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 TEST(ObjectPanel, IsAChildWithALabelAboveATree) {
     HRSRC res = FindResourceW(Library(), MAKEINTRESOURCEW(IDD_QX_OBJECT_PANEL), RT_DIALOG);
     ASSERT_NE(res, nullptr);
@@ -211,7 +213,7 @@ TEST(ObjectPanel, IsAChildWithALabelAboveATree) {
     // Loading the common controls registers the tree view's class.
     QxModule commonControls(LoadLibraryW(L"comctl32.dll"));
     HWND panel = CreateDialogParamW(Library(), MAKEINTRESOURCEW(IDD_QX_OBJECT_PANEL), parent,
-                                    [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+                                    PanelProc, 0);
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(GetWindowLongW(panel, GWL_STYLE) & WS_CHILD);
     HWND label = GetDlgItem(panel, IDC_QX_PANEL_LABEL);

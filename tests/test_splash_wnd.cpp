@@ -152,6 +152,18 @@ TEST(SplashWnd, SurvivesACloseRequestAndGoesWithDestroyWindow) {
     EXPECT_EQ(splash.m_hWnd, nullptr);
 }
 
+TEST_F(SplashWndTest, ASecondCreateLeavesTheStandingWindowAlone) {
+    HWND before = splash_.m_hWnd;
+    EXPECT_FALSE(splash_.Create(nullptr, IDB_QX_SPLASH));
+    EXPECT_EQ(splash_.m_hWnd, before);
+    splash_.SetStatusText(L"still painted from its bitmap");
+    EXPECT_GT(GreyPixels(splash_, 16, 384), 20);
+    HDC dc = GetDC(splash_);
+    COLORREF top = GetPixel(dc, 200, 5);
+    ReleaseDC(splash_, dc);
+    EXPECT_NE(top, RGB(0, 0, 0)) << "the bitmap is gone";
+}
+
 TEST_F(SplashWndTest, EveryPointIsClientAreaSoItCannotBeDragged) {
     RECT rc = {};
     GetWindowRect(splash_, &rc);

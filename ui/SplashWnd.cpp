@@ -51,6 +51,8 @@ bool QxSplashWnd::RegisterSplashWndClass() {
 }
 
 bool QxSplashWnd::Create(CWnd* parent, UINT bitmapId) {
+    // A second Create while the window stands would take the bitmap from under it.
+    if (m_hWnd) return false;
     if (!RegisterSplashWndClass()) return false;
     if (!bitmap_.LoadBitmap(bitmapId)) return false;
     BITMAP info = {};
