@@ -8,3 +8,5 @@
 #include "service/Service.h"
 #include "ui/Ui.h"
 #include "editor/Editor.h"
+#include "editor/EditorWindows.h"
+#include "ui/UiWindows.h"

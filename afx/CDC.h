@@ -1,0 +1,80 @@
+#pragma once
+#include "foundation/QxExport.h"
+#include "foundation/QxWin.h"
+
+class CWnd;
+
+// A device context. CDC owns a context it made (CreateCompatibleDC) or was given (Attach)
+// and deletes it; CPaintDC and CClientDC hand theirs back the way they got it.
+class QX_API CDC {
+public:
+    CDC() = default;
+    virtual ~CDC();
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    HDC m_hDC = nullptr;
+    HDC GetSafeHdc() const { return m_hDC; }
+    operator HDC() const { return m_hDC; }
+
+    BOOL Attach(HDC dc);
+    HDC Detach();
+    // A memory context compatible with other (the screen when other is null); FALSE when
+    // it cannot be made.
+    BOOL CreateCompatibleDC(CDC* other);
+    BOOL DeleteDC();
+
+    HGDIOBJ SelectObject(HGDIOBJ object) { return ::SelectObject(m_hDC, object); }
+    int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
+    COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
+    int DrawText(const wchar_t* text, int count, RECT* rect, UINT format) {
+        return ::DrawTextW(m_hDC, text, count, rect, format);
+    }
+    SIZE GetTextExtent(const wchar_t* text, int count) const;
+    BOOL GetTextMetrics(TEXTMETRICW* metrics) const { return ::GetTextMetricsW(m_hDC, metrics); }
+    BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop) {
+        return ::BitBlt(m_hDC, x, y, width, height, source ? source->m_hDC : nullptr, xSrc, ySrc, rop);
+    }
+    int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
+};
+
+// BeginPaint in the constructor, EndPaint in the destructor.
+class QX_API CPaintDC : public CDC {
+public:
+    explicit CPaintDC(CWnd* wnd);
+    ~CPaintDC() override;
+    PAINTSTRUCT m_ps = {};
+
+private:
+    HWND hwnd_;
+};
+
+// GetDC in the constructor (null window: the screen), ReleaseDC in the destructor.
+class QX_API CClientDC : public CDC {
+public:
+    explicit CClientDC(CWnd* wnd);
+    ~CClientDC() override;
+
+private:
+    HWND hwnd_;
+};
+
+// Selects a GDI object into a context for the scope and selects the previous one back
+// when it ends, so that no context is handed back with a borrowed object in it. A null
+// object selects nothing.
+class CGdiSelector {
+public:
+    CGdiSelector(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+    ~CGdiSelector() { Restore(); }
+    CGdiSelector(const CGdiSelector&) = delete;
+    CGdiSelector& operator=(const CGdiSelector&) = delete;
+    // Selects the previous object back now rather than at the end of the scope.
+    void Restore() {
+        if (previous_) ::SelectObject(dc_, previous_);
+        previous_ = nullptr;
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};

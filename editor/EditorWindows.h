@@ -1,0 +1,3 @@
+#pragma once
+// The editor's windows.
+#include "editor/ParameterTip.h"
