@@ -92,12 +92,7 @@ void RoundTrips(int port, const wchar_t* label, const wchar_t* service, bool cit
     const int kRequests = GetEnvironmentVariableW(L"QX_BENCH_QUICK", nullptr, 0) ? 50 : 2000;
     Qx_EnvProvider env;
     Qx_Provider provider(&env);
-    provider.SetEnvStr(L"GROUP_NAME", L"bench");
-    provider.SetEnvStr(L"SERVICE_NAME", service);
-    provider.SetEnvStr(L"SERVICE_TYPE", L"NORMAL");
-    provider.SetEnvStr(L"LISTENER_ID", L"CLIENT");
-    provider.SetEnvStr(L"REQUEST_ID", L"0");
-    provider.SetEnvStr(L"CLIENT_IP", L"127.0.0.1");
+    provider.SetRequestEnv(L"bench", service);
     Qx_AdapterComWrapper* wrapper = nullptr;
     if (provider.CreateFrameService(BinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0) {
         wprintf(L"bench: %ls\n", provider.GetLastErrorText().c_str());

@@ -92,8 +92,7 @@ void ListTenThousand() {
     });
     Qx_EnvProvider env;
     Qx_Provider provider(&env);
-    provider.SetEnvStr(L"GROUP_NAME", L"bench");
-    provider.SetEnvStr(L"SERVICE_NAME", L"dbm_svc_get_svclist");
+    provider.SetRequestEnv(L"bench", L"dbm_svc_get_svclist");
     Qx_AdapterComWrapper* wrapper = nullptr;
     qx_LoadAdapter(&record, wrapper, &provider);
     double bare = Median(5, [&] {

@@ -62,8 +62,6 @@ void Qx_DOMElement::AppendText(const wchar_t* text, int length) {
     text_ += piece;
 }
 
-void Qx_DOMElement::AddAttr(const wchar_t* name, const wchar_t* value) { attrs_.emplace_back(name, value); }
-
 void Qx_DOMElement::AddAttr(const wchar_t* name, int nameLength, const wchar_t* value, int valueLength) {
     attrs_.emplace_back(name, nameLength, value, valueLength);
 }
@@ -187,7 +185,8 @@ private:
 
 }  // namespace
 
-Qx_XmlDOM::Qx_XmlDOM(int flags) : flags_(flags) {}
+// The flags are kept for callers that pass 0; no flag changes the parsing.
+Qx_XmlDOM::Qx_XmlDOM(int) {}
 Qx_XmlDOM::~Qx_XmlDOM() = default;
 
 int Qx_XmlDOM::LoadXML(const Qx_Buffer& buffer) {

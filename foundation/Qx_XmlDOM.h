@@ -80,7 +80,6 @@ public:
     // Used while the tree is built.
     void SetTag(const wchar_t* tag, int length = -1) { tag_.Set(tag, length); }
     void AppendText(const wchar_t* text, int length);
-    void AddAttr(const wchar_t* name, const wchar_t* value);
     void AddAttr(const wchar_t* name, int nameLength, const wchar_t* value, int valueLength);
     void ReserveAttrs(int count) { attrs_.reserve(static_cast<size_t>(count)); }
     Qx_DOMElement* AppendChild(std::unique_ptr<Qx_DOMElement> child);
@@ -118,6 +117,5 @@ public:
 private:
     int Parse(const QxXmlInput& input);
 
-    int flags_;
     Qx_WString lastError_;
 };

@@ -99,17 +99,8 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
             if (utf8Mark || hasDeclaration) return false;  // announced as UTF-8, but it is not
             codePage = CP_ACP;                              // no announcement: the ANSI code page
         } else if (!declaredOther) {
-            // Wine's XmlLite finds no document in unmarked UTF-8 that starts with blanks,
-            // so the text goes in with a mark.
-            if (utf8Mark) {
-                data_ = bytes;
-                size_ = count;
-            } else {
-                storage_.reserve(count + 3);
-                storage_.assign("\xEF\xBB\xBF").append(bytes, count);
-                data_ = storage_.data();
-                size_ = storage_.size();
-            }
+            data_ = bytes;
+            size_ = count;
             return true;
         }
     }
@@ -126,12 +117,12 @@ bool QxXmlInput::FromWide(std::wstring text) {
     if (FindDeclaredEncoding(text.c_str(), text.size(), declared))
         text.erase(declared.attrStart, declared.valueEnd + 1 - declared.attrStart);
     if (text.size() > 0x7FFFFFFF) return false;
-    storage_ = "\xEF\xBB\xBF";
+    storage_.clear();
     if (!text.empty()) {
         int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
         if (n <= 0) return false;
-        storage_.resize(3 + static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &storage_[3], n, nullptr, nullptr);
+        storage_.resize(static_cast<size_t>(n));
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &storage_[0], n, nullptr, nullptr);
     }
     data_ = storage_.data();
     size_ = storage_.size();

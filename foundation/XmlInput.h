@@ -7,7 +7,8 @@
 // byte-order mark; the encoding named by the XML declaration; UTF-8 when the bytes are
 // valid UTF-8; the system's ANSI code page. Text already in valid UTF-8 is passed on as it
 // stands; other text is converted, and the encoding name is then taken out of the
-// declaration, since the text handed on is no longer in it. Internal.
+// declaration, since the text handed on is no longer in it. The result may lack a UTF-8
+// mark: QxXmlInputStream adds one. Internal.
 class QxXmlInput {
 public:
     // False when the declaration names an encoding Windows does not know, or the bytes

@@ -1,6 +1,15 @@
 #include "foundation/XmlInputStream.h"
 #include <cstring>
 
+namespace {
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+}  // namespace
+
+QxXmlInputStream::QxXmlInputStream(const char* bytes, size_t count) : bytes_(bytes), count_(count) {
+    const bool marked = count >= 3 && memcmp(bytes, kUtf8Mark, 3) == 0;
+    markLeft_ = marked ? 0 : 3;
+}
+
 HRESULT QxXmlInputStream::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     if (iid == __uuidof(IUnknown) || iid == __uuidof(ISequentialStream)) {
@@ -14,6 +23,14 @@ HRESULT QxXmlInputStream::QueryInterface(REFIID iid, void** object) {
 
 HRESULT QxXmlInputStream::Read(void* buffer, ULONG wanted, ULONG* got) {
     if (!buffer) return STG_E_INVALIDPOINTER;
+    if (markLeft_ > 0) {
+        // The added mark goes out on its own; the text follows in the next reads.
+        size_t n = wanted < markLeft_ ? wanted : markLeft_;
+        memcpy(buffer, kUtf8Mark + (3 - markLeft_), n);
+        markLeft_ -= n;
+        if (got) *got = static_cast<ULONG>(n);
+        return S_OK;
+    }
     size_t left = count_ - position_;
     size_t n = wanted < left ? wanted : left;
     if (n < left) {

@@ -4,11 +4,12 @@
 
 // A read-only stream over UTF-8 bytes in memory for XmlLite, that never ends a read inside
 // a multi-byte character: Wine's XmlLite misreads a character split between two reads.
-// A read ends after an ASCII byte whenever one lies in the span asked for. The bytes are
-// borrowed and must outlive the stream. Internal.
+// A read ends after an ASCII byte whenever one lies in the span asked for. Text without a
+// UTF-8 mark is read with one in front: Wine's XmlLite finds no document in unmarked UTF-8
+// that starts with blanks. The bytes are borrowed and must outlive the stream. Internal.
 class QxXmlInputStream : public ISequentialStream {
 public:
-    QxXmlInputStream(const char* bytes, size_t count) : bytes_(bytes), count_(count) {}
+    QxXmlInputStream(const char* bytes, size_t count);
     QxXmlInputStream(const QxXmlInputStream&) = delete;
     QxXmlInputStream& operator=(const QxXmlInputStream&) = delete;
     ~QxXmlInputStream() = default;
@@ -25,5 +26,6 @@ private:
     const char* bytes_;
     size_t count_;
     size_t position_ = 0;
+    size_t markLeft_ = 0;  // bytes of the added mark not read yet
     ULONG references_ = 1;
 };

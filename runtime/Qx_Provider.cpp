@@ -53,6 +53,15 @@ void Qx_Provider::SetEnvStr(const wchar_t* name, const wchar_t* value) {
     else envs_.AddStr(name, value);
 }
 
+void Qx_Provider::SetRequestEnv(const wchar_t* group, const wchar_t* service) {
+    SetEnvStr(L"GROUP_NAME", group);
+    SetEnvStr(L"SERVICE_NAME", service);
+    SetEnvStr(L"SERVICE_TYPE", L"NORMAL");
+    SetEnvStr(L"LISTENER_ID", L"CLIENT");
+    SetEnvStr(L"REQUEST_ID", L"0");
+    SetEnvStr(L"CLIENT_IP", L"127.0.0.1");
+}
+
 void Qx_Provider::LoadEnvs(const Qx_VariableList& envs) {
     for (int i = 0; i < envs.Count(); ++i) {
         const Qx_Variable* v = envs.GetItemNN(i);

@@ -43,6 +43,10 @@ public:
 
     // Sets (or replaces) one environment string.
     void SetEnvStr(const wchar_t* name, const wchar_t* value);
+    // Sets the six strings every request to a service server carries: GROUP_NAME and
+    // SERVICE_NAME as given, SERVICE_TYPE "NORMAL", LISTENER_ID "CLIENT", REQUEST_ID "0"
+    // and CLIENT_IP "127.0.0.1".
+    void SetRequestEnv(const wchar_t* group, const wchar_t* service);
     // Sets every variable of the list as an environment string (its text form), in order;
     // a name already set is replaced.
     void LoadEnvs(const Qx_VariableList& envs);

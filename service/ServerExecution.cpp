@@ -12,15 +12,6 @@
 namespace {
 long g_timeoutSeconds = 10;
 
-// The environment strings every request carries.
-void SetRequestEnvironment(Qx_Provider& provider, const SERVER_INFO& server, const Qx_WString& service) {
-    provider.SetEnvStr(L"GROUP_NAME", server.grpname.c_str());
-    provider.SetEnvStr(L"SERVICE_NAME", service.c_str());
-    provider.SetEnvStr(L"SERVICE_TYPE", L"NORMAL");
-    provider.SetEnvStr(L"LISTENER_ID", L"CLIENT");
-    provider.SetEnvStr(L"REQUEST_ID", L"0");
-    provider.SetEnvStr(L"CLIENT_IP", L"127.0.0.1");
-}
 }  // namespace
 
 void qx_SetTimeout(long seconds) { g_timeoutSeconds = seconds; }
@@ -60,7 +51,7 @@ long qx_LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableLi
     if (!server || server->grpname.IsEmpty() || service.IsEmpty()) return -1;
     Qx_EnvProvider environment;
     Qx_Provider provider(&environment, nullptr);
-    SetRequestEnvironment(provider, *server, service);
+    provider.SetRequestEnv(server->grpname.c_str(), service.c_str());
 
     Qx_AdapterComWrapper* wrapper = nullptr;
     if (qx_LoadAdapter(server, wrapper, &provider).GetCode() != 0 || !wrapper) return -1;

@@ -18,12 +18,7 @@ long Send(int port, const wchar_t* service, Qx_VariableList& vars, Qx_DatasetLis
           Qx_WString* error = nullptr, long timeout = 10) {
     Qx_EnvProvider env;
     Qx_Provider provider(&env);
-    provider.SetEnvStr(L"GROUP_NAME", L"demo");
-    provider.SetEnvStr(L"SERVICE_NAME", service);
-    provider.SetEnvStr(L"SERVICE_TYPE", L"NORMAL");
-    provider.SetEnvStr(L"LISTENER_ID", L"CLIENT");
-    provider.SetEnvStr(L"REQUEST_ID", L"0");
-    provider.SetEnvStr(L"CLIENT_IP", L"127.0.0.1");
+    provider.SetRequestEnv(L"demo", service);
     Qx_AdapterComWrapper* wrapper = nullptr;
     long rc = provider.CreateFrameService(qx_TestBinDir().c_str(), L"QxTcpAdaptor320U", L"tcp", L"COM", 1, L"TCP", wrapper, 1);
     if (rc != 0) {
