@@ -25,16 +25,32 @@ void MapRemove(HWND hwnd) {
     ReleaseSRWLockExclusive(&g_mapLock);
 }
 
-// The window object whose window the calling thread is making, taken by the creation hook.
-thread_local CWnd* t_creating = nullptr;
+// The window the calling thread is making: its object, and what tells its window apart
+// from others made meanwhile. Taken by the creation hook.
+struct Creation {
+    CWnd* wnd = nullptr;
+    ATOM classAtom = 0;
+    HWND parent = nullptr;
+    LPVOID param = nullptr;
+};
+thread_local Creation t_creating;
 thread_local HHOOK t_cbtHook = nullptr;
 
 const wchar_t kDefaultClass[] = L"QxAfxWnd";
 
-bool IsImeWindow(HWND hwnd) {
-    wchar_t name[16] = {};
-    GetClassNameW(hwnd, name, 16);
-    return lstrcmpiW(name, L"IME") == 0;
+ATOM ClassAtom(HINSTANCE instance, const wchar_t* className) {
+    if (IS_INTRESOURCE(className)) return static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(className));
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    return static_cast<ATOM>(GetClassInfoExW(instance, className, &wc));
+}
+
+// The system makes windows of its own while a thread makes its first one (the input
+// method's, and others depending on the input method in use), and they need not come after
+// ours. Only the window with our class, parent and creation parameter is ours.
+bool IsTheWindowBeingMade(const Creation& creation, HWND hwnd, const CREATESTRUCTW* cs) {
+    return cs && cs->hwndParent == creation.parent && cs->lpCreateParams == creation.param &&
+           static_cast<ATOM>(GetClassLongPtrW(hwnd, GCW_ATOM)) == creation.classAtom;
 }
 
 }  // namespace
@@ -52,14 +68,15 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 // While CreateEx makes a window, this hook hands the new window to the object before the
-// window gets its first message (WM_NCCREATE), as the framework does. The input method
-// window that a thread's first window brings along is left alone.
+// window gets its first message (WM_NCCREATE), as the framework does. Windows the system
+// makes meanwhile are left alone.
 LRESULT CALLBACK AfxCbtHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && t_creating) {
+    if (code == HCBT_CREATEWND && t_creating.wnd) {
         HWND hwnd = reinterpret_cast<HWND>(wParam);
-        if (!IsImeWindow(hwnd)) {
-            CWnd* wnd = t_creating;
-            t_creating = nullptr;
+        const CBT_CREATEWNDW* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+        if (IsTheWindowBeingMade(t_creating, hwnd, create ? create->lpcs : nullptr)) {
+            CWnd* wnd = t_creating.wnd;
+            t_creating = Creation();
             wnd->Subclass(hwnd);
         }
     }
@@ -153,9 +170,11 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
 
     // One hook per creation; a window made while this one is made (in its WM_CREATE)
     // brings its own.
-    CWnd* outerCreating = t_creating;
+    const ATOM classAtom = ClassAtom(cs.hInstance, cs.lpszClass);
+    if (!classAtom) return FALSE;  // no such class: CreateWindowEx would refuse it too
+    const Creation outerCreating = t_creating;
     HHOOK outerHook = t_cbtHook;
-    t_creating = this;
+    t_creating = Creation{this, classAtom, cs.hwndParent, cs.lpCreateParams};
     t_cbtHook = SetWindowsHookExW(WH_CBT, AfxCbtHook, nullptr, GetCurrentThreadId());
     HWND hwnd = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
                                 cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,

@@ -1,4 +1,4 @@
-# MinGW-w64 (POSIX threads) cross toolchain for 32-bit Windows; built to prove it compiles and links, never run here.
+# MinGW-w64 (POSIX threads) cross toolchain for 32-bit Windows; programs run under Wine (wine32).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(QX_TRIPLE i686-w64-mingw32)
@@ -9,3 +9,4 @@ set(CMAKE_FIND_ROOT_PATH /usr/${QX_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -3,14 +3,23 @@
 # creates the demo database, starts the service server on a free loopback port, writes a
 # working directory whose qrx_serverenv.xml points at it, and walks through what the tool
 # does with the library. Stops the server at the end.
+#   scripts/demo.sh [--target i686|x86_64]   (default i686, the target the tool ships on)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+arch=i686
+while (($#)); do
+  case "$1" in
+    --target) arch="${2:?--target needs i686 or x86_64}"; shift 2 ;;
+    *) echo "usage: scripts/demo.sh [--target i686|x86_64]" >&2; exit 2 ;;
+  esac
+done
+[[ "$arch" == i686 || "$arch" == x86_64 ]] || { echo "unknown target: $arch" >&2; exit 2; }
 "$root/scripts/setup.sh"
-echo "Building..."
-"$root/scripts/build.sh" x86_64 >/dev/null
+echo "Building the $arch tree..."
+"$root/scripts/build.sh" "$arch" >/dev/null
 
 source "$root/scripts/wine-env.sh"
-bin="$root/build/x86_64/bin"
+bin="$root/build/$arch/bin"
 work="$root/build/demo-workdir"
 server_pid=""
 stop_all() {

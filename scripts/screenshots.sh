@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Saves PNG screenshots of the splash (with its status line) and of the parameter tip over
 # a too-narrow list item, taken under the X display in DISPLAY (default :99), into
-# out/screenshots/. Needs a built tree (scripts/build.sh x86_64) and ImageMagick's import.
+# out/screenshots/. Needs a built tree (scripts/build.sh i686) and ImageMagick's import.
+#   scripts/screenshots.sh [i686|x86_64]   (default i686, the target the tool ships on)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-arch="${1:-x86_64}"
+arch="${1:-i686}"
 bin="$root/build/$arch/bin"
 out="$root/out/screenshots"
 export DISPLAY="${DISPLAY:-:99}" WINEDEBUG=-all

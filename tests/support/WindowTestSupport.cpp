@@ -1,8 +1,28 @@
 #include "support/WindowTestSupport.h"
 
+#include <gtest/gtest.h>
+
 namespace qxtest {
 
 namespace {
+
+// Every program that drives windows links this file. When Wine's desktop was started by a
+// program without an X display (a wineserver left over from such a run), no window can be
+// made in any later program; say so once instead of failing every window test obscurely.
+class DesktopCheck : public ::testing::Environment {
+public:
+    void SetUp() override {
+        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        if (probe) {
+            ::DestroyWindow(probe);
+            return;
+        }
+        FAIL() << "No window can be made (error " << GetLastError() << "): the Wine desktop has no X "
+               << "display. Stop the wineserver (wineserver -k) and run again with DISPLAY set.";
+    }
+};
+const auto* const g_desktopCheck = ::testing::AddGlobalTestEnvironment(new DesktopCheck);
+
 void PumpWaiting() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "QxQVInfo320U.h"
+
+#include <stdexcept>
+#include <string>
+
+// Every module shares one C++ runtime, so an exception thrown in one module reaches the
+// handler of another on both targets (on i686, DWARF-2 unwinding cannot cross modules
+// that each carry their own).
+namespace {
+
+extern "C" {
+__declspec(dllimport) void qxb_ThrowRuntimeError(const char* what);
+__declspec(dllimport) void qxb_ThrowInt(int value);
+__declspec(dllimport) int qxb_CatchFromCallback(void (*callback)(), const char* expected);
+}
+
+void ThrowHere() { throw std::length_error("thrown by the test program"); }
+
+TEST(ModuleBoundaries, ExceptionsFromAnotherModuleReachTheCaller) {
+    std::string caught;
+    try {
+        qxb_ThrowRuntimeError("thrown by the module");
+    } catch (const std::runtime_error& e) {
+        caught = e.what();
+    }
+    EXPECT_EQ(caught, "thrown by the module");
+
+    int value = 0;
+    try {
+        qxb_ThrowInt(42);
+    } catch (int v) {
+        value = v;
+    }
+    EXPECT_EQ(value, 42);
+}
+
+TEST(ModuleBoundaries, ExceptionsFromTheCallerReachTheModule) {
+    EXPECT_EQ(qxb_CatchFromCallback(&ThrowHere, "thrown by the test program"), 1);
+}
+
+TEST(ModuleBoundaries, TheLibrarysResourceExceptionReachesTheHostFromAConstructor) {
+    // The tip's constructor throws this when its window class cannot be registered; here
+    // the library throws it directly, from inside the DLL.
+    CResourceException* caught = nullptr;
+    try {
+        AfxThrowResourceException();
+    } catch (CResourceException* e) {
+        caught = e;
+        e->Delete();
+    } catch (...) {
+        ADD_FAILURE() << "caught as something else";
+    }
+    EXPECT_NE(caught, nullptr);
+}
+
+}  // namespace
