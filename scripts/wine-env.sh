@@ -6,6 +6,19 @@ export WINEDLLOVERRIDES="winedbg.exe=d"
 QX_STARTED_XVFB=""
 QX_STARTED_WINESERVER=""
 
+# True when a wineserver serves this prefix. Each server works in a folder named after the
+# prefix's device and inode; servers of other prefixes (other checkouts, other runs) are
+# neither taken for ours nor stopped.
+qx_wineserver_running() {
+  local prefix="${WINEPREFIX:-$HOME/.wine}" id pid
+  [[ -d "$prefix" ]] || return 1
+  id="server-$(printf '%x-%x' $(stat -c '%d %i' "$prefix"))"
+  for pid in $(pgrep wineserver); do
+    [[ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" == "$id" ]] && return 0
+  done
+  return 1
+}
+
 qx_wine_start() {
   if [[ -z "${DISPLAY:-}" ]]; then
     local n=99
@@ -15,8 +28,7 @@ qx_wine_start() {
     export DISPLAY=":$n"
     for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
   fi
-  # The server runs as "wineserver64" on 64-bit prefixes.
-  if ! pgrep -x 'wineserver(64)?' >/dev/null; then
+  if ! qx_wineserver_running; then
     wineserver -p
     QX_STARTED_WINESERVER=1
   fi
