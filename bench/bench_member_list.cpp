@@ -5,8 +5,8 @@
 // over the file's bytes, the read with sorted 0 and with sorted 1, and GetParameterStr calls
 // on both catalogues.
 #include "QxQVInfo320U.h"
-#include "foundation/QxComPtr.h"
-#include "foundation/QxWin.h"
+#include "platform/QxComPtr.h"
+#include "platform/QxWin.h"
 #include <objidl.h>
 #include <shlwapi.h>
 #include <xmllite.h>

@@ -2,7 +2,7 @@
 // reading the same file and one bare XmlLite pass over its bytes (every node and attribute
 // visited).
 #include "QxQVInfo320U.h"
-#include "foundation/QxComPtr.h"
+#include "platform/QxComPtr.h"
 #include "foundation/XmlLite.h"
 #include <shlwapi.h>
 #include <chrono>
@@ -39,7 +39,7 @@ size_t BarePass(const std::wstring& path) {
     QxComPtr<IStream> stream;
     stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
     QxComPtr<IXmlReader> reader;
-    if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) return 0;
+    if (FAILED(QxCreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) return 0;
     size_t visited = 0;
     XmlNodeType type;
     while (reader->Read(&type) == S_OK) {

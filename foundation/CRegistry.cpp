@@ -1,5 +1,5 @@
 #include "foundation/CRegistry.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <objbase.h>
 #include <shlwapi.h>
 #include <memory>

@@ -1,5 +1,5 @@
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <cwchar>
 
 int qx_strlenW(const wchar_t* text) { return text ? static_cast<int>(wcslen(text)) : 0; }

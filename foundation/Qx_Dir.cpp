@@ -1,7 +1,7 @@
 #include "foundation/Qx_Dir.h"
 #include "foundation/Qx_WStrList.h"
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <algorithm>
 #include <vector>
 

@@ -1,8 +1,8 @@
 #include "runtime/Qx_AdapterComWrapper.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
-#include "runtime/QxWireProtocol.h"
+#include "runtime/internal/QxWireProtocol.h"
 #include "runtime/Qx_Provider.h"
 
 using qxrt::operator+;

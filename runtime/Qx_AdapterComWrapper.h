@@ -1,6 +1,6 @@
 #pragma once
-#include "foundation/QxExport.h"
-#include "foundation/QxModule.h"
+#include "platform/QxExport.h"
+#include "platform/QxModule.h"
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_Result.h"
 #include "foundation/Qx_VariableList.h"

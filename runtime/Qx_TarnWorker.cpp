@@ -1,13 +1,13 @@
 #include "runtime/Qx_TarnWorker.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include "foundation/Qx_AString.h"
 #include "foundation/Qx_File.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
-#include "runtime/QxServiceDefinition.h"
-#include "runtime/QxSqlParameters.h"
+#include "runtime/internal/QxServiceDefinition.h"
+#include "runtime/internal/QxSqlParameters.h"
 #include "runtime/Qx_AdapterComWrapper.h"
 #include <cerrno>
 #include <cwchar>
@@ -196,7 +196,7 @@ long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxService
     where.Format(L"Service \"%ls\", statement %d: ", serviceName_.c_str(), number);
     Qx_WString sql, error;
     std::vector<Qx_WString> names;
-    if (!qx_SqlNamedToPositional(st.sql, sql, names, error)) return Finish(QX_RT_E_DEFINITION, where + error);
+    if (!QxSqlNamedToPositional(st.sql, sql, names, error)) return Finish(QX_RT_E_DEFINITION, where + error);
 
     const Qx_Dataset* rows = nullptr;
     if (!st.forEach.IsEmpty()) {

@@ -1,7 +1,7 @@
 #include "service/ResultMessages.h"
 #include "afx/AfxMessageBox.h"
 #include "foundation/QxCodePage.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 namespace {
 // The library's own module, whose resources hold the string table.
@@ -36,7 +36,7 @@ void qx_GetSystemErrorStr(Qx_WString& out) {
     out.Set(length ? message.text : L"", static_cast<int>(length));
 }
 
-Qx_WString qx_FormatModuleMessage(unsigned id, const wchar_t* insert) {
+Qx_WString QxFormatModuleMessage(unsigned id, const wchar_t* insert) {
     const wchar_t* pattern = nullptr;
     int length = LoadStringW(ThisModule(), id, reinterpret_cast<LPWSTR>(&pattern), 0);
     if (length <= 0 || !pattern) return Qx_WString();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "runtime/internal/QxWireProtocol.h"
 #include <cmath>
 #include <cstring>
 #include <limits>

@@ -25,16 +25,16 @@ public:
 class WorkerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::wstring failure = qx_TestMakeDemoDb(temp_.File(L"demo.db"), connection_);
+        std::wstring failure = QxTestMakeDemoDb(temp_.File(L"demo.db"), connection_);
         ASSERT_TRUE(failure.empty()) << Narrow(Qx_WString(failure));
-        services_ = qx_TestSourceDir() + L"\\demo\\services";
+        services_ = QxTestSourceDir() + L"\\demo\\services";
     }
 
     // The environment of a local job, as the host builds it.
     void Prepare(Qx_TarnWorker& worker, const wchar_t* module = L"QxOdbcAdaptor320U") {
         Qx_VariableList envs(1);
         envs.AddStr(L"_ADAPTOR_DB_", L"ADO");
-        envs.AddStr(L"_ADAPTOR_DIR_", qx_TestBinDir().c_str());
+        envs.AddStr(L"_ADAPTOR_DIR_", QxTestBinDir().c_str());
         envs.AddStr(L"_ADAPTOR_DB_MODULE_", module);
         envs.AddStr(L"_ADAPTOR_DB_ID_", L"odbc");
         envs.AddStr(L"_ADAPTOR_DB_TYPE_", L"DB");
@@ -129,7 +129,7 @@ TEST_F(WorkerTest, HostileInputComesBackAsDataAndChangesNoStatement) {
     const Qx_Dataset* ds = worker.GetDatasetList().GetItem(L"customers");
     ASSERT_EQ(ds->GetRowCount(), 1);  // the quote did not widen the query
     EXPECT_EQ(ds->GetColumn(0, L"name")->ToString(), hostile);
-    EXPECT_EQ(qx_TestQueryText(connection_, L"SELECT COUNT(*) FROM customers"), L"7");
+    EXPECT_EQ(QxTestQueryText(connection_, L"SELECT COUNT(*) FROM customers"), L"7");
 }
 
 TEST_F(WorkerTest, FailingServiceRollsBackAndNamesNoOutputs) {
@@ -142,7 +142,7 @@ TEST_F(WorkerTest, FailingServiceRollsBackAndNamesNoOutputs) {
     EXPECT_NE(worker.GetResultMsg().Find(L"no_such_table"), -1) << Narrow(worker.GetResultMsg());
     EXPECT_EQ(worker.GetOutDSList().Count(), 0);
     worker.EndJob();
-    EXPECT_EQ(qx_TestQueryText(connection_, L"SELECT COUNT(*) FROM orders WHERE item = 'Never kept'"), L"0");
+    EXPECT_EQ(QxTestQueryText(connection_, L"SELECT COUNT(*) FROM orders WHERE item = 'Never kept'"), L"0");
 }
 
 TEST_F(WorkerTest, MissingOrInvalidInputs) {
@@ -177,7 +177,7 @@ TEST_F(WorkerTest, MissingDefinitionAndMissingModule) {
     worker.GetSafeVarList().AddStr(L"city", L"Lyon");
     EXPECT_EQ(RunService(worker, L"demo_customers_by_city"), QX_RT_E_DATABASE);
     EXPECT_NE(worker.GetResultMsg().Find(L"NoSuchAdaptor320U"), -1) << Narrow(worker.GetResultMsg());
-    EXPECT_NE(worker.GetResultMsg().Find(qx_TestBinDir().c_str()), -1) << Narrow(worker.GetResultMsg());
+    EXPECT_NE(worker.GetResultMsg().Find(QxTestBinDir().c_str()), -1) << Narrow(worker.GetResultMsg());
 }
 
 TEST_F(WorkerTest, ParentWorkerSuppliesTheDefinition) {

@@ -3,7 +3,7 @@
 #include "foundation/QxCodePage.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_WString.h"
-#include "foundation/ToolSettings.h"
+#include "config/ToolSettings.h"
 
 namespace {
 
@@ -80,6 +80,6 @@ HFONT qx_GetFontByCharset(const wchar_t* charsetName) {
 }
 
 void qx_GetLangStr(CString& language) {
-    language = qx_ReadToolSetting(kQxSettingLang);
+    language = QxReadToolSetting(kQxSettingLang);
     if (language.IsEmpty()) language = L"KOR";
 }

@@ -3,7 +3,7 @@
 // it prints, and stops it (terminating it) when the object goes. Header-only, so that
 // benchmarks can use it too.
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <string>
 
 class QxServerProcess {

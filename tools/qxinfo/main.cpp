@@ -3,7 +3,7 @@
 // Without --workdir the working directory is the shipped demo folder.
 #include "Commands.h"
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <cstdio>
 
 namespace {
@@ -32,32 +32,32 @@ std::wstring DefaultWorkingDir() {
 // The library's message boxes would wait for a click that never comes at a console: they
 // are written to standard error instead.
 int PrintMessage(const wchar_t* text, unsigned /*type*/) {
-    qx_PrintError(std::wstring(L"message: ") + text);
+    QxPrintError(std::wstring(L"message: ") + text);
     return IDOK;
 }
 
 int Usage() {
-    qx_PrintLine(L"usage: qxinfo [--workdir DIR] COMMAND [ARGS...]");
-    qx_PrintLine(L"commands:");
-    for (const QxCommand& c : qx_Commands()) qx_PrintLine(std::wstring(L"  ") + c.usage);
+    QxPrintLine(L"usage: qxinfo [--workdir DIR] COMMAND [ARGS...]");
+    QxPrintLine(L"commands:");
+    for (const QxCommand& c : QxCommands()) QxPrintLine(std::wstring(L"  ") + c.usage);
     return 2;
 }
 }  // namespace
 
 QxCommandRegistrar::QxCommandRegistrar(const QxCommand& command) { Registry().push_back(command); }
 
-const std::vector<QxCommand>& qx_Commands() { return Registry(); }
+const std::vector<QxCommand>& QxCommands() { return Registry(); }
 
-const std::wstring& qx_HostWorkingDir() { return g_workingDir; }
+const std::wstring& QxHostWorkingDir() { return g_workingDir; }
 
-void qx_Print(const std::wstring& text) {
+void QxPrint(const std::wstring& text) {
     Qx_AString bytes(text.c_str(), static_cast<int>(text.size()), CP_UTF8);
     fwrite(bytes.GetSafeBuffer(), 1, static_cast<size_t>(bytes.GetLength()), stdout);
 }
 
-void qx_PrintLine(const std::wstring& text) { qx_Print(text + L"\n"); }
+void QxPrintLine(const std::wstring& text) { QxPrint(text + L"\n"); }
 
-void qx_PrintError(const std::wstring& text) {
+void QxPrintError(const std::wstring& text) {
     fflush(stdout);
     Qx_AString bytes((L"qxinfo: " + text + L"\n").c_str(), -1, CP_UTF8);
     fwrite(bytes.GetSafeBuffer(), 1, static_cast<size_t>(bytes.GetLength()), stderr);
@@ -65,7 +65,7 @@ void qx_PrintError(const std::wstring& text) {
 
 int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
-    qx_SetMessageSink(PrintMessage);
+    AfxSetMessageSink(PrintMessage);
     std::vector<std::wstring> args(argv + 1, argv + argc);
     std::wstring workdir = DefaultWorkingDir();
     if (args.size() >= 2 && args[0] == L"--workdir") {
@@ -77,12 +77,12 @@ int wmain(int argc, wchar_t** argv) {
     g_workingDir = workdir;
     qx_SetWorkingDir(workdir.c_str());
     if (args.empty()) return Usage();
-    for (const QxCommand& c : qx_Commands())
+    for (const QxCommand& c : QxCommands())
         if (args[0] == c.name) {
             int rc = c.run(std::vector<std::wstring>(args.begin() + 1, args.end()));
             fflush(stdout);
             return rc;
         }
-    qx_PrintError(L"unknown command: " + args[0]);
+    QxPrintError(L"unknown command: " + args[0]);
     return Usage();
 }

@@ -1,5 +1,5 @@
 #include "RequestHandler.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 
 using qxrt::operator+;
 

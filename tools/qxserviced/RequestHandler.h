@@ -2,6 +2,7 @@
 // Answers one decoded request: the two built-in services, or any other service through
 // the worker and the database adaptor module.
 #include "QxQVInfo320U.h"
+#include "runtime/internal/QxWireProtocol.h"
 #include "ServiceFolder.h"
 #include <string>
 

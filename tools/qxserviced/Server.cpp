@@ -1,5 +1,5 @@
 #include "Server.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 #include <ws2tcpip.h>
 #include <cstdio>
 
@@ -58,7 +58,7 @@ void Server::Log(const Qx_WString& line) {
 }
 
 bool Server::Listen(Qx_WString& error) {
-    if (!qx_WinsockStartup()) {
+    if (!QxWinsockStartup()) {
         error = L"Winsock could not be started";
         return false;
     }
@@ -79,7 +79,7 @@ bool Server::Listen(Qx_WString& error) {
     bool ok = s && bind(s.Get(), found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 && listen(s.Get(), SOMAXCONN) == 0;
     FreeAddrInfoW(found);
     if (!ok) {
-        error = Qx_WString(L"cannot listen on ") + config_.address.c_str() + L": " + qx_SocketErrorText(WSAGetLastError());
+        error = Qx_WString(L"cannot listen on ") + config_.address.c_str() + L": " + QxSocketErrorText(WSAGetLastError());
         return false;
     }
     sockaddr_storage bound = {};
@@ -152,7 +152,7 @@ bool Server::Exchange(SOCKET s, const Qx_WString& peer) {
     Qx_WString why;
     // The read time-out covers both the wait for a request and its arrival: a client that
     // stalls inside a frame is dropped like an idle one.
-    QxIoStatus st = qx_RecvFrame(s, config_.maxFrame, QxDeadline(config_.readTimeoutSeconds * 1000LL), frame, why, &stop_);
+    QxIoStatus st = QxRecvFrame(s, config_.maxFrame, QxDeadline(config_.readTimeoutSeconds * 1000LL), frame, why, &stop_);
     if (st == QX_IO_CLOSED || st == QX_IO_STOPPED) return false;
     if (st != QX_IO_OK) {
         Log(peer + L" dropped: " + StatusText(st) + (why.IsEmpty() ? Qx_WString() : Qx_WString(L" (") + why + L")"));
@@ -169,7 +169,7 @@ bool Server::Exchange(SOCKET s, const Qx_WString& peer) {
     handler_.Handle(env, variables, datasets, reply);
     std::string out;
     QxWireCodec::EncodeReply(reply.code, reply.messages, reply.variables, reply.datasets, out);
-    QxIoStatus sent = qx_SendAll(s, out.data(), out.size(), QxDeadline(config_.readTimeoutSeconds * 1000LL));
+    QxIoStatus sent = QxSendAll(s, out.data(), out.size(), QxDeadline(config_.readTimeoutSeconds * 1000LL));
     const Qx_Variable* group = env.GetItem(L"GROUP_NAME");
     const Qx_Variable* service = env.GetItem(L"SERVICE_NAME");
     Qx_WString line;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+#include "runtime/internal/QxSocket.h"
 
 class Server {
 public:

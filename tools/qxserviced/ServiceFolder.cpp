@@ -1,6 +1,7 @@
 #include "ServiceFolder.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <cstdio>
+#include "runtime/internal/QxServiceDefinition.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // Prints "listening on ADDRESS:PORT" on standard output once it accepts clients (port 0
 // picks a free port), logs one line per request on standard error, and stops on Ctrl+C.
 #include "Server.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <cstdio>
 #include <cwchar>
 #include <vector>

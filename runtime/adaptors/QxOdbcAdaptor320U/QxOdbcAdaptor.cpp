@@ -1,7 +1,6 @@
 // The ODBC database adaptor: one connection, statements prepared with '?' markers and
 // every value bound as a parameter, result sets read into typed dataset columns.
-#include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
 #include <sql.h>

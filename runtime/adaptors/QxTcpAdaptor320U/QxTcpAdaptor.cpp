@@ -1,10 +1,9 @@
 // The TCP communication adaptor: carries one wire-protocol request to a service server
 // and brings its reply back. One connection per exchange.
-#include "QxQVInfo320U.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
-#include "runtime/QxSocket.h"
-#include "runtime/QxWireProtocol.h"
+#include "runtime/internal/QxSocket.h"
+#include "runtime/internal/QxWireProtocol.h"
 
 namespace {
 
@@ -21,15 +20,15 @@ public:
         // One deadline covers connecting, sending and the whole reply.
         QxDeadline deadline(static_cast<int64_t>(timeoutSeconds) * 1000);
         QxSocket s;
-        QxIoStatus st = qx_ConnectTcp(address, port, deadline, s, error);
+        QxIoStatus st = QxConnectTcp(address, port, deadline, s, error);
         if (st != QX_IO_OK) return st == QX_IO_TIMEOUT ? QX_RT_E_TIMEOUT : QX_RT_E_CONNECT;
-        st = qx_SendAll(s.Get(), request.data(), request.size(), deadline);
+        st = QxSendAll(s.Get(), request.data(), request.size(), deadline);
         if (st != QX_IO_OK) {
             error = Describe(st, L"sending the request", address, port);
             return CodeOf(st);
         }
         Qx_WString why;
-        st = qx_RecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, deadline, reply, why);
+        st = QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, deadline, reply, why);
         if (st != QX_IO_OK) {
             // After a time-out part of a frame may have been read: the socket is closed
             // here (by its owner) and never read again.
@@ -51,7 +50,7 @@ private:
         text.Format(L"%ls %ls:%d %ls", what, address ? address : L"", port, how);
         if (st == QX_IO_ERROR) {
             text += L": ";
-            text += qx_SocketErrorText(WSAGetLastError());
+            text += QxSocketErrorText(WSAGetLastError());
         }
         return text;
     }

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 // Owns one loaded module (LoadLibraryW); frees it once. Move-only.
 class QxModule {

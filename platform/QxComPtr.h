@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <unknwn.h>
 
 // Holds one COM interface pointer and releases it once. Move-only.

@@ -2,7 +2,6 @@
 // Winsock helpers shared by the TCP adaptor, the service server, tests and benchmarks:
 // one owner per socket, a connect with a time-out, and whole-frame send and receive
 // under a deadline.
-#include "foundation/QxExport.h"
 #include "foundation/Qx_WString.h"
 #include <winsock2.h>
 #include <cstdint>
@@ -10,10 +9,10 @@
 
 // Starts Winsock once per process (WSAStartup; never cleaned up, since other threads and
 // modules may still use it). True when Winsock is usable.
-QX_API bool qx_WinsockStartup();
+bool QxWinsockStartup();
 
 // Owns one socket; closes it once. Move-only.
-class QX_API QxSocket {
+class QxSocket {
 public:
     QxSocket() = default;
     explicit QxSocket(SOCKET s) : s_(s) {}
@@ -36,7 +35,7 @@ private:
 };
 
 // A point in time by the millisecond tick; a deadline of 0 ms never expires.
-class QX_API QxDeadline {
+class QxDeadline {
 public:
     // ms <= 0: no deadline.
     explicit QxDeadline(int64_t ms);
@@ -54,11 +53,11 @@ enum QxIoStatus { QX_IO_OK = 0, QX_IO_TIMEOUT, QX_IO_CLOSED, QX_IO_ERROR, QX_IO_
 
 // Connects to address (a host name or numeric address) and port within the time-out.
 // QX_IO_OK with out set, or the failure with error saying why (out untouched).
-QX_API QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
+QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
                                 Qx_WString& error);
 
 // Sends every byte before the deadline.
-QX_API QxIoStatus qx_SendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline);
+QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline);
 
 // Receives one whole frame of the wire protocol (header checked against maxFrame before the
 // body is allocated) into frame. QX_IO_CLOSED when the peer closed before the first byte;
@@ -66,8 +65,8 @@ QX_API QxIoStatus qx_SendAll(SOCKET s, const char* data, size_t count, const QxD
 // (error says why). stop, when given, is polled about every 200 ms; when it turns
 // non-zero the receive ends with QX_IO_STOPPED. After QX_IO_TIMEOUT the connection must be
 // closed: part of a frame may have been read.
-QX_API QxIoStatus qx_RecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
+QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
                                Qx_WString& error, const volatile long* stop = nullptr);
 
 // The text of a Winsock error code.
-QX_API Qx_WString qx_SocketErrorText(int code);
+Qx_WString QxSocketErrorText(int code);

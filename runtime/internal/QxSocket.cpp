@@ -1,5 +1,5 @@
-#include "runtime/QxSocket.h"
-#include "runtime/QxWireProtocol.h"
+#include "runtime/internal/QxSocket.h"
+#include "runtime/internal/QxWireProtocol.h"
 #include <ws2tcpip.h>
 #include <cwchar>
 
@@ -47,7 +47,7 @@ QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadl
 
 }  // namespace
 
-bool qx_WinsockStartup() {
+bool QxWinsockStartup() {
     static const bool started = [] {
         WSADATA data;
         return WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -72,7 +72,7 @@ int64_t QxDeadline::Left(int64_t cap) const {
     return left < cap ? left : cap;
 }
 
-Qx_WString qx_SocketErrorText(int code) {
+Qx_WString QxSocketErrorText(int code) {
     wchar_t* text = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
@@ -87,9 +87,9 @@ Qx_WString qx_SocketErrorText(int code) {
     return out;
 }
 
-QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
+QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
                          Qx_WString& error) {
-    if (!qx_WinsockStartup()) {
+    if (!QxWinsockStartup()) {
         error = L"Winsock could not be started";
         return QX_IO_ERROR;
     }
@@ -105,7 +105,7 @@ QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& dea
     hints.ai_protocol = IPPROTO_TCP;
     ADDRINFOW* found = nullptr;
     if (GetAddrInfoW(address, service, &hints, &found) != 0 || !found) {
-        error.Format(L"cannot resolve server address %ls: %ls", address, qx_SocketErrorText(WSAGetLastError()).c_str());
+        error.Format(L"cannot resolve server address %ls: %ls", address, QxSocketErrorText(WSAGetLastError()).c_str());
         return QX_IO_ERROR;
     }
     QxIoStatus status = QX_IO_ERROR;
@@ -115,7 +115,7 @@ QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& dea
         if (!s || !SetBlocking(s.Get(), false)) continue;
         // connect has no time-out of its own: start it non-blocking and wait for writability.
         if (connect(s.Get(), ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK) {
-            error.Format(L"cannot connect to %ls:%d: %ls", address, port, qx_SocketErrorText(WSAGetLastError()).c_str());
+            error.Format(L"cannot connect to %ls:%d: %ls", address, port, QxSocketErrorText(WSAGetLastError()).c_str());
             continue;
         }
         int ready = WaitSocket(s.Get(), true, deadline.Left(INT32_MAX));
@@ -129,7 +129,7 @@ QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& dea
         getsockopt(s.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len);
         if (ready < 0 || soError != 0) {
             error.Format(L"cannot connect to %ls:%d: %ls", address, port,
-                         qx_SocketErrorText(soError ? soError : WSAGetLastError()).c_str());
+                         QxSocketErrorText(soError ? soError : WSAGetLastError()).c_str());
             continue;
         }
         BOOL noDelay = TRUE;
@@ -143,7 +143,7 @@ QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& dea
     return status;
 }
 
-QxIoStatus qx_SendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline) {
+QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline) {
     size_t sent = 0;
     while (sent < count) {
         if (deadline.Expired()) return QX_IO_TIMEOUT;
@@ -159,7 +159,7 @@ QxIoStatus qx_SendAll(SOCKET s, const char* data, size_t count, const QxDeadline
     return QX_IO_OK;
 }
 
-QxIoStatus qx_RecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
+QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
                         Qx_WString& error, const volatile long* stop) {
     error.Empty();
     frame.assign(QxWireCodec::kHeaderSize, '\0');
