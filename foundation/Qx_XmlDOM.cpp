@@ -1,6 +1,6 @@
 #include "foundation/Qx_XmlDOM.h"
 #include "foundation/Qx_Buffer.h"
-#include "platform/QxComPtr.h"
+#include "platform/QxHandle.h"
 #include "foundation/XmlLite.h"
 #include "foundation/XmlInput.h"
 #include "foundation/XmlInputStream.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/QxExport.h"
-#include "platform/QxModule.h"
+#include "platform/QxHandle.h"
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_Result.h"
 #include "foundation/Qx_VariableList.h"

@@ -1,7 +1,7 @@
 #include "runtime/Qx_Provider.h"
 #include "runtime/internal/QxRuntimeText.h"
 #include "foundation/QxStringFunctions.h"
-#include "platform/QxWin.h"
+#include "platform/QxSystemError.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
 #include "runtime/Qx_AdapterComWrapper.h"
@@ -11,22 +11,6 @@
 using qxrt::operator+;
 
 namespace {
-
-// The system's text for a Win32 error code, without its line break.
-Qx_WString SystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    Qx_WString out;
-    if (n > 0 && text) {
-        while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
-        out.Set(text, static_cast<int>(n));
-    } else {
-        out.Format(L"system error %lu", static_cast<unsigned long>(code));
-    }
-    if (text) LocalFree(text);
-    return out;
-}
 
 bool HasExtension(const Qx_WString& module) {
     int dot = -1;
@@ -127,10 +111,10 @@ long Qx_Provider::CreateFrameService(const wchar_t* dir, const wchar_t* module, 
     if (!loaded) {
         DWORD err = GetLastError();
         SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"Adaptor module \"") + Qx_WString(module) + L"\" cannot be loaded from folder \"" +
-                                              folder + L"\": " + SystemText(err));
+                                              folder + L"\": " + QxSystemErrorLine(err).c_str());
         return QX_RT_E_MODULE_LOAD;
     }
-    auto create = reinterpret_cast<QxCreateAdaptorFn>(reinterpret_cast<void*>(loaded.Proc(QX_ADAPTOR_ENTRY_POINT)));
+    auto create = reinterpret_cast<QxCreateAdaptorFn>(reinterpret_cast<void*>(GetProcAddress(loaded.Get(), QX_ADAPTOR_ENTRY_POINT)));
     if (!create) {
         SetLastError(QX_RT_E_ENTRY_POINT, Qx_WString(L"Adaptor module \"") + Qx_WString(module) + L"\" in folder \"" + folder +
                                               L"\" has no entry point " + Qx_WString(L"QxCreateAdaptor") + L".");

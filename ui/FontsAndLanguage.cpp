@@ -4,28 +4,16 @@
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_WString.h"
 #include "config/ToolSettings.h"
+#include "platform/QxHandle.h"
 
 namespace {
 
 const wchar_t kFallbackFace[] = L"Tahoma";
 const int kPointSize = 9;
 
-// The screen's device context for as long as it is needed.
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() { if (dc_) ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 // Pixels of the given point size on the screen; 96 pixels per inch when there is no screen.
 int ScreenPixels(int points) {
-    ScreenDC screen;
+    QxScreenDC screen(GetDC(nullptr));
     int perInch = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return MulDiv(points, perInch > 0 ? perInch : 96, 72);
 }

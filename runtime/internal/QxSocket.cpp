@@ -1,6 +1,6 @@
 #include "runtime/internal/QxSocket.h"
 #include "runtime/internal/QxWireProtocol.h"
-#include <ws2tcpip.h>
+#include "platform/QxSystemError.h"
 #include <cwchar>
 
 namespace {
@@ -55,11 +55,6 @@ bool QxWinsockStartup() {
     return started;
 }
 
-void QxSocket::Reset(SOCKET s) {
-    if (s_ != INVALID_SOCKET) closesocket(s_);
-    s_ = s;
-}
-
 QxDeadline::QxDeadline(int64_t ms) : end_(ms > 0 ? GetTickCount64() + static_cast<uint64_t>(ms) : 0) {}
 
 bool QxDeadline::Expired() const { return end_ != 0 && GetTickCount64() >= end_; }
@@ -72,20 +67,7 @@ int64_t QxDeadline::Left(int64_t cap) const {
     return left < cap ? left : cap;
 }
 
-Qx_WString QxSocketErrorText(int code) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    Qx_WString out;
-    if (n > 0 && text) {
-        while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
-        out.Set(text, static_cast<int>(n));
-    } else {
-        out.Format(L"socket error %d", code);
-    }
-    if (text) LocalFree(text);
-    return out;
-}
+Qx_WString QxSocketErrorText(int code) { return Qx_WString(QxSystemErrorLine(static_cast<DWORD>(code)).c_str()); }
 
 QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
                          Qx_WString& error) {
@@ -103,14 +85,14 @@ QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& dead
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
-    ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(address, service, &hints, &found) != 0 || !found) {
+    QxAddrInfo found;
+    if (GetAddrInfoW(address, service, &hints, found.Put()) != 0 || !found) {
         error.Format(L"cannot resolve server address %ls: %ls", address, QxSocketErrorText(WSAGetLastError()).c_str());
         return QX_IO_ERROR;
     }
     QxIoStatus status = QX_IO_ERROR;
     error.Format(L"cannot connect to %ls:%d", address, port);
-    for (ADDRINFOW* ai = found; ai; ai = ai->ai_next) {
+    for (const ADDRINFOW* ai = found.Get(); ai; ai = ai->ai_next) {
         QxSocket s(socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol));
         if (!s || !SetBlocking(s.Get(), false)) continue;
         // connect has no time-out of its own: start it non-blocking and wait for writability.
@@ -139,7 +121,6 @@ QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& dead
         error.Empty();
         break;
     }
-    FreeAddrInfoW(found);
     return status;
 }
 

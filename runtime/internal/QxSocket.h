@@ -3,7 +3,9 @@
 // one owner per socket, a connect with a time-out, and whole-frame send and receive
 // under a deadline.
 #include "foundation/Qx_WString.h"
+#include "platform/QxHandle.h"
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #include <cstdint>
 #include <string>
 
@@ -11,28 +13,17 @@
 // modules may still use it). True when Winsock is usable.
 bool QxWinsockStartup();
 
-// Owns one socket; closes it once. Move-only.
-class QxSocket {
-public:
-    QxSocket() = default;
-    explicit QxSocket(SOCKET s) : s_(s) {}
-    ~QxSocket() { Reset(); }
-    QxSocket(const QxSocket&) = delete;
-    QxSocket& operator=(const QxSocket&) = delete;
-    QxSocket(QxSocket&& other) noexcept : s_(other.Release()) {}
-    QxSocket& operator=(QxSocket&& other) noexcept {
-        if (this != &other) { Reset(); s_ = other.Release(); }
-        return *this;
-    }
-
-    SOCKET Get() const { return s_; }
-    explicit operator bool() const { return s_ != INVALID_SOCKET; }
-    SOCKET Release() { SOCKET s = s_; s_ = INVALID_SOCKET; return s; }
-    void Reset(SOCKET s = INVALID_SOCKET);
-
-private:
-    SOCKET s_ = INVALID_SOCKET;
+// Owners of a socket (closesocket) and of an address list (FreeAddrInfoW).
+struct QxSocketTraits {
+    using Type = SOCKET;
+    static Type Invalid() noexcept { return INVALID_SOCKET; }
+    static void Close(Type s) noexcept { closesocket(s); }
 };
+using QxSocket = QxHandle<QxSocketTraits>;
+namespace qxhandle {
+inline void FreeAddressList(ADDRINFOW* list) { FreeAddrInfoW(list); }
+}
+using QxAddrInfo = QxHandle<QxNullHandleTraits<ADDRINFOW*, qxhandle::FreeAddressList>>;
 
 // A point in time by the millisecond tick; a deadline of 0 ms never expires.
 class QxDeadline {

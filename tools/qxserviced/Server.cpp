@@ -69,15 +69,14 @@ bool Server::Listen(Qx_WString& error) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST;
-    ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(config_.address.c_str(), service, &hints, &found) != 0 || !found) {
+    QxAddrInfo found;
+    if (GetAddrInfoW(config_.address.c_str(), service, &hints, found.Put()) != 0 || !found) {
         error = Qx_WString(L"invalid bind address ") + config_.address.c_str();
         return false;
     }
     QxSocket s(socket(found->ai_family, found->ai_socktype, found->ai_protocol));
     // No SO_REUSEADDR: on Windows it would let a second server steal the port.
     bool ok = s && bind(s.Get(), found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 && listen(s.Get(), SOMAXCONN) == 0;
-    FreeAddrInfoW(found);
     if (!ok) {
         error = Qx_WString(L"cannot listen on ") + config_.address.c_str() + L": " + QxSocketErrorText(WSAGetLastError());
         return false;

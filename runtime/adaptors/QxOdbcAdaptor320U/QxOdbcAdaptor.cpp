@@ -1,6 +1,6 @@
 // The ODBC database adaptor: one connection, statements prepared with '?' markers and
 // every value bound as a parameter, result sets read into typed dataset columns.
-#include "platform/QxWin.h"
+#include "platform/QxHandle.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
 #include <sql.h>
@@ -11,48 +11,42 @@
 
 namespace {
 
-// Owns one ODBC handle; frees it once. A connection handle is disconnected first.
-class OdbcHandle {
-public:
-    OdbcHandle() = default;
-    ~OdbcHandle() { Reset(); }
-    OdbcHandle(const OdbcHandle&) = delete;
-    OdbcHandle& operator=(const OdbcHandle&) = delete;
-
-    bool Alloc(SQLSMALLINT type, SQLHANDLE parent) {
-        Reset();
-        SQLHANDLE h = SQL_NULL_HANDLE;
-        if (!SQL_SUCCEEDED(SQLAllocHandle(type, parent, &h))) return false;
-        type_ = type;
-        h_ = h;
-        return true;
+// ODBC handles of one kind: freed once; a connection is disconnected first (which
+// answers an error, harmlessly, when it never connected).
+template <SQLSMALLINT Kind>
+struct OdbcTraits {
+    using Type = SQLHANDLE;
+    static Type Invalid() noexcept { return SQL_NULL_HANDLE; }
+    static void Close(Type h) noexcept {
+        if (Kind == SQL_HANDLE_DBC) SQLDisconnect(h);
+        SQLFreeHandle(Kind, h);
     }
-    void Reset() {
-        if (h_ == SQL_NULL_HANDLE) return;
-        if (type_ == SQL_HANDLE_DBC && connected_) SQLDisconnect(h_);
-        SQLFreeHandle(type_, h_);
-        h_ = SQL_NULL_HANDLE;
-        connected_ = false;
-    }
-    SQLHANDLE Get() const { return h_; }
-    SQLSMALLINT Type() const { return type_; }
-    void SetConnected() { connected_ = true; }
-
-private:
-    SQLSMALLINT type_ = 0;
-    SQLHANDLE h_ = SQL_NULL_HANDLE;
-    bool connected_ = false;
 };
 
+template <SQLSMALLINT Kind>
+class OdbcHandle : public QxHandle<OdbcTraits<Kind>> {
+public:
+    static const SQLSMALLINT kKind = Kind;
+    // Replaces the handle held by a new one under parent; false (nothing held) on failure.
+    bool Alloc(SQLHANDLE parent) {
+        this->Reset();
+        return SQL_SUCCEEDED(SQLAllocHandle(Kind, parent, this->Put()));
+    }
+};
+using OdbcEnv = OdbcHandle<SQL_HANDLE_ENV>;
+using OdbcConnection = OdbcHandle<SQL_HANDLE_DBC>;
+using OdbcStatement = OdbcHandle<SQL_HANDLE_STMT>;
+
 // Every diagnostic record of a handle as "[state] text", one per line.
-Qx_WString Diagnostics(const OdbcHandle& h, const wchar_t* what) {
+template <class Handle>
+Qx_WString Diagnostics(const Handle& h, const wchar_t* what) {
     Qx_WString text(what);
     for (SQLSMALLINT i = 1; i <= 8; ++i) {
         SQLWCHAR state[6] = {0};
         SQLWCHAR message[1024] = {0};
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(h.Type(), h.Get(), i, state, &native, message, 1024, &length);
+        SQLRETURN rc = SQLGetDiagRecW(Handle::kKind, h.Get(), i, state, &native, message, 1024, &length);
         if (!SQL_SUCCEEDED(rc)) break;
         text += i == 1 ? L": " : L"; ";
         text += L"[";
@@ -105,13 +99,13 @@ public:
                  Qx_WString& error) override {
         dbc_.Reset();
         if (!env_.Get()) {
-            if (!env_.Alloc(SQL_HANDLE_ENV, SQL_NULL_HANDLE) ||
+            if (!env_.Alloc(SQL_NULL_HANDLE) ||
                 !SQL_SUCCEEDED(SQLSetEnvAttr(env_.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
                 error = L"the ODBC environment cannot be created";
                 return QX_RT_E_DATABASE;
             }
         }
-        if (!dbc_.Alloc(SQL_HANDLE_DBC, env_.Get())) {
+        if (!dbc_.Alloc(env_.Get())) {
             error = Diagnostics(env_, L"no ODBC connection handle");
             return QX_RT_E_DATABASE;
         }
@@ -132,7 +126,6 @@ public:
             dbc_.Reset();
             return QX_RT_E_DATABASE;
         }
-        dbc_.SetConnected();
         return 0;
     }
 
@@ -161,8 +154,8 @@ public:
                  Qx_WString& error) override {
         rowsAffected = -1;
         if (!Connected(error)) return QX_RT_E_DATABASE;
-        OdbcHandle st;
-        if (!st.Alloc(SQL_HANDLE_STMT, dbc_.Get())) {
+        OdbcStatement st;
+        if (!st.Alloc(dbc_.Get())) {
             error = Diagnostics(dbc_, L"no statement handle");
             return QX_RT_E_DATABASE;
         }
@@ -203,7 +196,7 @@ private:
         return false;
     }
 
-    static bool Bind(OdbcHandle& st, SQLUSMALLINT index, const Qx_Variant& v, SQLLEN& ind, int64_t& integer,
+    static bool Bind(OdbcStatement& st, SQLUSMALLINT index, const Qx_Variant& v, SQLLEN& ind, int64_t& integer,
                      double& number, char* emptyBytes, Qx_WString& error) {
         SQLRETURN rc;
         switch (v.GetType()) {
@@ -246,7 +239,7 @@ private:
 
     // Reads one column of the current row as text or bytes, in pieces for long values.
     // False on a driver error; isNull set for SQL NULL.
-    static bool ReadLong(OdbcHandle& st, SQLUSMALLINT column, bool binary, std::wstring& text, std::string& bytes,
+    static bool ReadLong(OdbcStatement& st, SQLUSMALLINT column, bool binary, std::wstring& text, std::string& bytes,
                          bool& isNull) {
         isNull = false;
         char buffer[8192];
@@ -268,7 +261,7 @@ private:
         }
     }
 
-    static long ReadRows(OdbcHandle& st, SQLSMALLINT columns, Qx_Dataset& result, Qx_WString& error) {
+    static long ReadRows(OdbcStatement& st, SQLSMALLINT columns, Qx_Dataset& result, Qx_WString& error) {
         std::vector<int> types;
         for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
             SQLWCHAR name[256] = {0};
@@ -299,7 +292,7 @@ private:
         }
     }
 
-    static bool ReadCell(OdbcHandle& st, SQLUSMALLINT c, int type, Qx_Variant& cell) {
+    static bool ReadCell(OdbcStatement& st, SQLUSMALLINT c, int type, Qx_Variant& cell) {
         SQLLEN ind = 0;
         if (type == QX_VT_INT || type == QX_VT_INT64) {
             int64_t value = 0;
@@ -327,8 +320,8 @@ private:
         return true;
     }
 
-    OdbcHandle env_;
-    OdbcHandle dbc_;
+    OdbcEnv env_;
+    OdbcConnection dbc_;
 };
 
 }  // namespace
