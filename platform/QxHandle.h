@@ -66,6 +66,7 @@ inline void UnloadModule(HMODULE h) { FreeLibrary(h); }
 inline void CloseRegKey(HKEY h) { RegCloseKey(h); }
 inline void Unhook(HHOOK h) { UnhookWindowsHookEx(h); }
 inline void ReleaseScreenDC(HDC h) { ReleaseDC(nullptr, h); }
+inline void CloseKernelObject(HANDLE h) { CloseHandle(h); }
 template <class T> void FreeLocal(T* p) { LocalFree(p); }
 template <class T> void FreeTaskMem(T* p) { CoTaskMemFree(p); }
 template <class T> void ReleaseCom(T* p) { p->Release(); }
@@ -77,6 +78,9 @@ using QxModule = QxHandle<QxNullHandleTraits<HMODULE, qxhandle::UnloadModule>>;
 using QxRegKey = QxHandle<QxNullHandleTraits<HKEY, qxhandle::CloseRegKey>>;
 // A windows hook (SetWindowsHookEx); UnhookWindowsHookEx.
 using QxHook = QxHandle<QxNullHandleTraits<HHOOK, qxhandle::Unhook>>;
+// A kernel object whose empty value is null (process, thread, pipe, event); CloseHandle.
+// Files, whose empty value is INVALID_HANDLE_VALUE, are QxFileHandle.
+using QxKernelObject = QxHandle<QxNullHandleTraits<HANDLE, qxhandle::CloseKernelObject>>;
 // The screen's device context (GetDC(nullptr)); ReleaseDC.
 using QxScreenDC = QxHandle<QxNullHandleTraits<HDC, qxhandle::ReleaseScreenDC>>;
 // Memory the system allocated with LocalAlloc for the caller (FormatMessage,
@@ -97,3 +101,11 @@ struct QxFindTraits {
     static void Close(Type handle) noexcept { FindClose(handle); }
 };
 using QxFind = QxHandle<QxFindTraits>;
+
+// An open file (CreateFile); CloseHandle. Its empty value is INVALID_HANDLE_VALUE.
+struct QxFileTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) noexcept { CloseHandle(handle); }
+};
+using QxFileHandle = QxHandle<QxFileTraits>;

@@ -21,6 +21,9 @@ const std::vector<QxCommand>& QxCommands();
 // The working directory the host handed to the library.
 const std::wstring& QxHostWorkingDir();
 
+// The current folder, from which relative paths of the configuration lead.
+std::wstring QxCurrentFolder();
+
 // Writes wide text to standard output as UTF-8.
 void QxPrint(const std::wstring& text);
 void QxPrintLine(const std::wstring& text = std::wstring());

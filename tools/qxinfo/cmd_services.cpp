@@ -38,6 +38,9 @@ int ListServices(const std::vector<std::wstring>& args) {
         table.AddRow({s.name.str(), s.class_name.str(), s.size.str(), s.date.str(), s.time.str()});
     }
     table.Print();
+    if (!fromServer && !Qx_Dir::IsExist(server->svc_forder.c_str()))
+        QxPrintError(L"the service folder \"" + server->svc_forder.str() + L"\" does not exist (relative paths lead from " +
+                     QxCurrentFolder() + L")");
     return 0;
 }
 
@@ -108,6 +111,29 @@ void PrintOutputs(const Qx_VariableList& vars, const Qx_DatasetList& datasets) {
     }
 }
 
+// Why a local run failed, where the host can tell: an adaptor the catalogue lacks, a
+// service folder that is not there, a definition that is not in it.
+void ExplainLocalFailure(const SERVER_INFO& server, const std::wstring& service) {
+    ADAPTER_INFO adaptor;
+    if (qx_GetAdapterInfo(server.adaptor.c_str(), adaptor) != 0) {
+        QxPrintError(L"the adaptor \"" + server.adaptor.str() + L"\" is not in qrx_adaptor.xml");
+        return;
+    }
+    std::wstring folder = server.svc_forder.str();
+    if (folder.empty() || !Qx_Dir::IsExist(folder.c_str())) {
+        QxPrintError(L"the service folder \"" + folder + L"\" does not exist (relative paths lead from " +
+                     QxCurrentFolder() + L")");
+        return;
+    }
+    if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+    const std::wstring file = folder + service + (service.find(L'.') == std::wstring::npos ? L".xml" : L"");
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        QxPrintError(L"there is no definition \"" + file + L"\"");
+        return;
+    }
+    QxPrintError(L"the service's definition was read; its statements or its database failed");
+}
+
 int RunService(const std::vector<std::wstring>& args) {
     if (args.size() < 2) return 2;
     QxServerRecords records;
@@ -122,7 +148,10 @@ int RunService(const std::vector<std::wstring>& args) {
                     : qx_LoadServerService(server, Qx_WString(args[1].c_str()), vars, datasets, L"BIN", 2);
     QxPrintLine(L"Ran \"" + args[1] + L"\" " + (local ? L"locally" : L"on the server") + L": " +
                  (rc == 0 ? L"success" : L"failed"));
-    if (rc != 0) return 1;
+    if (rc != 0) {
+        if (local) ExplainLocalFailure(*server, args[1]);
+        return 1;
+    }
     PrintOutputs(vars, datasets);
     return 0;
 }
