@@ -1,6 +1,7 @@
 #include "runtime/internal/QxSocket.h"
 #include "runtime/internal/QxWireProtocol.h"
 #include "platform/QxSystemError.h"
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -19,10 +20,9 @@ int WaitSocket(SOCKET s, bool forWrite, int64_t ms) {
     return (fd.revents & (forWrite ? POLLWRNORM : POLLRDNORM)) || (fd.revents & POLLHUP) ? 1 : -1;
 }
 
-bool SetBlocking(SOCKET s, bool blocking) {
-    u_long mode = blocking ? 0 : 1;
-    return ioctlsocket(s, FIONBIO, &mode) == 0;
-}
+// The first growth of a frame's buffer, and the slice it grows by at least: a frame that
+// announces megabytes gets them as they come.
+const size_t kFirstChunk = 64 * 1024;
 
 // Reads exactly count bytes. Status QX_IO_CLOSED when the peer closed the connection.
 QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
@@ -94,7 +94,7 @@ QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& dead
     error.Format(L"cannot connect to %ls:%d", address, port);
     for (const ADDRINFOW* ai = found.Get(); ai; ai = ai->ai_next) {
         QxSocket s(socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol));
-        if (!s || !SetBlocking(s.Get(), false)) continue;
+        if (!s || !QxSetNonBlocking(s.Get())) continue;
         // connect has no time-out of its own: start it non-blocking and wait for writability.
         if (connect(s.Get(), ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK) {
             error.Format(L"cannot connect to %ls:%d: %ls", address, port, QxSocketErrorText(WSAGetLastError()).c_str());
@@ -124,9 +124,15 @@ QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& dead
     return status;
 }
 
-QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline) {
+bool QxSetNonBlocking(SOCKET s) {
+    u_long mode = 1;
+    return ioctlsocket(s, FIONBIO, &mode) == 0;
+}
+
+QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
     size_t sent = 0;
     while (sent < count) {
+        if (stop && *stop) return QX_IO_STOPPED;
         if (deadline.Expired()) return QX_IO_TIMEOUT;
         int chunk = count - sent > (1u << 20) ? (1 << 20) : static_cast<int>(count - sent);
         int n = send(s, data + sent, chunk, 0);
@@ -135,13 +141,13 @@ QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline&
             continue;
         }
         if (n < 0 && WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
-        if (WaitSocket(s, true, deadline.Left(INT32_MAX)) < 0) return QX_IO_ERROR;
+        if (WaitSocket(s, true, deadline.Left(stop ? kPollSliceMs : INT32_MAX)) < 0) return QX_IO_ERROR;
     }
     return QX_IO_OK;
 }
 
 QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
-                        Qx_WString& error, const volatile long* stop) {
+                       Qx_WString& error, const volatile long* stop, QxBudgetShare* share) {
     error.Empty();
     frame.assign(QxWireCodec::kHeaderSize, '\0');
     // A close before the first byte is the end of the conversation; any later one is not.
@@ -155,11 +161,24 @@ QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, 
     if (st != QX_IO_OK) return st;
     QxWireHeader header;
     if (!QxWireCodec::ParseHeader(frame.data(), frame.size(), maxFrame, header, error)) return QX_IO_BAD_FRAME;
-    frame.resize(QxWireCodec::kHeaderSize + header.length);
-    st = RecvExact(s, &frame[QxWireCodec::kHeaderSize], header.length, deadline, stop);
-    if (st == QX_IO_CLOSED) {
-        error = L"connection closed inside a frame";
-        return QX_IO_BAD_FRAME;
+    const size_t total = QxWireCodec::kHeaderSize + header.length;
+    // Grow by what is there already (at least one chunk), so that a large frame costs a
+    // few reallocations, and a peer that announces much and sends little costs little.
+    while (frame.size() < total) {
+        const size_t have = frame.size();
+        const size_t next = std::min(total, have + std::max(kFirstChunk, have));
+        if (share && !share->GrowTo(next)) {
+            error.Format(L"the receive budget of %llu bytes is taken by other frames",
+                         static_cast<unsigned long long>(share->Budget()->Limit()));
+            return QX_IO_BUSY;
+        }
+        frame.resize(next);
+        st = RecvExact(s, &frame[have], next - have, deadline, stop);
+        if (st == QX_IO_CLOSED) {
+            error = L"connection closed inside a frame";
+            return QX_IO_BAD_FRAME;
+        }
+        if (st != QX_IO_OK) return st;
     }
-    return st;
+    return QX_IO_OK;
 }

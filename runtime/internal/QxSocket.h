@@ -4,6 +4,7 @@
 // under a deadline.
 #include "foundation/Qx_WString.h"
 #include "platform/QxHandle.h"
+#include "runtime/internal/QxByteBudget.h"
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <cstdint>
@@ -40,24 +41,34 @@ private:
 };
 
 // How a socket operation ended.
-enum QxIoStatus { QX_IO_OK = 0, QX_IO_TIMEOUT, QX_IO_CLOSED, QX_IO_ERROR, QX_IO_BAD_FRAME, QX_IO_STOPPED };
+// QX_IO_BUSY: a receive budget had no room for the frame.
+enum QxIoStatus { QX_IO_OK = 0, QX_IO_TIMEOUT, QX_IO_CLOSED, QX_IO_ERROR, QX_IO_BAD_FRAME, QX_IO_STOPPED, QX_IO_BUSY };
 
 // Connects to address (a host name or numeric address) and port within the time-out.
 // QX_IO_OK with out set, or the failure with error saying why (out untouched).
 QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
                                 Qx_WString& error);
 
-// Sends every byte before the deadline.
-QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline);
+// Makes a socket non-blocking, as every send and receive here expects: a blocking send
+// would wait for a peer that never reads, past any deadline.
+bool QxSetNonBlocking(SOCKET s);
 
-// Receives one whole frame of the wire protocol (header checked against maxFrame before the
-// body is allocated) into frame. QX_IO_CLOSED when the peer closed before the first byte;
-// a close inside a frame, a bad header or a frame past maxFrame give QX_IO_BAD_FRAME
-// (error says why). stop, when given, is polled about every 200 ms; when it turns
-// non-zero the receive ends with QX_IO_STOPPED. After QX_IO_TIMEOUT the connection must be
-// closed: part of a frame may have been read.
+// Sends every byte before the deadline. stop, when given, is polled about every 200 ms;
+// when it turns non-zero the send ends with QX_IO_STOPPED.
+QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline,
+                     const volatile long* stop = nullptr);
+
+// Receives one whole frame of the wire protocol into frame. The header is checked against
+// maxFrame first; the buffer then grows with the bytes that arrive, never to the announced
+// length ahead of them, and when a budget is given every byte of it is drawn from the
+// budget through share (QX_IO_BUSY when the budget has no room; the share keeps what the
+// frame holds until the caller lets it go). QX_IO_CLOSED when the peer closed before the
+// first byte; a close inside a frame, a bad header or a frame past maxFrame give
+// QX_IO_BAD_FRAME (error says why). stop, when given, is polled about every 200 ms; when it
+// turns non-zero the receive ends with QX_IO_STOPPED. After anything but QX_IO_OK the
+// connection must be closed: part of a frame may have been read.
 QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
-                               Qx_WString& error, const volatile long* stop = nullptr);
+                       Qx_WString& error, const volatile long* stop = nullptr, QxBudgetShare* share = nullptr);
 
 // The text of a Winsock error code.
 Qx_WString QxSocketErrorText(int code);

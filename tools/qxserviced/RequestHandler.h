@@ -16,7 +16,16 @@ struct ServerConfig {
     std::wstring adaptorDir;                       // empty: the server's own folder
     std::wstring dbModule = L"QxOdbcAdaptor320U";
     int readTimeoutSeconds = 30;
-    uint32_t maxFrame = QxWireCodec::kDefaultMaxFrame;
+    // A reply the client does not take within this time is dropped with its connection.
+    int sendTimeoutSeconds = 30;
+    // The largest request: 4 MiB, as peers ship (raise it with --max-frame).
+    uint32_t maxFrame = 4u * 1024u * 1024u;
+    // Bytes of requests being received, across all connections together.
+    uint64_t receiveBudget = 64ull * 1024u * 1024u;
+    // Connections served at once; past it a client gets a refusal and is closed.
+    int maxConnections = 256;
+    // A serving thread without a client for this long ends.
+    int threadIdleSeconds = 10;
 };
 
 struct ServerReply {
