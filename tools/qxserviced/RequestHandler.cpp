@@ -95,6 +95,12 @@ void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& servi
     envs.AddStr(L"ConnectionString", config_.connection.c_str());
     envs.AddStr(L"DBUser", config_.user.c_str());
     envs.AddStr(L"DBPass", config_.password.c_str());
+    const std::pair<const wchar_t*, long long> limits[] = {
+        {L"DBLoginTimeout", config_.dbLoginTimeout}, {L"DBQueryTimeout", config_.dbQueryTimeout},
+        {L"DBMaxRows", config_.dbMaxRows},           {L"DBMaxBytes", config_.dbMaxBytes},
+        {L"DBMaxRowRuns", config_.dbMaxRowRuns}};
+    for (const auto& limit : limits)
+        if (limit.second > 0) envs.AddStr(limit.first, std::to_wstring(limit.second).c_str());
     Qx_EnvProvider env;
     Qx_TarnWorker worker;
     worker.envProvider = &env;

@@ -26,6 +26,13 @@ struct ServerConfig {
     int maxConnections = 256;
     // A serving thread without a client for this long ends.
     int threadIdleSeconds = 10;
+    // What one service may cost the database: login and statement time-outs, rows and
+    // bytes of a result, runs of a statement that runs once per row. 0: the defaults.
+    long long dbLoginTimeout = 0;
+    long long dbQueryTimeout = 0;
+    long long dbMaxRows = 0;
+    long long dbMaxBytes = 0;
+    long long dbMaxRowRuns = 0;
 };
 
 struct ServerReply {

@@ -1,5 +1,5 @@
 #include "Server.h"
-#include "TextLimits.h"
+#include "runtime/internal/QxTextLimits.h"
 #include "runtime/internal/QxRuntimeText.h"
 #include <chrono>
 #include <cstdio>

@@ -3,6 +3,8 @@
 //              [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]
 //              [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]
 //              [--receive-budget BYTES] [--max-connections N] [--thread-idle SECONDS]
+//              [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]
+//              [--db-max-bytes BYTES] [--db-max-row-runs N]
 // Prints "listening on ADDRESS:PORT" on standard output once it accepts clients (port 0
 // picks a free port), logs one line per request on standard error, and stops on Ctrl+C
 // within 2 seconds, whatever its clients do.
@@ -31,7 +33,9 @@ int Usage() {
     PrintError(L"usage: qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]\n"
                L"                  [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]\n"
                L"                  [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]\n"
-               L"                  [--receive-budget BYTES] [--max-connections N] [--thread-idle SECONDS]");
+               L"                  [--receive-budget BYTES] [--max-connections N] [--thread-idle SECONDS]\n"
+               L"                  [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]\n"
+               L"                  [--db-max-bytes BYTES] [--db-max-row-runs N]");
     return 2;
 }
 
@@ -80,6 +84,11 @@ bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
         else if (option == L"--receive-budget" && ParseNumber(value, 1024, 1ll << 40, number)) config.receiveBudget = static_cast<uint64_t>(number);
         else if (option == L"--max-connections" && ParseNumber(value, 1, 100000, number)) config.maxConnections = static_cast<int>(number);
         else if (option == L"--thread-idle" && ParseNumber(value, 1, 86400, number)) config.threadIdleSeconds = static_cast<int>(number);
+        else if (option == L"--db-login-timeout" && ParseNumber(value, 1, 86400, number)) config.dbLoginTimeout = number;
+        else if (option == L"--db-query-timeout" && ParseNumber(value, 1, 86400, number)) config.dbQueryTimeout = number;
+        else if (option == L"--db-max-rows" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRows = number;
+        else if (option == L"--db-max-bytes" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxBytes = number;
+        else if (option == L"--db-max-row-runs" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRowRuns = number;
         else {
             PrintError(L"unknown option or bad value: " + option + L" " + value);
             return false;

@@ -1,4 +1,4 @@
-#include "TextLimits.h"
+#include "runtime/internal/QxTextLimits.h"
 
 Qx_WString QxCutText(const Qx_WString& text, int max) {
     if (text.GetLength() <= max) return text;

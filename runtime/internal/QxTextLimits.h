@@ -1,8 +1,9 @@
 #pragma once
-// Texts that come from clients end up in replies and in the log; each is cut to a stated
-// length, with a mark that says how much was cut, so that a client cannot make the server
-// echo or log megabytes.
-#include "QxQVInfo320U.h"
+// Texts that come from peers end up in replies, messages and logs; each is cut to a stated
+// length, with a mark that says how much was cut, so that a peer cannot make a server or
+// a host echo, show or log megabytes.
+#include "foundation/Qx_WStrList.h"
+#include "foundation/Qx_WString.h"
 
 // Longest message of a reply, and the most messages a reply carries.
 const int kMaxReplyMessage = 1024;
