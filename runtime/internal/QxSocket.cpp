@@ -20,20 +20,27 @@ int WaitSocket(SOCKET s, bool forWrite, int64_t ms) {
     return (fd.revents & (forWrite ? POLLWRNORM : POLLRDNORM)) || (fd.revents & POLLHUP) ? 1 : -1;
 }
 
-// The first growth of a frame's buffer, and the slice it grows by at least: a frame that
-// announces megabytes gets them as they come.
-const size_t kFirstChunk = 64 * 1024;
+// The most a frame's buffer grows by at once.
+const size_t kMaxPiece = 1u << 20;
+
+// Waits until s has bytes (or news of a close) to read, watching the deadline and stop.
+QxIoStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile long* stop) {
+    for (;;) {
+        if (stop && *stop) return QX_IO_STOPPED;
+        if (deadline.Expired()) return QX_IO_TIMEOUT;
+        int ready = WaitSocket(s, false, deadline.Left(stop ? kPollSliceMs : INT32_MAX));
+        if (ready < 0) return QX_IO_ERROR;
+        if (ready > 0) return QX_IO_OK;
+    }
+}
 
 // Reads exactly count bytes. Status QX_IO_CLOSED when the peer closed the connection.
 QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
     size_t got = 0;
     while (got < count) {
-        if (stop && *stop) return QX_IO_STOPPED;
-        if (deadline.Expired()) return QX_IO_TIMEOUT;
-        int ready = WaitSocket(s, false, deadline.Left(stop ? kPollSliceMs : INT32_MAX));
-        if (ready < 0) return QX_IO_ERROR;
-        if (ready == 0) continue;
-        int chunk = count - got > (1u << 20) ? (1 << 20) : static_cast<int>(count - got);
+        QxIoStatus st = WaitReadable(s, deadline, stop);
+        if (st != QX_IO_OK) return st;
+        int chunk = count - got > kMaxPiece ? static_cast<int>(kMaxPiece) : static_cast<int>(count - got);
         int n = recv(s, data + got, chunk, 0);
         if (n == 0) return QX_IO_CLOSED;
         if (n < 0) {
@@ -162,23 +169,34 @@ QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, 
     QxWireHeader header;
     if (!QxWireCodec::ParseHeader(frame.data(), frame.size(), maxFrame, header, error)) return QX_IO_BAD_FRAME;
     const size_t total = QxWireCodec::kHeaderSize + header.length;
-    // Grow by what is there already (at least one chunk), so that a large frame costs a
-    // few reallocations, and a peer that announces much and sends little costs little.
+    // The buffer grows by what has arrived (what the socket holds, at most a chunk), so a
+    // peer that announces much and sends little costs little; the budget is charged for the
+    // buffer's capacity, which is what the growth really allocates.
     while (frame.size() < total) {
+        st = WaitReadable(s, deadline, stop);
+        if (st != QX_IO_OK) return st;
+        u_long waiting = 0;
+        ioctlsocket(s, FIONREAD, &waiting);
         const size_t have = frame.size();
-        const size_t next = std::min(total, have + std::max(kFirstChunk, have));
-        if (share && !share->GrowTo(next)) {
+        const size_t piece = std::min<size_t>(total - have, std::max<size_t>(1, std::min<size_t>(waiting, kMaxPiece)));
+        if (frame.capacity() < have + piece) frame.reserve(std::min(total, std::max(have + piece, 2 * have)));
+        if (share && !share->GrowTo(frame.capacity())) {
             error.Format(L"the receive budget of %llu bytes is taken by other frames",
                          static_cast<unsigned long long>(share->Budget()->Limit()));
             return QX_IO_BUSY;
         }
-        frame.resize(next);
-        st = RecvExact(s, &frame[have], next - have, deadline, stop);
-        if (st == QX_IO_CLOSED) {
+        frame.resize(have + piece);
+        int n = recv(s, &frame[have], static_cast<int>(piece), 0);
+        if (n == 0) {
             error = L"connection closed inside a frame";
             return QX_IO_BAD_FRAME;
         }
-        if (st != QX_IO_OK) return st;
+        if (n < 0) {
+            frame.resize(have);
+            if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
+            return QX_IO_ERROR;
+        }
+        frame.resize(have + static_cast<size_t>(n));
     }
     return QX_IO_OK;
 }
