@@ -1,6 +1,7 @@
 #include "runtime/Qx_Provider.h"
 #include "runtime/internal/QxRuntimeText.h"
 #include "foundation/QxStringFunctions.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxSystemError.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
@@ -32,9 +33,13 @@ Qx_Provider::~Qx_Provider() {
     while (!services_.empty()) services_.pop_back();
 }
 
+// Setters and the adaptor loader are entry points of the library: what runs out of memory
+// in them fails the call (the value is not set, the service not created), never the host.
 void Qx_Provider::SetEnvStr(const wchar_t* name, const wchar_t* value) {
-    if (Qx_Variable* v = envs_.GetItem(name)) v->SetString(value);
-    else envs_.AddStr(name, value);
+    QxBarrierVoid([&] {
+        if (Qx_Variable* v = envs_.GetItem(name)) v->SetString(value);
+        else envs_.AddStr(name, value);
+    });
 }
 
 void Qx_Provider::SetRequestEnv(const wchar_t* group, const wchar_t* service) {
@@ -47,10 +52,12 @@ void Qx_Provider::SetRequestEnv(const wchar_t* group, const wchar_t* service) {
 }
 
 void Qx_Provider::LoadEnvs(const Qx_VariableList& envs) {
-    for (int i = 0; i < envs.Count(); ++i) {
-        const Qx_Variable* v = envs.GetItemNN(i);
-        SetEnvStr(v->GetName().c_str(), v->ToString().c_str());
-    }
+    QxBarrierVoid([&] {
+        for (int i = 0; i < envs.Count(); ++i) {
+            const Qx_Variable* v = envs.GetItemNN(i);
+            SetEnvStr(v->GetName().c_str(), v->ToString().c_str());
+        }
+    });
 }
 
 const wchar_t* Qx_Provider::GetEnvStr(const wchar_t* name) const {
@@ -61,15 +68,17 @@ const wchar_t* Qx_Provider::GetEnvStr(const wchar_t* name) const {
 }
 
 int Qx_Provider::AddDataset(const wchar_t* id, const Qx_Dataset& dataset) {
-    for (int i = 0; i < datasets_.Count(); ++i) {
-        Qx_Dataset* held = datasets_.GetItemNN(i);
-        if (qx_stricmpW(held->GetId().c_str(), id) == 0) {
-            *held = dataset;
-            held->SetId(id);
-            return i;
+    return QxBarrier(-1, [&] {
+        for (int i = 0; i < datasets_.Count(); ++i) {
+            Qx_Dataset* held = datasets_.GetItemNN(i);
+            if (qx_stricmpW(held->GetId().c_str(), id) == 0) {
+                *held = dataset;
+                held->SetId(id);
+                return i;
+            }
         }
-    }
-    return datasets_.AddDataset(id, dataset);
+        return datasets_.AddDataset(id, dataset);
+    });
 }
 
 void Qx_Provider::FreeAll() {
@@ -88,6 +97,16 @@ void Qx_Provider::SetLastError(long code, const Qx_WString& text) {
 long Qx_Provider::CreateFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id,
                                      const wchar_t* type, int ver, const wchar_t* name, Qx_AdapterComWrapper*& out,
                                      int /*flag*/) {
+    return QxBarrier(static_cast<long>(QX_RT_E_MODULE_LOAD), [&] { return LoadFrameService(dir, module, id, type, ver, name, out); },
+                     [&](const char* what) {
+                         Qx_WString text;
+                         text.Set(what);
+                         SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"The adaptor module cannot be loaded: ") + text);
+                     });
+}
+
+long Qx_Provider::LoadFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type,
+                                   int ver, const wchar_t* name, Qx_AdapterComWrapper*& out) {
     SetLastError(0, Qx_WString());
     Qx_WString folder(dir), file(module);
     if (file.IsEmpty()) {

@@ -89,6 +89,10 @@ protected:
     void SetLastError(long code, const Qx_WString& text);
 
 private:
+    long LoadFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type, int ver,
+                          const wchar_t* name, Qx_AdapterComWrapper*& out);
+
+private:
     Qx_VariableList envs_{1};
     Qx_VariableList vars_{1};
     Qx_DatasetList datasets_;

@@ -10,6 +10,7 @@
 #include "runtime/internal/QxSqlParameters.h"
 #include "runtime/internal/QxTextLimits.h"
 #include "runtime/Qx_AdapterComWrapper.h"
+#include "platform/QxBarrier.h"
 #include <cerrno>
 #include <cwchar>
 
@@ -116,21 +117,25 @@ Qx_TarnWorker::~Qx_TarnWorker() = default;
 
 long Qx_TarnWorker::InitJob(const wchar_t* group, const wchar_t* service) {
     jobOpen_ = false;
-    Qx_WString g(group), s(service);
-    if (g.IsEmpty() || s.IsEmpty() || LeavesFolder(s)) return -1;
-    group_ = g;
-    serviceName_ = s;
-    jobOpen_ = true;
-    return 0;
+    return QxBarrier(-1L, [&] {
+        Qx_WString g(group), s(service);
+        if (g.IsEmpty() || s.IsEmpty() || LeavesFolder(s)) return -1L;
+        group_ = g;
+        serviceName_ = s;
+        jobOpen_ = true;
+        return 0L;
+    });
 }
 
 long Qx_TarnWorker::ReadServiceXml(const Qx_WString& folder, const Qx_WString& name, Qx_Buffer& buffer) {
-    Qx_WString path(folder);
-    if (!path.IsEmpty() && path.GetAt(path.GetLength() - 1) != L'\\') path += L'\\';
-    path += name;
-    // Only the name decides about the extension: a dot in the folder must not stop it.
-    if (name.Find(L'.') < 0) path += L".xml";
-    return Qx_File::ReadFile(path.c_str(), buffer) < 0 ? -1 : 0;
+    return QxBarrier(-1L, [&] {
+        Qx_WString path(folder);
+        if (!path.IsEmpty() && path.GetAt(path.GetLength() - 1) != L'\\') path += L'\\';
+        path += name;
+        // Only the name decides about the extension: a dot in the folder must not stop it.
+        if (name.Find(L'.') < 0) path += L".xml";
+        return Qx_File::ReadFile(path.c_str(), buffer) < 0 ? -1L : 0L;
+    });
 }
 
 long Qx_TarnWorker::Finish(long code, const Qx_WString& message) {
@@ -152,6 +157,17 @@ void Qx_TarnWorker::SetVariable(const Qx_WString& name, const Qx_Variant& value)
 }
 
 long Qx_TarnWorker::Run(const wchar_t*, const wchar_t*) {
+    // A service whose data outgrows the memory fails with a code, the job stays usable.
+    return QxBarrier(static_cast<long>(QX_RT_E_FAIL), [&] { return RunJob(); }, [&](const char* what) {
+        outVars_.Clear();
+        outDatasets_.Clear();
+        Qx_WString text;
+        text.Set(what);
+        Finish(QX_RT_E_FAIL, Qx_WString(L"The service failed: ") + text);
+    });
+}
+
+long Qx_TarnWorker::RunJob() {
     outVars_.Clear();
     outDatasets_.Clear();
     Finish(0, Qx_WString());

@@ -17,6 +17,13 @@ public:
 
     long Exchange(const std::string& request, std::string& reply, const wchar_t* address, int port,
                   long timeoutSeconds, Qx_WString& error) override {
+        return QxAdaptorCall(QX_RT_E_TRANSPORT, error,
+                             [&] { return Carry(request, reply, address, port, timeoutSeconds, error); });
+    }
+
+private:
+    long Carry(const std::string& request, std::string& reply, const wchar_t* address, int port, long timeoutSeconds,
+               Qx_WString& error) {
         // One deadline covers connecting, sending and the whole reply.
         QxDeadline deadline(static_cast<int64_t>(timeoutSeconds) * 1000);
         QxSocket s;
@@ -42,7 +49,6 @@ public:
         return 0;
     }
 
-private:
     static Qx_WString Describe(QxIoStatus st, const wchar_t* what, const wchar_t* address, int port) {
         Qx_WString text;
         const wchar_t* how = st == QX_IO_TIMEOUT ? L"timed out" : st == QX_IO_CLOSED ? L"the server closed the connection"
@@ -61,6 +67,6 @@ private:
 extern "C" __declspec(dllexport) long QxCreateAdaptor(const wchar_t*, const wchar_t*, int, const wchar_t*,
                                                       QxAdaptor** out) {
     if (!out) return QX_RT_E_FAIL;
-    *out = new TcpAdaptor();
-    return 0;
+    *out = new (std::nothrow) TcpAdaptor();
+    return *out ? 0L : static_cast<long>(QX_RT_E_ADAPTOR);
 }
