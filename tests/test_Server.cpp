@@ -19,7 +19,9 @@ std::string Narrow(const std::wstring& text) { return Qx_AString(text.c_str(), -
 class ServerLimitsTest : public ::testing::Test {
 protected:
     static const int kMaxConnections = 3;
-    static const int kBudget = 200000;
+    // Large enough for the 24 MB reply below, small enough to be filled by one request.
+    static const int kBudget = 40 << 20;
+    static const uint32_t kMaxFrame = 64u << 20;
 
     static void SetUpTestSuite() {
         temp_ = new QxTestTempFolder();
@@ -32,8 +34,8 @@ protected:
         temp_->Write(L"services\\big_source.cpp", std::string(24u << 20, 'x'));
         server_ = new QxServerProcess();
         std::wstring args = L"--services \"" + services + L"\" --connection \"" + connection +
-                            L"\" --read-timeout 3 --send-timeout 1 --thread-idle 1 --max-frame 1048576" +
-                            L" --max-connections " + std::to_wstring(kMaxConnections) + L" --receive-budget " +
+                            L"\" --read-timeout 3 --send-timeout 1 --thread-idle 1 --max-frame " + std::to_wstring(kMaxFrame) +
+                            L" --max-connections " + std::to_wstring(kMaxConnections) + L" --budget " +
                             std::to_wstring(kBudget) + L" --db-max-row-runs 3";
         if (!server_->Start(args, temp_->File(L"server.log"))) setupFailure_ = L"the server did not start";
     }
@@ -79,32 +81,37 @@ QxTestTempFolder* ServerLimitsTest::temp_ = nullptr;
 QxServerProcess* ServerLimitsTest::server_ = nullptr;
 std::wstring ServerLimitsTest::setupFailure_;
 
-TEST_F(ServerLimitsTest, ConnectionsPastTheCapGetARefusalAndTheRestAreServed) {
+TEST_F(ServerLimitsTest, AtTheCapTheLongestWaitingConnectionMakesRoom) {
     std::vector<QxSocket> held;
-    for (int i = 0; i < kMaxConnections; ++i) held.push_back(QxTestRawConnect(port_));
-    Sleep(300);
-    QxSocket extra = QxTestRawConnect(port_);
-    ASSERT_TRUE(extra);
+    for (int i = 0; i < kMaxConnections; ++i) {
+        held.push_back(QxTestRawConnect(port_));
+        Sleep(50);  // in this order
+    }
+    Sleep(200);
+    // A client that connects now, and sends its request at once, is served; the connection
+    // that has waited longest without a request is told the server is busy, and closed.
+    EXPECT_EQ(ListServices(), 0);
     long code = 0;
     Qx_WString message;
-    ASSERT_TRUE(QxTestReadReply(extra.Get(), 3000, code, message)) << "a refusal frame, not a silent close";
+    ASSERT_TRUE(QxTestReadReply(held[0].Get(), 3000, code, message)) << "a refusal frame, not a silent close";
     EXPECT_EQ(code, QX_RT_E_BUSY);
     EXPECT_NE(message.Find(L"busy"), -1) << Narrow(message.str());
-    EXPECT_TRUE(QxTestClosedByPeer(extra.Get(), 2000));
-
-    held.clear();  // the clients leave; the server has room again
+    EXPECT_TRUE(QxTestClosedByPeer(held[0].Get(), 2000));
+    u_long waiting = 0;
+    ioctlsocket(held[2].Get(), FIONREAD, &waiting);
+    EXPECT_EQ(waiting, 0u) << "the newest held connection is left alone";
+    held.clear();
     WaitForRoom();
-    EXPECT_EQ(ListServices(), 0);
 }
 
 TEST_F(ServerLimitsTest, FramesPastTheReceiveBudgetAreRefusedWithAReply) {
     // One client announces a large request and sends more of it than the budget allows.
     QxSocket greedy = QxTestRawConnect(port_);
     ASSERT_TRUE(greedy);
-    const std::string head = QxTestRequestHeader(1000000);
+    const std::string head = QxTestRequestHeader(kMaxFrame - 1024);
     ASSERT_EQ(QxSendAll(greedy.Get(), head.data(), head.size(), QxDeadline(2000)), QX_IO_OK);
-    const std::string body(kBudget, 'x');
-    QxSendAll(greedy.Get(), body.data(), body.size(), QxDeadline(2000));  // the server may stop reading part-way
+    const std::string body(kBudget + (1 << 20), 'x');
+    QxSendAll(greedy.Get(), body.data(), body.size(), QxDeadline(3000));  // the server may stop reading part-way
     long code = 0;
     Qx_WString message;
     ASSERT_TRUE(QxTestReadReply(greedy.Get(), 3000, code, message));
@@ -120,7 +127,7 @@ TEST_F(ServerLimitsTest, HeadersAnnouncingLargeFramesCostOnlyWhatArrives) {
     std::vector<QxSocket> announcing;
     for (int i = 0; i < kMaxConnections - 1; ++i) {
         announcing.push_back(QxTestRawConnect(port_));
-        const std::string head = QxTestRequestHeader(1000000);
+        const std::string head = QxTestRequestHeader(kMaxFrame - 1024);
         QxSendAll(announcing.back().Get(), head.data(), head.size(), QxDeadline(2000));
     }
     Sleep(300);

@@ -91,10 +91,15 @@ int QxTestThreadCount(unsigned long processId) {
     return count;
 }
 
-size_t QxTestWorkingSet(unsigned long processId) {
-    QxKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+namespace {
+PROCESS_MEMORY_COUNTERS MemoryOf(unsigned long processId) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
-    if (!process || !GetProcessMemoryInfo(process.Get(), &counters, sizeof counters)) return 0;
-    return counters.WorkingSetSize;
+    QxKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process || !GetProcessMemoryInfo(process.Get(), &counters, sizeof counters)) return PROCESS_MEMORY_COUNTERS();
+    return counters;
 }
+}  // namespace
+
+size_t QxTestWorkingSet(unsigned long processId) { return MemoryOf(processId).WorkingSetSize; }
+size_t QxTestPeakWorkingSet(unsigned long processId) { return MemoryOf(processId).PeakWorkingSetSize; }

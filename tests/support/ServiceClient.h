@@ -27,3 +27,4 @@ bool QxTestReadReply(SOCKET s, int ms, long& code, Qx_WString& firstMessage);
 // The threads and the working set of a process (by id).
 int QxTestThreadCount(unsigned long processId);
 size_t QxTestWorkingSet(unsigned long processId);
+size_t QxTestPeakWorkingSet(unsigned long processId);

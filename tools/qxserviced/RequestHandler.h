@@ -20,11 +20,14 @@ struct ServerConfig {
     int sendTimeoutSeconds = 30;
     // The largest request: 4 MiB, as peers ship (raise it with --max-frame).
     uint32_t maxFrame = 4u * 1024u * 1024u;
-    // Bytes of requests being received, across all connections together.
-    uint64_t receiveBudget = 64ull * 1024u * 1024u;
+    // Bytes of the requests being received and the replies being sent, across all
+    // connections together.
+    uint64_t budget = 128ull * 1024u * 1024u;
     // Connections served at once; past it a client gets a refusal and is closed.
     int maxConnections = 256;
-    // A serving thread without a client for this long ends.
+    // Requests run at once, each on a worker thread; a worker without a request for
+    // threadIdleSeconds ends.
+    int maxWorkers = 16;
     int threadIdleSeconds = 10;
     // What one service may cost the database: login and statement time-outs, rows and
     // bytes of a result, runs of a statement that runs once per row. 0: the defaults.

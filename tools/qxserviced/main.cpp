@@ -2,7 +2,7 @@
 //   qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]
 //              [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]
 //              [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]
-//              [--receive-budget BYTES] [--max-connections N] [--thread-idle SECONDS]
+//              [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]
 //              [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]
 //              [--db-max-bytes BYTES] [--db-max-row-runs N]
 // Prints "listening on ADDRESS:PORT" on standard output once it accepts clients (port 0
@@ -33,7 +33,7 @@ int Usage() {
     PrintError(L"usage: qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]\n"
                L"                  [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]\n"
                L"                  [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]\n"
-               L"                  [--receive-budget BYTES] [--max-connections N] [--thread-idle SECONDS]\n"
+               L"                  [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]\n"
                L"                  [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]\n"
                L"                  [--db-max-bytes BYTES] [--db-max-row-runs N]");
     return 2;
@@ -81,7 +81,8 @@ bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
         else if (option == L"--read-timeout" && ParseNumber(value, 1, 86400, number)) config.readTimeoutSeconds = static_cast<int>(number);
         else if (option == L"--send-timeout" && ParseNumber(value, 1, 86400, number)) config.sendTimeoutSeconds = static_cast<int>(number);
         else if (option == L"--max-frame" && ParseNumber(value, 1024, 0x7fffffff, number)) config.maxFrame = static_cast<uint32_t>(number);
-        else if (option == L"--receive-budget" && ParseNumber(value, 1024, 1ll << 40, number)) config.receiveBudget = static_cast<uint64_t>(number);
+        else if (option == L"--budget" && ParseNumber(value, 1024, 1ll << 40, number)) config.budget = static_cast<uint64_t>(number);
+        else if (option == L"--workers" && ParseNumber(value, 1, 1024, number)) config.maxWorkers = static_cast<int>(number);
         else if (option == L"--max-connections" && ParseNumber(value, 1, 100000, number)) config.maxConnections = static_cast<int>(number);
         else if (option == L"--thread-idle" && ParseNumber(value, 1, 86400, number)) config.threadIdleSeconds = static_cast<int>(number);
         else if (option == L"--db-login-timeout" && ParseNumber(value, 1, 86400, number)) config.dbLoginTimeout = number;
