@@ -471,3 +471,23 @@ TEST_P(PostgresTimeouts, LoginFailsInTimeAgainstAStoppedOrSilentServer) {
     }
     closesocket(silent);
 }
+
+TEST_P(WorkerTest, TheLoginMayComeFromDBUserAndDBPass) {
+    // The connection string without a login; the environment's user and password are added.
+    std::wstring connection = connection_;
+    std::wstring user, password;
+    for (const wchar_t* key : {L"Uid=", L"Pwd="}) {
+        size_t at = connection.find(key);
+        if (at == std::wstring::npos) continue;
+        size_t end = connection.find(L';', at);
+        (key[0] == L'U' ? user : password) = connection.substr(at + 4, end - at - 4);
+        connection.erase(at, end - at + 1);
+    }
+    Qx_TarnWorker worker;
+    Prepare(worker);
+    worker.SetEnvStr(L"ConnectionString", connection.c_str());
+    worker.SetEnvStr(L"DBUser", user.empty() ? L"demo" : user.c_str());
+    worker.SetEnvStr(L"DBPass", password.empty() ? L"demo-secret" : password.c_str());
+    worker.GetSafeVarList().AddStr(L"city", L"Lyon");
+    EXPECT_EQ(RunService(worker, L"demo_customers_by_city"), 0) << Narrow(worker.GetResultMsg());
+}
