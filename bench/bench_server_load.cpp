@@ -18,6 +18,7 @@
 #include "tests/support/QxServerProcess.h"
 #include "tests/support/RuntimeTestSupport.h"
 #include "tests/support/ServiceClient.h"
+#include "LoadFigures.h"
 
 #include <algorithm>
 #include <atomic>
@@ -31,8 +32,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double MsSince(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
+using Clock = QxLoadClock;
+double MsSince(Clock::time_point start) { return QxMsSince(start); }
 
 struct Options {
     int seconds = 3;
@@ -96,13 +97,6 @@ private:
     QxServerProcess server_;
 };
 
-double Percentile(std::vector<double>& values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    size_t at = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(at, values.size() - 1)];
-}
-
 // Real requests from clients that each keep one adaptor loaded, as a host does.
 void Requests(Target& target, int clients, int seconds) {
     std::vector<std::vector<double>> latencies(static_cast<size_t>(clients));
@@ -136,7 +130,7 @@ void Requests(Target& target, int clients, int seconds) {
     const size_t served = all.size();
     wprintf(L"requests, %d client%ls: %zu served, %d failed in %.1f s: %.0f requests/s, p50 %.2f ms, p99 %.2f ms\n",
             clients, clients == 1 ? L"" : L"s", served, failures.load(), elapsed, served / elapsed,
-            Percentile(all, 0.50), Percentile(all, 0.99));
+            QxPercentile(all, 0.50), QxPercentile(all, 0.99));
 }
 
 // Opens count connections, each sending what open() gives it first (nothing when empty).

@@ -49,12 +49,15 @@ public:
 
 // What a database adaptor may spend: how long a login and one statement may take, and how
 // much of one result it reads (rows, and bytes of its text and binary values). A result
-// past a limit is an error, never a silent cut. 0 or less: the default.
+// past a limit is an error, never a silent cut. 0 or less: the default. poolIdleSeconds
+// above 0 lets a released adaptor leave its connection open for a later one with the same
+// connection string, for at most that long (for processes that keep the module loaded).
 struct QxDbLimits {
     long loginTimeoutSeconds = 15;
     long queryTimeoutSeconds = 60;
     long long maxRows = 1000000;
     long long maxBytes = 64ll * 1024 * 1024;
+    long poolIdleSeconds = 0;
 };
 
 // Runs statements against one database connection.

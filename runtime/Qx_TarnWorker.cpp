@@ -231,6 +231,7 @@ long Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
     limits.queryTimeoutSeconds = static_cast<long>(EnvNumber(GetEnvStr(L"DBQueryTimeout"), limits.queryTimeoutSeconds));
     limits.maxRows = EnvNumber(GetEnvStr(L"DBMaxRows"), limits.maxRows);
     limits.maxBytes = EnvNumber(GetEnvStr(L"DBMaxBytes"), limits.maxBytes);
+    limits.poolIdleSeconds = static_cast<long>(EnvNumber(GetEnvStr(L"DBPoolSeconds"), limits.poolIdleSeconds));
     db->SetLimits(limits);
     Qx_WString error;
     if (db->Connect(env(L"ConnectionString"), env(L"DBUser"), env(L"DBPass"), error) != 0)

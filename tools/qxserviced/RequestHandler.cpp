@@ -98,7 +98,7 @@ void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& servi
     const std::pair<const wchar_t*, long long> limits[] = {
         {L"DBLoginTimeout", config_.dbLoginTimeout}, {L"DBQueryTimeout", config_.dbQueryTimeout},
         {L"DBMaxRows", config_.dbMaxRows},           {L"DBMaxBytes", config_.dbMaxBytes},
-        {L"DBMaxRowRuns", config_.dbMaxRowRuns}};
+        {L"DBMaxRowRuns", config_.dbMaxRowRuns},     {L"DBPoolSeconds", config_.dbPoolSeconds}};
     for (const auto& limit : limits)
         if (limit.second > 0) envs.AddStr(limit.first, std::to_wstring(limit.second).c_str());
     Qx_EnvProvider env;

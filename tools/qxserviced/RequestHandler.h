@@ -36,6 +36,8 @@ struct ServerConfig {
     long long dbMaxRows = 0;
     long long dbMaxBytes = 0;
     long long dbMaxRowRuns = 0;
+    // Database connections stay open between jobs for this long (0: each job logs in).
+    long long dbPoolSeconds = 60;
 };
 
 struct ServerReply {

@@ -4,7 +4,7 @@
 //              [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]
 //              [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]
 //              [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]
-//              [--db-max-bytes BYTES] [--db-max-row-runs N]
+//              [--db-max-bytes BYTES] [--db-max-row-runs N] [--db-pool-seconds N]
 // Prints "listening on ADDRESS:PORT" on standard output once it accepts clients (port 0
 // picks a free port), logs one line per request on standard error, and stops on Ctrl+C
 // within 2 seconds, whatever its clients do.
@@ -35,7 +35,7 @@ int Usage() {
                L"                  [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]\n"
                L"                  [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]\n"
                L"                  [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]\n"
-               L"                  [--db-max-bytes BYTES] [--db-max-row-runs N]");
+               L"                  [--db-max-bytes BYTES] [--db-max-row-runs N] [--db-pool-seconds N]");
     return 2;
 }
 
@@ -90,6 +90,7 @@ bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
         else if (option == L"--db-max-rows" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRows = number;
         else if (option == L"--db-max-bytes" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxBytes = number;
         else if (option == L"--db-max-row-runs" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRowRuns = number;
+        else if (option == L"--db-pool-seconds" && ParseNumber(value, 0, 86400, number)) config.dbPoolSeconds = number;
         else {
             PrintError(L"unknown option or bad value: " + option + L" " + value);
             return false;

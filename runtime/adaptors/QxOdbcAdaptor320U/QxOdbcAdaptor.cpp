@@ -1,41 +1,14 @@
 // The ODBC database adaptor: one connection, statements prepared with '?' markers and
 // every value bound as a parameter, result sets read into typed dataset columns.
-#include "platform/QxHandle.h"
+#include "OdbcConnectionPool.h"
+#include "OdbcHandles.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
-#include <sql.h>
-#include <sqlext.h>
 #include <cwctype>
 #include <string>
 #include <vector>
 
 namespace {
-
-// ODBC handles of one kind: freed once; a connection is disconnected first (which
-// answers an error, harmlessly, when it never connected).
-template <SQLSMALLINT Kind>
-struct OdbcTraits {
-    using Type = SQLHANDLE;
-    static Type Invalid() noexcept { return SQL_NULL_HANDLE; }
-    static void Close(Type h) noexcept {
-        if (Kind == SQL_HANDLE_DBC) SQLDisconnect(h);
-        SQLFreeHandle(Kind, h);
-    }
-};
-
-template <SQLSMALLINT Kind>
-class OdbcHandle : public QxHandle<OdbcTraits<Kind>> {
-public:
-    static const SQLSMALLINT kKind = Kind;
-    // Replaces the handle held by a new one under parent; false (nothing held) on failure.
-    bool Alloc(SQLHANDLE parent) {
-        this->Reset();
-        return SQL_SUCCEEDED(SQLAllocHandle(Kind, parent, this->Put()));
-    }
-};
-using OdbcEnv = OdbcHandle<SQL_HANDLE_ENV>;
-using OdbcConnection = OdbcHandle<SQL_HANDLE_DBC>;
-using OdbcStatement = OdbcHandle<SQL_HANDLE_STMT>;
 
 // Every diagnostic record of a handle as "[state] text", one per line.
 template <class Handle>
@@ -112,12 +85,17 @@ QxDbLimits WithDefaults(const QxDbLimits& given) {
     if (limits.queryTimeoutSeconds <= 0) limits.queryTimeoutSeconds = defaults.queryTimeoutSeconds;
     if (limits.maxRows <= 0) limits.maxRows = defaults.maxRows;
     if (limits.maxBytes <= 0) limits.maxBytes = defaults.maxBytes;
+    if (limits.poolIdleSeconds < 0) limits.poolIdleSeconds = 0;
     return limits;
 }
 
 class OdbcAdaptor : public QxDbAdaptor {
 public:
-    void Release() override { delete this; }
+    // A pooling job leaves its connection for the next one.
+    void Release() override {
+        if (limits_.poolIdleSeconds > 0 && dbc_) OdbcPoolGive(poolKey_, std::move(dbc_));
+        delete this;
+    }
 
     void SetLimits(const QxDbLimits& limits) override { limits_ = WithDefaults(limits); }
 
@@ -143,17 +121,6 @@ public:
 private:
     long DoConnect(const wchar_t* connectionString, const wchar_t* user, const wchar_t* password, Qx_WString& error) {
         dbc_.Reset();
-        if (!env_.Get()) {
-            if (!env_.Alloc(SQL_NULL_HANDLE) ||
-                !SQL_SUCCEEDED(SQLSetEnvAttr(env_.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
-                error = L"the ODBC environment cannot be created";
-                return QX_RT_E_DATABASE;
-            }
-        }
-        if (!dbc_.Alloc(env_.Get())) {
-            error = Diagnostics(env_, L"no ODBC connection handle");
-            return QX_RT_E_DATABASE;
-        }
         Qx_WString connection(connectionString);
         if (connection.IsEmpty()) {
             error = L"the connection string is empty";
@@ -161,6 +128,20 @@ private:
         }
         if (user && *user && !ContainsKey(connection, L"uid=")) AppendAttribute(connection, L"UID", user);
         if (password && *password && !ContainsKey(connection, L"pwd=")) AppendAttribute(connection, L"PWD", password);
+        poolKey_ = connection.str();
+        if (limits_.poolIdleSeconds > 0) {
+            dbc_ = OdbcPoolTake(poolKey_, limits_.poolIdleSeconds);
+            if (dbc_) return 0;
+        }
+        const SQLHENV env = OdbcEnvironment();
+        if (!env) {
+            error = L"the ODBC environment cannot be created";
+            return QX_RT_E_DATABASE;
+        }
+        if (!dbc_.Alloc(env)) {
+            error = L"no ODBC connection handle";
+            return QX_RT_E_DATABASE;
+        }
         // A server that does not answer must not hold the caller: drivers that do not know
         // the attribute ignore it.
         SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_LOGIN_TIMEOUT,
@@ -394,8 +375,8 @@ private:
         return true;
     }
 
-    OdbcEnv env_;
     OdbcConnection dbc_;
+    std::wstring poolKey_;  // the connection string as opened, login included
     QxDbLimits limits_ = WithDefaults(QxDbLimits());
 };
 
