@@ -491,3 +491,24 @@ TEST_P(WorkerTest, TheLoginMayComeFromDBUserAndDBPass) {
     worker.GetSafeVarList().AddStr(L"city", L"Lyon");
     EXPECT_EQ(RunService(worker, L"demo_customers_by_city"), 0) << Narrow(worker.GetResultMsg());
 }
+
+TEST_P(WorkerTest, APooledConnectionComesBackCleanAfterAFailedJob) {
+    // The module stays loaded, as in the service server, so that its pool lives on.
+    QxModule pinned(LoadLibraryW((QxTestBinDir() + L"\\QxOdbcAdaptor320U.dll").c_str()));
+    ASSERT_TRUE(pinned);
+    Qx_VariableList pooling(1);
+    pooling.AddStr(L"DBPoolSeconds", L"60");
+    for (int round = 0; round < 3; ++round) {
+        Qx_TarnWorker failing;
+        Prepare(failing, L"QxOdbcAdaptor320U", &pooling);
+        EXPECT_EQ(RunService(failing, L"demo_fail"), QX_RT_E_DATABASE);
+        failing.EndJob();
+        Qx_TarnWorker reading;
+        Prepare(reading, L"QxOdbcAdaptor320U", &pooling);
+        reading.GetSafeVarList().AddStr(L"city", L"Lyon");
+        ASSERT_EQ(RunService(reading, L"demo_customers_by_city"), 0) << Narrow(reading.GetResultMsg());
+        reading.EndJob();
+    }
+    EXPECT_EQ(QxTestQueryText(connection_, L"SELECT COUNT(*) FROM orders WHERE item = 'Never kept'"), L"0")
+        << "the failed job's insert was rolled back before its connection went back";
+}
