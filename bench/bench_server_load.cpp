@@ -11,7 +11,9 @@
 // largest frame), idle (connections that send nothing, then the threads after them),
 // nonreaders (clients that ask for a 16 MB reply and never read), mutations (random
 // mutations of valid requests), drips (requests sent a byte at a time), counts (frames with
-// huge counts, and a frame of null cells), stop (Ctrl+C while clients hold the server).
+// huge counts, and a frame of null cells), client (the library as a client of a server that
+// stalls after a header, sends a reply of null cells, or sends 100,000 messages), stop
+// (Ctrl+C while clients hold the server).
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxSocket.h"
 #include "runtime/internal/QxWireProtocol.h"
@@ -381,6 +383,115 @@ void StopUnderLoad(Target& target) {
             partial.size(), target.Running() ? L"STILL RUNNING" : L"gone", MsSince(start) / 1000);
 }
 
+// A hostile server, in this process: it answers the first request on its port with what
+// reply() gives (after the reply's first bytes it may stall for stallMs).
+class FakeServer {
+public:
+    FakeServer(std::string reply, int stallMs) : reply_(std::move(reply)), stallMs_(stallMs) {
+        QxWinsockStartup();
+        listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int length = sizeof address;
+        bind(listener_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(listener_.Get(), 4);
+        getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] {
+            QxSocket client(accept(listener_.Get(), nullptr, nullptr));
+            std::string request;
+            Qx_WString error;
+            QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), request, error);
+            const size_t first = stallMs_ > 0 ? QxWireCodec::kHeaderSize : reply_.size();
+            QxSendAll(client.Get(), reply_.data(), first, QxDeadline(10000));
+            Sleep(static_cast<DWORD>(stallMs_));
+            if (first < reply_.size()) QxSendAll(client.Get(), reply_.data() + first, reply_.size() - first, QxDeadline(1000));
+        });
+    }
+    ~FakeServer() { thread_.join(); }
+    int Port() const { return port_; }
+
+private:
+    std::string reply_;
+    int stallMs_;
+    QxSocket listener_;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// The highest working set of a process while the object lives, sampled every 10 ms: the
+// system keeps only one peak for the whole life of a process.
+class PeakSampler {
+public:
+    explicit PeakSampler(unsigned long pid) : pid_(pid), thread_([this] {
+        while (!done_) {
+            peak_ = std::max(peak_.load(), QxTestWorkingSet(pid_));
+            Sleep(10);
+        }
+    }) {}
+    ~PeakSampler() { Stop(); }
+    size_t Stop() {
+        done_ = true;
+        if (thread_.joinable()) thread_.join();
+        return peak_;
+    }
+
+private:
+    unsigned long pid_;
+    std::atomic<bool> done_{false};
+    std::atomic<size_t> peak_{0};
+    std::thread thread_;
+};
+
+// The library as a client of a hostile server: what one request costs it.
+void AsAClient() {
+    struct Case {
+        const char* what;
+        std::string reply;
+        int stallMs;
+    };
+    std::vector<Case> cases;
+    std::string stalled = QxTestRequestHeader(60u << 20);
+    stalled[6] = 2;  // a reply header announcing 60 MiB, then nothing
+    cases.push_back({"a server that stalls after a header announcing 60 MiB", stalled + std::string(16, '\0'), 3000});
+    {
+        Qx_Dataset nulls(L"output");
+        nulls.AddColumn(L"name", QX_VT_STRING, 1, 0);
+        for (int r = 0; r < 8 * 1000 * 1000; ++r) nulls.AppendRow();
+        Qx_DatasetList datasets;
+        datasets.AddDataset(L"output", nulls);
+        std::string frame;
+        QxWireCodec::EncodeReply(0, Qx_WStrList(), Qx_VariableList(1), datasets, frame);
+        cases.push_back({"an 8 MB reply of null cells", frame, 0});
+        datasets.ReleaseList();  // only the frame is kept: the memory below is the request's
+    }
+    {
+        Qx_WStrList messages;
+        for (int i = 0; i < 100000; ++i) messages.Add(L"one of very many messages");
+        std::string frame;
+        QxWireCodec::EncodeReply(-1, messages, Qx_VariableList(1), Qx_DatasetList(), frame);
+        cases.push_back({"a reply of 100,000 messages", frame, 0});
+    }
+    for (const Case& c : cases) {
+        const size_t before = QxTestWorkingSet(GetCurrentProcessId());
+        FakeServer server(c.reply, c.stallMs);
+        Qx_VariableList vars(1);
+        Qx_DatasetList datasets;
+        Qx_WString error;
+        auto start = Clock::now();
+        PeakSampler sampler(GetCurrentProcessId());
+        long rc = QxTestSend(server.Port(), L"anything", vars, datasets, &error, 2);
+        const size_t peak = sampler.Stop();
+        int lines = 1;
+        for (int i = 0; i < error.GetLength(); ++i) lines += error.GetAt(i) == L'\n';
+        wprintf(L"as a client, %hs (%.1f MiB on the wire): code %ld after %.1f s, %d line%ls of message, working set "
+                L"at most %+.1f MiB during the request\n",
+                c.what, c.reply.size() / 1048576.0, rc, MsSince(start) / 1000, lines, lines == 1 ? L"" : L"s",
+                (static_cast<double>(peak) - before) / 1048576.0);
+    }
+}
+
 bool Wanted(const Options& o, const wchar_t* name) { return o.only.empty() || o.only == name; }
 
 }  // namespace
@@ -416,6 +527,7 @@ int wmain(int argc, wchar_t** argv) {
     if (Wanted(o, L"mutations")) Mutations(target, o.mutations, o.seed, o.seconds);
     if (Wanted(o, L"drips")) Drips(target, 16);
     if (Wanted(o, L"counts")) HugeCounts(target);
+    if (Wanted(o, L"client")) AsAClient();
     if (Wanted(o, L"stop")) StopUnderLoad(target);
     return target.Running() || Wanted(o, L"stop") ? 0 : 1;
 }
