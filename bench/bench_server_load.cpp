@@ -198,16 +198,7 @@ void IdleConnections(Target& target, int connections) {
 }
 
 void NonReaders(Target& target, int clients) {
-    Qx_Dataset input(L"input");
-    input.AddColumn(L"name", QX_VT_STRING, 80, 1);
-    input.SetColumn(input.AppendRow(), L"name", L"big_source");
-    Qx_DatasetList datasets;
-    datasets.AddDataset(L"input", input);
-    Qx_VariableList env(1);
-    env.AddStr(L"GROUP_NAME", L"demo");
-    env.AddStr(L"SERVICE_NAME", L"dbm_svc_load_svc");
-    std::string request;
-    QxWireCodec::EncodeRequest(env, Qx_VariableList(1), datasets, request);
+    const std::string request = QxTestRequestFrame(L"dbm_svc_load_svc", Qx_VariableList(1), QxTestInputName(L"big_source"));
     int failed = 0;
     auto start = Clock::now();
     std::vector<QxSocket> held = OpenMany(target, clients, request, failed);
@@ -233,12 +224,7 @@ std::vector<std::string> SampleRequests() {
     city.AddStr(L"city", L"Lyon");
     frames.push_back(QxTestRequestFrame(L"demo_customers_by_city", city));
     frames.push_back(QxTestRequestFrame(L"dbm_svc_get_svclist", Qx_VariableList(1)));
-    Qx_VariableList env(1);
-    env.AddStr(L"GROUP_NAME", L"demo");
-    env.AddStr(L"SERVICE_NAME", L"dbm_svc_load_svc");
-    std::string load;
-    QxWireCodec::EncodeRequest(env, Qx_VariableList(1), QxTestInputName(L"demo_fail"), load);
-    frames.push_back(load);
+    frames.push_back(QxTestRequestFrame(L"dbm_svc_load_svc", Qx_VariableList(1), QxTestInputName(L"demo_fail")));
     return frames;
 }
 
@@ -337,11 +323,7 @@ void HugeCounts(Target& target) {
     for (int r = 0; r < 3 * 1000 * 1000; ++r) nulls.AppendRow();
     Qx_DatasetList datasets;
     datasets.AddDataset(L"input", nulls);
-    Qx_VariableList env(1);
-    env.AddStr(L"GROUP_NAME", L"demo");
-    env.AddStr(L"SERVICE_NAME", L"dbm_svc_get_svclist");
-    std::string frame;
-    QxWireCodec::EncodeRequest(env, Qx_VariableList(1), datasets, frame);
+    const std::string frame = QxTestRequestFrame(L"dbm_svc_get_svclist", Qx_VariableList(1), datasets);
     const size_t before = target.WorkingSet();
     QxSocket s = QxTestRawConnect(target.Port());
     QxSendAll(s.Get(), frame.data(), frame.size(), QxDeadline(10000));

@@ -139,16 +139,7 @@ TEST_F(ServerLimitsTest, HeadersAnnouncingLargeFramesCostOnlyWhatArrives) {
 TEST_F(ServerLimitsTest, AClientThatDoesNotTakeItsReplyIsDroppedAtTheSendDeadline) {
     QxSocket reader = QxTestRawConnect(port_);
     ASSERT_TRUE(reader);
-    Qx_Dataset input(L"input");
-    input.AddColumn(L"name", QX_VT_STRING, 80, 1);
-    input.SetColumn(input.AppendRow(), L"name", L"big_source");
-    Qx_DatasetList datasets;
-    datasets.AddDataset(L"input", input);
-    Qx_VariableList env(1);
-    env.AddStr(L"GROUP_NAME", L"demo");
-    env.AddStr(L"SERVICE_NAME", L"dbm_svc_load_svc");
-    std::string request;
-    QxWireCodec::EncodeRequest(env, Qx_VariableList(1), datasets, request);
+    const std::string request = QxTestRequestFrame(L"dbm_svc_load_svc", Qx_VariableList(1), QxTestInputName(L"big_source"));
     ASSERT_EQ(QxSendAll(reader.Get(), request.data(), request.size(), QxDeadline(2000)), QX_IO_OK);
     // It never reads. The send time-out is 1 s; others are served meanwhile.
     const ULONGLONG start = GetTickCount64();

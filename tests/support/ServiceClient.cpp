@@ -57,12 +57,12 @@ std::string QxTestRequestHeader(uint32_t length) {
     return h;
 }
 
-std::string QxTestRequestFrame(const wchar_t* service, const Qx_VariableList& variables) {
+std::string QxTestRequestFrame(const wchar_t* service, const Qx_VariableList& variables, const Qx_DatasetList& datasets) {
     Qx_VariableList env(1);
     env.AddStr(L"GROUP_NAME", L"demo");
     env.AddStr(L"SERVICE_NAME", service);
     std::string frame;
-    QxWireCodec::EncodeRequest(env, variables, Qx_DatasetList(), frame);
+    QxWireCodec::EncodeRequest(env, variables, datasets, frame);
     return frame;
 }
 

@@ -18,8 +18,9 @@ QxSocket QxTestRawConnect(int port);
 bool QxTestClosedByPeer(SOCKET s, int ms);
 // The 12-byte header of a request frame announcing length bytes of body.
 std::string QxTestRequestHeader(uint32_t length);
-// The encoded request frame for a service with the given variables.
-std::string QxTestRequestFrame(const wchar_t* service, const Qx_VariableList& variables);
+// The encoded request frame for a service with the given variables and datasets.
+std::string QxTestRequestFrame(const wchar_t* service, const Qx_VariableList& variables,
+                               const Qx_DatasetList& datasets = Qx_DatasetList());
 // Reads one reply frame within ms; false when none came. code and the first message are
 // filled.
 bool QxTestReadReply(SOCKET s, int ms, long& code, Qx_WString& firstMessage);
