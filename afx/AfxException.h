@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 
 // The framework's exceptions are thrown by pointer. The resource exception is one static
 // object that Delete leaves alone, so a handler that deletes it, or forgets to, is safe.

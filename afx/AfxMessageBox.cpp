@@ -1,5 +1,5 @@
 #include "afx/AfxMessageBox.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <atomic>
 #include <string>
 
@@ -38,7 +38,7 @@ int ShowModalBox(const wchar_t* text, unsigned type) {
 }
 }  // namespace
 
-QxMessageSink qx_SetMessageSink(QxMessageSink sink) { return g_sink.exchange(sink); }
+QxMessageSink AfxSetMessageSink(QxMessageSink sink) { return g_sink.exchange(sink); }
 
 int AfxMessageBox(const wchar_t* text, unsigned type, unsigned /*helpContext*/) {
     QxMessageSink sink = g_sink.load();

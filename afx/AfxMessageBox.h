@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 
 // Every message box of the library goes through one replaceable sink, so that a host
 // without a desktop (or a test) can take the messages instead of blocking on a modal box.
@@ -8,7 +8,7 @@ typedef int (*QxMessageSink)(const wchar_t* text, unsigned type);
 
 // Installs sink for every later message; null restores the default modal box. Answers the
 // sink installed before (null when it was the default box).
-QX_API QxMessageSink qx_SetMessageSink(QxMessageSink sink);
+QX_API QxMessageSink AfxSetMessageSink(QxMessageSink sink);
 
 // The framework's message box: modal on the calling thread, owned by the active window,
 // the text with the buttons and icon of type (0: OK alone; without an icon, OK boxes get

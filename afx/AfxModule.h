@@ -1,6 +1,6 @@
 #pragma once
-#include "foundation/QxExport.h"
-#include "foundation/QxWin.h"
+#include "platform/QxExport.h"
+#include "platform/QxWin.h"
 
 // The module state of the framework layer: the host's instance handle, under which window
 // classes are registered and windows are made, and the resource chain through which

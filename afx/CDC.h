@@ -1,6 +1,6 @@
 #pragma once
-#include "foundation/QxExport.h"
-#include "foundation/QxWin.h"
+#include "platform/QxExport.h"
+#include "platform/QxWin.h"
 
 class CWnd;
 
@@ -61,10 +61,11 @@ private:
 
 // Selects a GDI object into a context for the scope and selects the previous one back
 // when it ends, so that no context is handed back with a borrowed object in it. A null
-// object selects nothing.
+// object selects nothing; a selection the context refuses (HGDI_ERROR, or null for a
+// region) leaves nothing to restore, and Selected() says so.
 class CGdiSelector {
 public:
-    CGdiSelector(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+    CGdiSelector(HDC dc, HGDIOBJ object) : dc_(dc), previous_(Select(dc, object)) {}
     ~CGdiSelector() { Restore(); }
     CGdiSelector(const CGdiSelector&) = delete;
     CGdiSelector& operator=(const CGdiSelector&) = delete;
@@ -73,8 +74,16 @@ public:
         if (previous_) ::SelectObject(dc_, previous_);
         previous_ = nullptr;
     }
+    // True while the object is selected and the previous one waits to be restored.
+    bool Selected() const { return previous_ != nullptr; }
 
 private:
+    static HGDIOBJ Select(HDC dc, HGDIOBJ object) {
+        if (!dc || !object) return nullptr;
+        HGDIOBJ previous = ::SelectObject(dc, object);
+        return previous == HGDI_ERROR ? nullptr : previous;
+    }
+
     HDC dc_;
     HGDIOBJ previous_;
 };

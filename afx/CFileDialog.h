@@ -1,6 +1,6 @@
 #pragma once
-#include "foundation/QxExport.h"
-#include "foundation/QxWin.h"
+#include "platform/QxExport.h"
+#include "platform/QxWin.h"
 #include "afx/CString.h"
 
 #include <commdlg.h>

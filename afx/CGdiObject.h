@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include "afx/AfxModule.h"
 
 // GDI object owners in two forms: the owning form (CFont, CBitmap) deletes its object when

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 // Points and rectangles in the framework's vocabulary: thin value wrappers over POINT and
 // RECT, so that they pass wherever the plain structures are expected.

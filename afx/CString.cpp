@@ -1,5 +1,5 @@
 #include "afx/CString.h"
-#include "foundation/QxFormat.h"
+#include "platform/QxFormat.h"
 #include <cstdarg>
 #include <cwchar>
 
@@ -41,7 +41,7 @@ wchar_t CString::GetAt(int index) const {
 void CString::Format(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
-    text_ = qx_vformat(format, args);
+    text_ = QxVFormat(format, args);
     va_end(args);
 }
 

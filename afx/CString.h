@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include <string>
 
 // The wide CString of the framework, as far as this library and its hosts use it.

@@ -1,5 +1,5 @@
 #include "afx/CWaitCursor.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 CWaitCursor::CWaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
 

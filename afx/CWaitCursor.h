@@ -1,6 +1,6 @@
 #pragma once
-#include "foundation/QxExport.h"
-#include "foundation/QxWin.h"
+#include "platform/QxExport.h"
+#include "platform/QxWin.h"
 
 // Shows the wait cursor for its lifetime: the constructor sets the system's wait cursor,
 // the destructor puts back the cursor that was shown before. Not copyable.

@@ -2,6 +2,7 @@
 
 #include "afx/AfxModule.h"
 #include "afx/CDC.h"
+#include "platform/QxHandle.h"
 
 #include <unordered_map>
 
@@ -34,7 +35,7 @@ struct Creation {
     LPVOID param = nullptr;
 };
 thread_local Creation t_creating;
-thread_local HHOOK t_cbtHook = nullptr;
+thread_local HHOOK t_cbtHook = nullptr;  // the hook of the innermost creation, for CallNextHookEx
 
 const wchar_t kDefaultClass[] = L"QxAfxWnd";
 
@@ -175,11 +176,13 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
     const Creation outerCreating = t_creating;
     HHOOK outerHook = t_cbtHook;
     t_creating = Creation{this, classAtom, cs.hwndParent, cs.lpCreateParams};
-    t_cbtHook = SetWindowsHookExW(WH_CBT, AfxCbtHook, nullptr, GetCurrentThreadId());
-    HWND hwnd = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
-                                cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
-                                cs.lpCreateParams);
-    if (t_cbtHook) UnhookWindowsHookEx(t_cbtHook);
+    HWND hwnd = nullptr;
+    {
+        QxHook hook(SetWindowsHookExW(WH_CBT, AfxCbtHook, nullptr, GetCurrentThreadId()));
+        t_cbtHook = hook.Get();
+        hwnd = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
+                               cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    }
     t_creating = outerCreating;
     t_cbtHook = outerHook;
     // Without the hook (it could not be set) the window is taken over after the fact.

@@ -5,8 +5,8 @@
 // over the file's bytes, the read with sorted 0 and with sorted 1, and GetParameterStr calls
 // on the sorted catalogue beside the same qx_stricmpW scans over bare arrays of its names.
 #include "QxQVInfo320U.h"
-#include "foundation/QxComPtr.h"
-#include "foundation/QxWin.h"
+#include "platform/QxHandle.h"
+#include "platform/QxWin.h"
 #include <objidl.h>
 #include <shlwapi.h>
 #include <xmllite.h>
@@ -135,7 +135,7 @@ long BareXmlLitePass(const std::string& bytes) {
     static auto create =
         reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader")));
     QxComPtr<IStream> stream;
-    stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    stream.Reset(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
     QxComPtr<IXmlReader> reader;
     if (!create || FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.Put()), nullptr)) ||
         FAILED(reader->SetInput(stream.Get())))

@@ -6,7 +6,9 @@
 //     decode into the caller's lists) against a bare TCP transfer of the same bytes, and
 //     the decoding alone.
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "runtime/internal/QxWireProtocol.h"
+#include "runtime/internal/QxSocket.h"
+#include "platform/QxWin.h"
 #include "tests/support/QxServerProcess.h"
 #include <algorithm>
 #include <atomic>
@@ -123,7 +125,7 @@ void RoundTrips(int port, const wchar_t* label, const wchar_t* service, bool cit
 class CannedServer {
 public:
     CannedServer(const std::string& payload, bool readRequest) : payload_(payload), readRequest_(readRequest) {
-        qx_WinsockStartup();
+        QxWinsockStartup();
         listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         sockaddr_in addr = {};
         addr.sin_family = AF_INET;
@@ -156,9 +158,9 @@ private:
             if (readRequest_) {
                 std::string frame;
                 Qx_WString error;
-                if (qx_RecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(10000), frame, error) != QX_IO_OK) continue;
+                if (QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(10000), frame, error) != QX_IO_OK) continue;
             }
-            qx_SendAll(client.Get(), payload_.data(), payload_.size(), QxDeadline(10000));
+            QxSendAll(client.Get(), payload_.data(), payload_.size(), QxDeadline(10000));
             shutdown(client.Get(), SD_SEND);
             char sink[64];
             while (recv(client.Get(), sink, sizeof sink, 0) > 0) {
@@ -239,7 +241,7 @@ void LargeReply() {
             double start = NowMs();
             QxSocket s;
             Qx_WString error;
-            qx_ConnectTcp(L"127.0.0.1", server.Port(), QxDeadline(10000), s, error);
+            QxConnectTcp(L"127.0.0.1", server.Port(), QxDeadline(10000), s, error);
             u_long blocking = 0;
             ioctlsocket(s.Get(), FIONBIO, &blocking);
             size_t got = 0;

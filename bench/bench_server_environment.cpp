@@ -2,7 +2,7 @@
 // reading the same file and one bare XmlLite pass over its bytes (every node and attribute
 // visited).
 #include "QxQVInfo320U.h"
-#include "foundation/QxComPtr.h"
+#include "platform/QxHandle.h"
 #include "foundation/XmlLite.h"
 #include <shlwapi.h>
 #include <chrono>
@@ -37,9 +37,9 @@ size_t BarePass(const std::wstring& path) {
     if (Qx_File::ReadFile(path.c_str(), file) < 0) return 0;
     std::string bytes(file.GetData(), static_cast<size_t>(file.GetLength()));
     QxComPtr<IStream> stream;
-    stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    stream.Reset(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
     QxComPtr<IXmlReader> reader;
-    if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) return 0;
+    if (FAILED(QxCreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) return 0;
     size_t visited = 0;
     XmlNodeType type;
     while (reader->Read(&type) == S_OK) {

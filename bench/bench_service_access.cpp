@@ -4,7 +4,7 @@
 //  2. qx_GetSvcList for a server with 10,000 services, against the runtime's bare round
 //     trip of the same request (SendReq on a loaded adaptor).
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include "tests/support/QxServerProcess.h"
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "config/AdaptorCatalogue.h"
 #include "afx/AfxMessageBox.h"
 #include "config/ConfigDocument.h"
-#include "foundation/ToolSettings.h"
+#include "config/ToolSettings.h"
 #include "config/WorkingDir.h"
 #include "foundation/QxStringFunctions.h"
 #include <memory>
@@ -10,13 +10,13 @@ namespace {
 
 std::unique_ptr<ADAPTER_INFO> MakeRecord(const Qx_DOMElement* entry) {
     std::unique_ptr<ADAPTER_INFO> record(new ADAPTER_INFO);
-    record->adaptor = qx_RequiredAttr(entry, L"adaptor");
-    record->dir = qx_WorkingDir();
-    record->module = qx_RequiredAttr(entry, L"moudle");  // spelled so in the catalogue
-    record->name = qx_RequiredAttr(entry, L"name");
-    record->id = qx_RequiredAttr(entry, L"id");
-    record->type = qx_RequiredAttr(entry, L"type");
-    record->ver = qx_RequiredAttr(entry, L"ver");
+    record->adaptor = QxRequiredAttr(entry, L"adaptor");
+    record->dir = QxWorkingDir();
+    record->module = QxRequiredAttr(entry, L"moudle");  // spelled so in the catalogue
+    record->name = QxRequiredAttr(entry, L"name");
+    record->id = QxRequiredAttr(entry, L"id");
+    record->type = QxRequiredAttr(entry, L"type");
+    record->ver = QxRequiredAttr(entry, L"ver");
     return record;
 }
 
@@ -30,7 +30,7 @@ struct OwnedAdapterList {
 
 long qx_ReadAdapterInformation(Qx_PtrList& list) {
     Qx_XmlDOM document(0);
-    switch (qx_LoadConfigDocument(L"\\qrx_adaptor.xml", document)) {
+    switch (QxLoadConfigDocument(L"\\qrx_adaptor.xml", document)) {
     case QxConfigLoad::ReadFailed: AfxMessageBox(L"XML load failed"); return -1;
     case QxConfigLoad::ParseFailed: AfxMessageBox(L"Invalid XML"); return -1;
     case QxConfigLoad::Ok: break;
@@ -55,7 +55,7 @@ long qx_ReadAdapterInformation(Qx_PtrList& list) {
 }
 
 long qx_GetAdapterInfo(const wchar_t* key, ADAPTER_INFO& out) {
-    CString folder = qx_ReadToolSetting(kQxSettingComponentPath);
+    CString folder = QxReadToolSetting(kQxSettingComponentPath);
     if (folder.IsEmpty()) folder = L".";
 
     OwnedAdapterList catalogue;

@@ -1,6 +1,6 @@
 #pragma once
 #include "config/QxRecords.h"
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_PtrList.h"
 
 // Reads "\qrx_adaptor.xml" of the working directory: one new ADAPTER_INFO per adaptor of

@@ -6,8 +6,8 @@
 namespace {
 std::unique_ptr<ENVIRONMENT_INFO> MakeRecord(const Qx_DOMElement* entry) {
     std::unique_ptr<ENVIRONMENT_INFO> record(new ENVIRONMENT_INFO);
-    record->name = qx_RequiredAttr(entry, L"name");
-    record->module = qx_RequiredAttr(entry, L"module");
+    record->name = QxRequiredAttr(entry, L"name");
+    record->module = QxRequiredAttr(entry, L"module");
     record->module += L"320";  // the tool's modules carry the product generation
     return record;
 }
@@ -15,7 +15,7 @@ std::unique_ptr<ENVIRONMENT_INFO> MakeRecord(const Qx_DOMElement* entry) {
 
 bool qx_ReadEnvironmentList(Qx_PtrList& list) {
     Qx_XmlDOM document(0);
-    if (qx_LoadConfigDocument(L"\\qrx_environment.xml", document) != QxConfigLoad::Ok) return false;
+    if (QxLoadConfigDocument(L"\\qrx_environment.xml", document) != QxConfigLoad::Ok) return false;
     const Qx_DOMElement* modules = document.GetItem(document.FindTag(L"adaptors", 0));
     if (!modules) return true;
     const int count = modules->GetChildCount();

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_PtrList.h"
 
 // Reads "\qrx_environment.xml" of the working directory: one new ENVIRONMENT_INFO per

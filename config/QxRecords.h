@@ -1,7 +1,7 @@
 #pragma once
 // The plain configuration records. Constructors build the strings and lists empty;
 // integer fields start at 0. Destroying a record never frees what its lists point to.
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_Dataset.h"
 #include "foundation/Qx_PtrList.h"
 #include "foundation/Qx_VariableList.h"

@@ -49,9 +49,9 @@ const GroupRule kServer = {L"server", 1, {
 
 std::unique_ptr<SERVER_INFO> MakeRecord(const Qx_DOMElement* entry, const GroupRule& group) {
     std::unique_ptr<SERVER_INFO> record(new SERVER_INFO);
-    record->name = qx_RequiredAttr(entry, L"name");
+    record->name = QxRequiredAttr(entry, L"name");
     for (const FieldRule& rule : group.fields)
-        (record.get()->*rule.field) = qx_AttrOr(entry, rule.attribute, rule.fallback);
+        (record.get()->*rule.field) = QxAttrOr(entry, rule.attribute, rule.fallback);
     record->state = 0;
     record->remote = group.remote;
     return record;
@@ -59,7 +59,7 @@ std::unique_ptr<SERVER_INFO> MakeRecord(const Qx_DOMElement* entry, const GroupR
 
 bool ReadGroup(Qx_PtrList& list, const GroupRule& group) {
     Qx_XmlDOM document(0);
-    if (qx_LoadConfigDocument(L"\\qrx_serverenv.xml", document) != QxConfigLoad::Ok) return false;
+    if (QxLoadConfigDocument(L"\\qrx_serverenv.xml", document) != QxConfigLoad::Ok) return false;
     const Qx_DOMElement* environments = document.GetItem(document.FindTag(L"environments", 0));
     if (!environments) return false;
     const Qx_DOMElemList* groups = environments->GetChildList();

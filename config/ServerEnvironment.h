@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_PtrList.h"
 
 // Readers of "\qrx_serverenv.xml" in the working directory. Each appends one new

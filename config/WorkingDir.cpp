@@ -9,9 +9,9 @@ Qx_WString& Storage() {
 
 void qx_SetWorkingDir(const wchar_t* directory) { Storage().Set(directory); }
 
-const Qx_WString& qx_WorkingDir() { return Storage(); }
+const Qx_WString& QxWorkingDir() { return Storage(); }
 
-Qx_WString qx_ConfigFilePath(const wchar_t* fileName) {
+Qx_WString QxConfigFilePath(const wchar_t* fileName) {
     Qx_WString path;
     path.Format(L"%s%s", Storage().c_str(), fileName);
     return path;

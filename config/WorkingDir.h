@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_WString.h"
 
 // Sets the folder of the configuration files (expected without a trailing backslash;
@@ -8,7 +8,7 @@
 QX_API void qx_SetWorkingDir(const wchar_t* directory);
 
 // The working directory as last set; empty until then. Internal to the library.
-const Qx_WString& qx_WorkingDir();
+const Qx_WString& QxWorkingDir();
 // The path of a configuration file: the working directory followed by fileName, which
 // begins with a backslash. Internal to the library.
-Qx_WString qx_ConfigFilePath(const wchar_t* fileName);
+Qx_WString QxConfigFilePath(const wchar_t* fileName);

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 
 // A test hook: makes a later allocation of the member list reader fail as memory running
 // out would, so that what a failed read leaves behind can be checked. After the call, the

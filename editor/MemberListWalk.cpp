@@ -1,6 +1,6 @@
 #include "editor/MemberListWalk.h"
 #include "editor/MemberListFault.h"
-#include "foundation/QxComPtr.h"
+#include "platform/QxHandle.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_Buffer.h"
 #include "foundation/Qx_XmlDOM.h"
@@ -34,7 +34,7 @@ bool QxMemberListWalk::Read(const Qx_Buffer& source) {
     if (std::char_traits<char>::find(input.Data(), input.Size(), '<') == nullptr) return false;
     QxXmlInputStream stream(input.Data(), input.Size());
     QxComPtr<IXmlReader> reader;
-    if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) return false;
+    if (FAILED(QxCreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) return false;
     reader->SetProperty(XmlReaderProperty_MaxElementDepth, Qx_XmlDOM::kMaxDepth + 1);  // Wine may ignore it
     return Run(reader.Get()) && sawList_;
 }

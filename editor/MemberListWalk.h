@@ -1,6 +1,6 @@
 #pragma once
 #include "editor/ObjectCatalogue.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <objidl.h>
 #include <xmllite.h>
 #include <memory>

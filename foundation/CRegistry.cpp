@@ -1,8 +1,7 @@
 #include "foundation/CRegistry.h"
-#include "foundation/QxWin.h"
+#include "platform/QxHandle.h"
 #include <objbase.h>
 #include <shlwapi.h>
-#include <memory>
 
 namespace {
 
@@ -14,31 +13,13 @@ HKEY Root(CRegistry::Keys root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
-// Owns one key handle while it is being opened, so that a handle is never lost on the way.
-class ScopedKey {
-public:
-    ScopedKey() = default;
-    ~ScopedKey() { if (key_) RegCloseKey(key_); }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-    HKEY* Put() { return &key_; }
-    HKEY Release() { HKEY k = key_; key_ = nullptr; return k; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 // A new handle of its own to the key behind key; null for null or on failure.
 HKEY Duplicate(HKEY key) {
     if (!key) return nullptr;
-    ScopedKey copy;
+    QxRegKey copy;
     if (RegOpenKeyExW(key, nullptr, 0, KEY_ALL_ACCESS, copy.Put()) != ERROR_SUCCESS) return nullptr;
     return copy.Release();
 }
-
-struct TaskMemFree {
-    void operator()(void* p) const { CoTaskMemFree(p); }
-};
 
 // Text of the first bytes of data: at most byteCount / 2 characters, ending early at a null.
 CString TextOf(const BYTE* data, DWORD byteCount) {
@@ -70,7 +51,7 @@ CRegistry& CRegistry::operator=(const CRegistry& other) {
 // Opening into a scoped handle first, then closing the old key, so that an object that
 // opens twice never leaks the key it held.
 int CRegistry::OpenKey(Keys root, const wchar_t* path) {
-    ScopedKey key;
+    QxRegKey key;
     LONG status = RegOpenKeyExW(Root(root), path, 0, KEY_ALL_ACCESS, key.Put());
     CloseKey();
     if (status == ERROR_SUCCESS) m_hKey = key.Release();
@@ -78,7 +59,7 @@ int CRegistry::OpenKey(Keys root, const wchar_t* path) {
 }
 
 int CRegistry::CreateKey(Keys root, const wchar_t* path) {
-    ScopedKey key;
+    QxRegKey key;
     LONG status = RegCreateKeyExW(Root(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                                   nullptr, key.Put(), nullptr);
     CloseKey();
@@ -105,28 +86,28 @@ int CRegistry::SetValue(const wchar_t* name, unsigned long number, int flush) {
 // that grows between two queries; the buffer is twice the size announced to the query.
 int CRegistry::GetValue(const wchar_t* name, CString& out) {
     DWORD announced = 256;
-    std::unique_ptr<BYTE, TaskMemFree> buffer(static_cast<BYTE*>(CoTaskMemAlloc(2 * announced)));
+    QxTaskMem<BYTE> buffer(static_cast<BYTE*>(CoTaskMemAlloc(2 * announced)));
     if (!buffer) {
         out.Empty();
         return 0;
     }
     DWORD size = announced;
-    LONG status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, buffer.get(), &size);
+    LONG status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, buffer.Get(), &size);
     while (status == ERROR_MORE_DATA) {
         if (size > MAXDWORD / 2 - 2048) break;  // no value is that large; never overflow the sum
         announced = size + 2048;
-        BYTE* grown = static_cast<BYTE*>(CoTaskMemRealloc(buffer.get(), 2 * announced));
+        BYTE* grown = static_cast<BYTE*>(CoTaskMemRealloc(buffer.Get(), 2 * announced));
         if (!grown) break;
-        buffer.release();
-        buffer.reset(grown);
+        buffer.Release();  // the reallocation took it over
+        buffer.Reset(grown);
         size = announced;
-        status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, buffer.get(), &size);
+        status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, buffer.Get(), &size);
     }
     if (status != ERROR_SUCCESS) {
         out.Empty();
         return 0;
     }
-    out = TextOf(buffer.get(), size);
+    out = TextOf(buffer.Get(), size);
     return 1;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "afx/CString.h"
-#include "foundation/QxExport.h"
-#include "foundation/QxWin.h"
+#include "platform/QxExport.h"
+#include "platform/QxWin.h"
 
 // One open key of the Windows registry. Every operation answers 1 when the registry call
 // succeeded and 0 otherwise (the Win32 error itself is not kept); nothing throws. Keys are

@@ -1,6 +1,6 @@
 #pragma once
 // The base library layer, the registry key wrapper and whole-file text access.
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/CRegistry.h"
 #include "foundation/QxCodePage.h"
 #include "foundation/QxStringFunctions.h"

@@ -1,6 +1,6 @@
 #include "foundation/QxCodePage.h"
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <cwchar>
 #include <cwctype>
 

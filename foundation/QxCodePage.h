@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 
 // The Windows code page of a charset name such as "utf-8", "euc-kr", "windows-1252",
 // "shift_jis" or "iso-8859-1" (case ignored); 0 (the ANSI code page) when the name is

@@ -1,5 +1,5 @@
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <cwchar>
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 
 // Null pointers count as the empty text in all of these.
 QX_API int qx_strlenW(const wchar_t* text);

@@ -1,6 +1,6 @@
 #include "foundation/Qx_AString.h"
 #include "foundation/Qx_WString.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 Qx_AString::Qx_AString() = default;
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include <string>
 
 // A growable run of bytes. A zero byte always follows the data (not counted in the

@@ -1,25 +1,11 @@
 #include "foundation/Qx_Dir.h"
 #include "foundation/Qx_WStrList.h"
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxHandle.h"
 #include <algorithm>
 #include <vector>
 
 namespace {
-// Owns a FindFirstFileW search handle.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle() { if (h_ != INVALID_HANDLE_VALUE) FindClose(h_); }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return h_; }
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE h_;
-};
-
 bool EndsWithExtension(const std::wstring& name, const std::wstring& dotExtension) {
     return name.size() > dotExtension.size() &&
            qx_stricmpW(name.c_str() + name.size() - dotExtension.size(), dotExtension.c_str()) == 0;
@@ -40,8 +26,8 @@ int Qx_Dir::GetList(const wchar_t* folder, Qx_WStrList& names, const wchar_t* ex
     const std::wstring dotExtension = std::wstring(L".") + (extension ? extension : L"");
 
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
-    if (!find.Valid()) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
+    QxFind find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    if (!find) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
     // The extension is checked here rather than in the pattern, which would also match
     // longer extensions through short names ("*.xml" finding "a.xmlx").
     std::vector<std::wstring> found;

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include <vector>
 
 // An ordered list of untyped pointers that it does not own: neither Clear nor the

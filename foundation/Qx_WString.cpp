@@ -1,6 +1,6 @@
 #include "foundation/Qx_WString.h"
-#include "foundation/QxFormat.h"
-#include "foundation/QxWin.h"
+#include "platform/QxFormat.h"
+#include "platform/QxWin.h"
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
@@ -65,7 +65,7 @@ Qx_WString& Qx_WString::operator+=(int number) {
 void Qx_WString::Format(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
-    text_ = qx_vformat(format, args);
+    text_ = QxVFormat(format, args);
     va_end(args);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include <string>
 
 // Wide (UTF-16) text with its length kept, so that the length costs nothing.

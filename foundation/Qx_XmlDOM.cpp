@@ -1,6 +1,6 @@
 #include "foundation/Qx_XmlDOM.h"
 #include "foundation/Qx_Buffer.h"
-#include "foundation/QxComPtr.h"
+#include "platform/QxHandle.h"
 #include "foundation/XmlLite.h"
 #include "foundation/XmlInput.h"
 #include "foundation/XmlInputStream.h"
@@ -217,7 +217,7 @@ int Qx_XmlDOM::Parse(const QxXmlInput& input) {
     try {
         QxXmlInputStream stream(input.Data(), input.Size());
         QxComPtr<IXmlReader> reader;
-        if (FAILED(qx_CreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) {
+        if (FAILED(QxCreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) {
             lastError_ = L"XmlLite is not available";
             return 0;
         }

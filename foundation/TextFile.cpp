@@ -1,7 +1,7 @@
 #include "foundation/TextFile.h"
 #include "foundation/Qx_AString.h"
 #include "foundation/Qx_File.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <string>
 
 bool qx_GetTextFileSource(const wchar_t* path, Qx_Buffer& buffer) {

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_Buffer.h"
 #include "foundation/Qx_WString.h"
 

@@ -1,6 +1,6 @@
 #include "foundation/XmlInput.h"
 #include "foundation/QxCodePage.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <objidl.h>
 
 // A read-only stream over UTF-8 bytes in memory for XmlLite, that never ends a read inside

@@ -16,7 +16,7 @@ CreateXmlReaderFn LoadCreateXmlReader() {
 bool Accepted(HRESULT hr) { return SUCCEEDED(hr) || hr == E_NOTIMPL; }
 }  // namespace
 
-HRESULT qx_CreateXmlReader(IXmlReader** reader) {
+HRESULT QxCreateXmlReader(IXmlReader** reader) {
     *reader = nullptr;
     CreateXmlReaderFn create = LoadCreateXmlReader();
     if (!create) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);

@@ -18,6 +18,7 @@
 #include "foundation/Qx_Dataset.h"
 #include "foundation/Qx_Variant.h"
 #include "foundation/Qx_WString.h"
+#include "platform/QxBarrier.h"
 #include <string>
 #include <vector>
 
@@ -46,10 +47,22 @@ public:
                           long timeoutSeconds, Qx_WString& error) = 0;
 };
 
+// What a database adaptor may spend: how long a login and one statement may take, and how
+// much of one result it reads (rows, and bytes of its text and binary values). A result
+// past a limit is an error, never a silent cut. 0 or less: the default.
+struct QxDbLimits {
+    long loginTimeoutSeconds = 15;
+    long queryTimeoutSeconds = 60;
+    long long maxRows = 1000000;
+    long long maxBytes = 64ll * 1024 * 1024;
+};
+
 // Runs statements against one database connection.
 class QxDbAdaptor : public QxAdaptor {
 public:
     int GetKind() const override { return QX_ADAPTOR_DB; }
+    // Takes the limits for the next Connect and every later statement.
+    virtual void SetLimits(const QxDbLimits& limits) = 0;
     // Opens the connection; user and password are added to the connection string when given
     // and the string names none. 0, or a non-zero code with error saying why.
     virtual long Connect(const wchar_t* connectionString, const wchar_t* user, const wchar_t* password,
@@ -58,7 +71,7 @@ public:
     virtual long BeginTransaction(Qx_WString& error) = 0;
     virtual long EndTransaction(bool commit, Qx_WString& error) = 0;
     // Runs one statement with '?' markers, binding params in order as parameters (never as
-    // text). When the statement gives a result set and result is not null, result is
+    // text; a text holding U+0000, which drivers would cut, is refused). When the statement gives a result set and result is not null, result is
     // emptied (id kept) and receives typed columns and every row. rowsAffected receives the
     // driver's row count (-1 when unknown). 0, or a non-zero code with error saying why.
     virtual long Execute(const wchar_t* sql, const std::vector<Qx_Variant>& params, Qx_Dataset* result,
@@ -67,3 +80,15 @@ public:
 
 typedef long (*QxCreateAdaptorFn)(const wchar_t* id, const wchar_t* type, int version, const wchar_t* name,
                                   QxAdaptor** out);
+
+// Runs one operation of an adaptor (or its entry point) behind a barrier: an exception
+// that would leave the module becomes code, with error saying what it was.
+template <class Body>
+long QxAdaptorCall(long code, Qx_WString& error, Body&& body) noexcept {
+    return QxBarrier(code, body, [&](const char* what) {
+        Qx_WString text;
+        text.Set(what);
+        error = L"the adaptor failed: ";
+        error += text;
+    });
+}

@@ -12,6 +12,7 @@ enum QxRuntimeCode : long {
     QX_RT_E_TIMEOUT = -11,        // connect or reply took longer than the time-out
     QX_RT_E_TRANSPORT = -12,      // sending or receiving failed, or the server closed the connection
     QX_RT_E_PROTOCOL = -13,       // the peer sent a frame that does not decode
+    QX_RT_E_BUSY = -14,           // the server refused: too many connections, or no room for the request
     QX_RT_E_NO_DEFINITION = -20,  // the service definition could not be read
     QX_RT_E_DEFINITION = -21,     // the service definition is not valid
     QX_RT_E_INPUT = -22,          // a required input is missing

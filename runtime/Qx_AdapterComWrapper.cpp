@@ -1,8 +1,10 @@
 #include "runtime/Qx_AdapterComWrapper.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
-#include "runtime/QxWireProtocol.h"
+#include "runtime/internal/QxTextLimits.h"
+#include "runtime/internal/QxWireProtocol.h"
+#include "platform/QxBarrier.h"
 #include "runtime/Qx_Provider.h"
 
 using qxrt::operator+;
@@ -36,6 +38,17 @@ void Qx_AdapterComWrapper::Fail(long code, const Qx_WString& text) {
 
 long Qx_AdapterComWrapper::SendReq(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address,
                                    int port, long timeoutSeconds, int, int) {
+    // A reply too large for the memory left, above all, fails this request only.
+    return QxBarrier(static_cast<long>(QX_RT_E_FAIL), [&] { return Send(variables, datasets, address, port, timeoutSeconds); },
+                     [&](const char* what) {
+                         Qx_WString text;
+                         text.Set(what);
+                         Fail(QX_RT_E_FAIL, Qx_WString(L"The request failed: ") + text);
+                     });
+}
+
+long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address, int port,
+                                long timeoutSeconds) {
     lastError_.Empty();
     lastResult_ = Qx_Result();
     QxComAdaptor* com = GetComAdaptor();
@@ -65,7 +78,9 @@ long Qx_AdapterComWrapper::SendReq(Qx_VariableList& variables, Qx_DatasetList& d
         return QX_RT_E_PROTOCOL;
     }
     if (code == 0) return 0;
-    // The server's messages, one per line; a bare code still reads as a failure.
+    // The server's messages, one per line, cut to a stated length and count (a server could
+    // send thousands); a bare code still reads as a failure.
+    QxCutMessages(messages);
     for (int i = 0; i < messages.Count(); ++i) {
         if (i > 0) lastError_ += L"\n";
         lastError_ += *messages.GetItem(i);

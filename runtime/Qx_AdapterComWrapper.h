@@ -1,6 +1,6 @@
 #pragma once
-#include "foundation/QxExport.h"
-#include "foundation/QxModule.h"
+#include "platform/QxExport.h"
+#include "platform/QxHandle.h"
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_Result.h"
 #include "foundation/Qx_VariableList.h"
@@ -50,6 +50,8 @@ protected:
 
 private:
     void Fail(long code, const Qx_WString& text);
+    long Send(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address, int port,
+              long timeoutSeconds);
 
     Qx_Provider* provider_;
     Qx_Result lastResult_;

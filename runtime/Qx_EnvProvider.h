@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_VariableList.h"
 
 // The environment shared by the providers that point to it: string values looked up by

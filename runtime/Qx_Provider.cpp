@@ -1,7 +1,8 @@
 #include "runtime/Qx_Provider.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxBarrier.h"
+#include "platform/QxSystemError.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
 #include "runtime/Qx_AdapterComWrapper.h"
@@ -11,22 +12,6 @@
 using qxrt::operator+;
 
 namespace {
-
-// The system's text for a Win32 error code, without its line break.
-Qx_WString SystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    Qx_WString out;
-    if (n > 0 && text) {
-        while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
-        out.Set(text, static_cast<int>(n));
-    } else {
-        out.Format(L"system error %lu", static_cast<unsigned long>(code));
-    }
-    if (text) LocalFree(text);
-    return out;
-}
 
 bool HasExtension(const Qx_WString& module) {
     int dot = -1;
@@ -48,9 +33,13 @@ Qx_Provider::~Qx_Provider() {
     while (!services_.empty()) services_.pop_back();
 }
 
+// Setters and the adaptor loader are entry points of the library: what runs out of memory
+// in them fails the call (the value is not set, the service not created), never the host.
 void Qx_Provider::SetEnvStr(const wchar_t* name, const wchar_t* value) {
-    if (Qx_Variable* v = envs_.GetItem(name)) v->SetString(value);
-    else envs_.AddStr(name, value);
+    QxBarrierVoid([&] {
+        if (Qx_Variable* v = envs_.GetItem(name)) v->SetString(value);
+        else envs_.AddStr(name, value);
+    });
 }
 
 void Qx_Provider::SetRequestEnv(const wchar_t* group, const wchar_t* service) {
@@ -63,10 +52,12 @@ void Qx_Provider::SetRequestEnv(const wchar_t* group, const wchar_t* service) {
 }
 
 void Qx_Provider::LoadEnvs(const Qx_VariableList& envs) {
-    for (int i = 0; i < envs.Count(); ++i) {
-        const Qx_Variable* v = envs.GetItemNN(i);
-        SetEnvStr(v->GetName().c_str(), v->ToString().c_str());
-    }
+    QxBarrierVoid([&] {
+        for (int i = 0; i < envs.Count(); ++i) {
+            const Qx_Variable* v = envs.GetItemNN(i);
+            SetEnvStr(v->GetName().c_str(), v->ToString().c_str());
+        }
+    });
 }
 
 const wchar_t* Qx_Provider::GetEnvStr(const wchar_t* name) const {
@@ -77,15 +68,17 @@ const wchar_t* Qx_Provider::GetEnvStr(const wchar_t* name) const {
 }
 
 int Qx_Provider::AddDataset(const wchar_t* id, const Qx_Dataset& dataset) {
-    for (int i = 0; i < datasets_.Count(); ++i) {
-        Qx_Dataset* held = datasets_.GetItemNN(i);
-        if (qx_stricmpW(held->GetId().c_str(), id) == 0) {
-            *held = dataset;
-            held->SetId(id);
-            return i;
+    return QxBarrier(-1, [&] {
+        for (int i = 0; i < datasets_.Count(); ++i) {
+            Qx_Dataset* held = datasets_.GetItemNN(i);
+            if (qx_stricmpW(held->GetId().c_str(), id) == 0) {
+                *held = dataset;
+                held->SetId(id);
+                return i;
+            }
         }
-    }
-    return datasets_.AddDataset(id, dataset);
+        return datasets_.AddDataset(id, dataset);
+    });
 }
 
 void Qx_Provider::FreeAll() {
@@ -104,6 +97,16 @@ void Qx_Provider::SetLastError(long code, const Qx_WString& text) {
 long Qx_Provider::CreateFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id,
                                      const wchar_t* type, int ver, const wchar_t* name, Qx_AdapterComWrapper*& out,
                                      int /*flag*/) {
+    return QxBarrier(static_cast<long>(QX_RT_E_MODULE_LOAD), [&] { return LoadFrameService(dir, module, id, type, ver, name, out); },
+                     [&](const char* what) {
+                         Qx_WString text;
+                         text.Set(what);
+                         SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"The adaptor module cannot be loaded: ") + text);
+                     });
+}
+
+long Qx_Provider::LoadFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type,
+                                   int ver, const wchar_t* name, Qx_AdapterComWrapper*& out) {
     SetLastError(0, Qx_WString());
     Qx_WString folder(dir), file(module);
     if (file.IsEmpty()) {
@@ -127,10 +130,10 @@ long Qx_Provider::CreateFrameService(const wchar_t* dir, const wchar_t* module, 
     if (!loaded) {
         DWORD err = GetLastError();
         SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"Adaptor module \"") + Qx_WString(module) + L"\" cannot be loaded from folder \"" +
-                                              folder + L"\": " + SystemText(err));
+                                              folder + L"\": " + QxSystemErrorLine(err).c_str());
         return QX_RT_E_MODULE_LOAD;
     }
-    auto create = reinterpret_cast<QxCreateAdaptorFn>(reinterpret_cast<void*>(loaded.Proc(QX_ADAPTOR_ENTRY_POINT)));
+    auto create = reinterpret_cast<QxCreateAdaptorFn>(reinterpret_cast<void*>(GetProcAddress(loaded.Get(), QX_ADAPTOR_ENTRY_POINT)));
     if (!create) {
         SetLastError(QX_RT_E_ENTRY_POINT, Qx_WString(L"Adaptor module \"") + Qx_WString(module) + L"\" in folder \"" + folder +
                                               L"\" has no entry point " + Qx_WString(L"QxCreateAdaptor") + L".");

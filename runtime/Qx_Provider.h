@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_Result.h"
 #include "foundation/Qx_VariableList.h"
@@ -87,6 +87,10 @@ public:
 
 protected:
     void SetLastError(long code, const Qx_WString& text);
+
+private:
+    long LoadFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type, int ver,
+                          const wchar_t* name, Qx_AdapterComWrapper*& out);
 
 private:
     Qx_VariableList envs_{1};

@@ -1,14 +1,16 @@
 #include "runtime/Qx_TarnWorker.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 #include "foundation/QxStringFunctions.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include "foundation/Qx_AString.h"
 #include "foundation/Qx_File.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
-#include "runtime/QxServiceDefinition.h"
-#include "runtime/QxSqlParameters.h"
+#include "runtime/internal/QxServiceDefinition.h"
+#include "runtime/internal/QxSqlParameters.h"
+#include "runtime/internal/QxTextLimits.h"
 #include "runtime/Qx_AdapterComWrapper.h"
+#include "platform/QxBarrier.h"
 #include <cerrno>
 #include <cwchar>
 
@@ -65,6 +67,47 @@ void AppendRows(Qx_Dataset& to, const Qx_Dataset& from) {
     }
 }
 
+// Where one named parameter of a statement takes its value from: worked out once per
+// statement, so that a statement run once per row of a large dataset does not search the
+// variables for every row.
+struct ParameterSource {
+    Qx_WString name;
+    int column = -1;                       // the per-row dataset's column of that name, or -1
+    const Qx_Variant* variable = nullptr;  // else the variable of that name, or null
+    int type = 0;                          // the declared input's type; 0: as given
+    bool declared = false;                 // a declared input left out is bound as NULL
+};
+
+std::vector<ParameterSource> PlanParameters(const std::vector<Qx_WString>& names, const Qx_Dataset* rows,
+                                            const Qx_VariableList& variables, const QxServiceDefinition& def) {
+    std::vector<ParameterSource> plan;
+    plan.reserve(names.size());
+    for (const Qx_WString& name : names) {
+        ParameterSource source;
+        source.name = name;
+        source.column = rows ? rows->FindColumn(name.c_str()) : -1;
+        if (source.column < 0) source.variable = variables.GetItem(name.c_str());
+        for (const QxServiceInput& in : def.inputVariables)
+            if (qx_stricmpW(in.name.c_str(), name.c_str()) == 0) {
+                source.type = in.type;  // the last declaration of a name counts
+                source.declared = true;
+            }
+        plan.push_back(source);
+    }
+    return plan;
+}
+
+// A positive number from an environment text; fallback when it is missing or not one.
+long long EnvNumber(const wchar_t* text, long long fallback) {
+    if (!text || !*text) return fallback;
+    wchar_t* end = nullptr;
+    long long value = wcstoll(text, &end, 10);
+    return end && *end == L'\0' && value > 0 ? value : fallback;
+}
+
+// A statement runs at most this many times per call, once per row of its dataset.
+const long long kDefaultMaxRowRuns = 100000;
+
 }  // namespace
 
 Qx_TarnWorker::Qx_TarnWorker(Qx_EnvProvider* envProvider, Qx_TarnWorker* parentWorker)
@@ -74,21 +117,25 @@ Qx_TarnWorker::~Qx_TarnWorker() = default;
 
 long Qx_TarnWorker::InitJob(const wchar_t* group, const wchar_t* service) {
     jobOpen_ = false;
-    Qx_WString g(group), s(service);
-    if (g.IsEmpty() || s.IsEmpty() || LeavesFolder(s)) return -1;
-    group_ = g;
-    serviceName_ = s;
-    jobOpen_ = true;
-    return 0;
+    return QxBarrier(-1L, [&] {
+        Qx_WString g(group), s(service);
+        if (g.IsEmpty() || s.IsEmpty() || LeavesFolder(s)) return -1L;
+        group_ = g;
+        serviceName_ = s;
+        jobOpen_ = true;
+        return 0L;
+    });
 }
 
 long Qx_TarnWorker::ReadServiceXml(const Qx_WString& folder, const Qx_WString& name, Qx_Buffer& buffer) {
-    Qx_WString path(folder);
-    if (!path.IsEmpty() && path.GetAt(path.GetLength() - 1) != L'\\') path += L'\\';
-    path += name;
-    // Only the name decides about the extension: a dot in the folder must not stop it.
-    if (name.Find(L'.') < 0) path += L".xml";
-    return Qx_File::ReadFile(path.c_str(), buffer) < 0 ? -1 : 0;
+    return QxBarrier(-1L, [&] {
+        Qx_WString path(folder);
+        if (!path.IsEmpty() && path.GetAt(path.GetLength() - 1) != L'\\') path += L'\\';
+        path += name;
+        // Only the name decides about the extension: a dot in the folder must not stop it.
+        if (name.Find(L'.') < 0) path += L".xml";
+        return Qx_File::ReadFile(path.c_str(), buffer) < 0 ? -1L : 0L;
+    });
 }
 
 long Qx_TarnWorker::Finish(long code, const Qx_WString& message) {
@@ -110,6 +157,17 @@ void Qx_TarnWorker::SetVariable(const Qx_WString& name, const Qx_Variant& value)
 }
 
 long Qx_TarnWorker::Run(const wchar_t*, const wchar_t*) {
+    // A service whose data outgrows the memory fails with a code, the job stays usable.
+    return QxBarrier(static_cast<long>(QX_RT_E_FAIL), [&] { return RunJob(); }, [&](const char* what) {
+        outVars_.Clear();
+        outDatasets_.Clear();
+        Qx_WString text;
+        text.Set(what);
+        Finish(QX_RT_E_FAIL, Qx_WString(L"The service failed: ") + text);
+    });
+}
+
+long Qx_TarnWorker::RunJob() {
     outVars_.Clear();
     outDatasets_.Clear();
     Finish(0, Qx_WString());
@@ -143,7 +201,7 @@ long Qx_TarnWorker::CheckInputs(const QxServiceDefinition& def) {
         Qx_Variant converted;
         if (v && !Convert(*v, in.type, converted))
             return Finish(QX_RT_E_INPUT, Qx_WString(L"Input variable \"") + in.name + L"\" of service \"" + serviceName_ +
-                                             L"\" is not a valid value of its type: \"" + v->ToString() + L"\".");
+                                             L"\" is not a valid value of its type: \"" + QxCutText(v->ToString(), 64) + L"\".");
     }
     for (const QxServiceInput& in : def.inputDatasets)
         if (in.required && !GetDatasetList().GetItem(in.name.c_str()))
@@ -167,6 +225,13 @@ long Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
     if (!db)
         return Finish(QX_RT_E_DATABASE, Qx_WString(L"Adaptor module \"") + env(L"_ADAPTOR_DB_MODULE_") +
                                             L"\" is not a database adaptor.");
+    // The environment may bound what the database may cost; else the adaptor's defaults.
+    QxDbLimits limits;
+    limits.loginTimeoutSeconds = static_cast<long>(EnvNumber(GetEnvStr(L"DBLoginTimeout"), limits.loginTimeoutSeconds));
+    limits.queryTimeoutSeconds = static_cast<long>(EnvNumber(GetEnvStr(L"DBQueryTimeout"), limits.queryTimeoutSeconds));
+    limits.maxRows = EnvNumber(GetEnvStr(L"DBMaxRows"), limits.maxRows);
+    limits.maxBytes = EnvNumber(GetEnvStr(L"DBMaxBytes"), limits.maxBytes);
+    db->SetLimits(limits);
     Qx_WString error;
     if (db->Connect(env(L"ConnectionString"), env(L"DBUser"), env(L"DBPass"), error) != 0)
         return Finish(QX_RT_E_DATABASE, Qx_WString(L"Cannot connect to the database: ") + error);
@@ -196,7 +261,7 @@ long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxService
     where.Format(L"Service \"%ls\", statement %d: ", serviceName_.c_str(), number);
     Qx_WString sql, error;
     std::vector<Qx_WString> names;
-    if (!qx_SqlNamedToPositional(st.sql, sql, names, error)) return Finish(QX_RT_E_DEFINITION, where + error);
+    if (!QxSqlNamedToPositional(st.sql, sql, names, error)) return Finish(QX_RT_E_DEFINITION, where + error);
 
     const Qx_Dataset* rows = nullptr;
     if (!st.forEach.IsEmpty()) {
@@ -204,29 +269,28 @@ long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxService
         if (!rows) return Finish(QX_RT_E_INPUT, where + L"the input dataset \"" + st.forEach + L"\" is missing.");
     }
     const int runs = rows ? rows->GetRowCount() : 1;
+    const long long maxRuns = EnvNumber(GetEnvStr(L"DBMaxRowRuns"), kDefaultMaxRowRuns);
+    if (runs > maxRuns) {
+        Qx_WString limit;
+        limit.Format(L"the input dataset \"%ls\" has %d rows; a statement runs for at most %lld rows.",
+                     st.forEach.c_str(), runs, maxRuns);
+        return Finish(QX_RT_E_INPUT, where + limit);
+    }
+    // Each name takes the row's column of that name, else the variable of that name.
+    const std::vector<ParameterSource> plan = PlanParameters(names, rows, GetVarList(), def);
+    const Qx_Variant null;
     Qx_Dataset result;
     long affectedTotal = 0;
     for (int r = 0; r < runs; ++r) {
-        // Each name takes the row's column of that name, else the variable of that name.
         std::vector<Qx_Variant> params;
-        for (const Qx_WString& name : names) {
-            const Qx_Variant* value = nullptr;
-            if (rows && rows->FindColumn(name.c_str()) >= 0) value = rows->GetColumn(r, name.c_str());
-            if (!value) value = GetVarList().GetItem(name.c_str());
-            // An optional input the caller left out is bound as NULL.
-            int type = 0;
-            bool declared = false;
-            for (const QxServiceInput& in : def.inputVariables)
-                if (qx_stricmpW(in.name.c_str(), name.c_str()) == 0) {
-                    type = in.type;
-                    declared = true;
-                }
-            const Qx_Variant null;
-            if (!value && declared) value = &null;
-            if (!value) return Finish(QX_RT_E_INPUT, where + L"no value for parameter :" + name + L".");
+        params.reserve(plan.size());
+        for (const ParameterSource& source : plan) {
+            const Qx_Variant* value = source.column >= 0 ? rows->GetColumn(r, nullptr, source.column) : source.variable;
+            if (!value && source.declared) value = &null;
+            if (!value) return Finish(QX_RT_E_INPUT, where + L"no value for parameter :" + source.name + L".");
             Qx_Variant bound;
-            if (!Convert(*value, type, bound))
-                return Finish(QX_RT_E_INPUT, where + L"parameter :" + name + L" is not a valid value of its type.");
+            if (!Convert(*value, source.type, bound))
+                return Finish(QX_RT_E_INPUT, where + L"parameter :" + source.name + L" is not a valid value of its type.");
             params.push_back(bound);
         }
         Trace(sql);

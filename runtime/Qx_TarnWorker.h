@@ -74,6 +74,7 @@ public:
     virtual long ReadServiceXml(const Qx_WString& folder, const Qx_WString& name, Qx_Buffer& buffer);
 
 private:
+    long RunJob();
     long Finish(long code, const Qx_WString& message);
     long CheckInputs(const QxServiceDefinition& def);
     long OpenDatabase(QxDbAdaptor*& db);

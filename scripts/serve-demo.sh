@@ -11,4 +11,4 @@ export WINEDEBUG=-all
 cd "$bin"
 # The SQLite driver runs as a Linux program under Wine: the database path is a Linux path.
 exec wine qxserviced.exe --port "$port" --services "Z:$root/demo/server" \
-  --connection "Driver=SQLite3;Database=$bin/demo.db;"
+  --connection "Driver=SQLite3;Database=$root/build/${QX_TARGET:-i686}/share/QxQVInfo320U/demo/demo.db;"

@@ -1,7 +1,7 @@
 #include "service/ResultMessages.h"
 #include "afx/AfxMessageBox.h"
 #include "foundation/QxCodePage.h"
-#include "foundation/QxWin.h"
+#include "platform/QxSystemError.h"
 
 namespace {
 // The library's own module, whose resources hold the string table.
@@ -12,11 +12,6 @@ HMODULE ThisModule() {
     return module;
 }
 
-// Frees a buffer that FormatMessageW allocated.
-struct LocalText {
-    wchar_t* text = nullptr;
-    ~LocalText() { if (text) LocalFree(text); }
-};
 }  // namespace
 
 void qx_DisplayResultMsg(Qx_Result& result) {
@@ -27,25 +22,20 @@ void qx_DisplayResultMsg(Qx_Result& result) {
 
 void qx_GetSystemErrorStr(Qx_WString& out) {
     const DWORD code = GetLastError();  // before anything else can change it
-    LocalText message;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                      FORMAT_MESSAGE_FROM_SYSTEM,
-                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<LPWSTR>(&message.text), 0, nullptr);
     // No text for the code: the out-parameter is emptied rather than left with stale text.
-    out.Set(length ? message.text : L"", static_cast<int>(length));
+    out = QxSystemErrorText(code).c_str();
 }
 
-Qx_WString qx_FormatModuleMessage(unsigned id, const wchar_t* insert) {
+Qx_WString QxFormatModuleMessage(unsigned id, const wchar_t* insert) {
     const wchar_t* pattern = nullptr;
     int length = LoadStringW(ThisModule(), id, reinterpret_cast<LPWSTR>(&pattern), 0);
     if (length <= 0 || !pattern) return Qx_WString();
     Qx_WString format(pattern, length);
     DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(insert ? insert : L"")};
-    LocalText message;
+    QxLocalMem<wchar_t> message;
     DWORD written = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING |
                                        FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                   format.c_str(), 0, 0, reinterpret_cast<LPWSTR>(&message.text), 0,
+                                   format.c_str(), 0, 0, reinterpret_cast<LPWSTR>(message.Put()), 0,
                                    reinterpret_cast<va_list*>(inserts));
-    return written ? Qx_WString(message.text, static_cast<int>(written)) : Qx_WString();
+    return written ? Qx_WString(message.Get(), static_cast<int>(written)) : Qx_WString();
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_Result.h"
 #include "foundation/Qx_WString.h"
 
@@ -13,4 +13,4 @@ QX_API void qx_GetSystemErrorStr(Qx_WString& out);
 
 // Entry id of the library's string table formatted with the system's insert rules, insert
 // as %1; empty when the entry is missing. Internal.
-Qx_WString qx_FormatModuleMessage(unsigned id, const wchar_t* insert);
+Qx_WString QxFormatModuleMessage(unsigned id, const wchar_t* insert);

@@ -25,7 +25,7 @@ Qx_Result qx_LoadAdapter(SERVER_INFO* server, Qx_AdapterComWrapper*& wrapper, Qx
     }
     if (qx_GetAdapterInfo(server->adaptor.c_str(), adapter) == -1) {
         result.AddMsg(525, L"QVCommon", 171,
-                      qx_FormatModuleMessage(IDS_QRX_UNKNOWN_ADAPTOR, server->adaptor.c_str()).c_str(), 0);
+                      QxFormatModuleMessage(IDS_QRX_UNKNOWN_ADAPTOR, server->adaptor.c_str()).c_str(), 0);
         // An unknown adaptor is shown to the user rather than dropped unseen.
         qx_DisplayResultMsg(result);
         return result;

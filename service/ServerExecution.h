@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_Result.h"
 #include "foundation/Qx_VariableList.h"

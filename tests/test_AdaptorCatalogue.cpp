@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
-#include "foundation/ToolSettings.h"
+#include "config/ToolSettings.h"
 #include "support/MessageRecorder.h"
 #include "support/ScratchFolder.h"
 #include "support/ToolSettingsGuard.h"

@@ -24,11 +24,11 @@ TEST(AfxMessageBoxSink, SinkTakesEveryMessageAndAnswersForTheBox) {
 
 TEST(AfxMessageBoxSink, InstallingAnswersThePreviousSink) {
     g_seen.clear();
-    QxMessageSink before = qx_SetMessageSink(FirstSink);
+    QxMessageSink before = AfxSetMessageSink(FirstSink);
     EXPECT_EQ(IDOK, AfxMessageBox(L"a"));
-    EXPECT_EQ(FirstSink, qx_SetMessageSink(SecondSink));
+    EXPECT_EQ(FirstSink, AfxSetMessageSink(SecondSink));
     EXPECT_EQ(IDCANCEL, AfxMessageBox(L"b"));
-    EXPECT_EQ(SecondSink, qx_SetMessageSink(before));
+    EXPECT_EQ(SecondSink, AfxSetMessageSink(before));
     EXPECT_EQ((std::vector<std::wstring>{L"first:a", L"second:b"}), g_seen);
 }
 
@@ -54,7 +54,7 @@ BOOL CALLBACK CloseWindow(HWND window, LPARAM) {
 }
 
 TEST(AfxMessageBoxDefault, ShowsAModalBoxWithOkUnderTheApplicationTitle) {
-    QxMessageSink before = qx_SetMessageSink(nullptr);
+    QxMessageSink before = AfxSetMessageSink(nullptr);
     const DWORD uiThread = GetCurrentThreadId();
     BoxSeen seen;
     std::thread driver([&] {
@@ -73,7 +73,7 @@ TEST(AfxMessageBoxDefault, ShowsAModalBoxWithOkUnderTheApplicationTitle) {
     });
     const int answer = AfxMessageBox(L"Shown for real.");
     driver.join();
-    qx_SetMessageSink(before);
+    AfxSetMessageSink(before);
 
     ASSERT_TRUE(seen.found) << "no message box appeared (is there a display?)";
     EXPECT_EQ(IDOK, answer);

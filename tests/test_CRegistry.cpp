@@ -292,8 +292,14 @@ TEST_F(RegistryTest, AssignmentEdgeCases) {
 }
 
 TEST_F(RegistryTest, NeverOpenedObjectDestroysQuietly) {
-    { CRegistry unused; }
-    SUCCEED();
+    ASSERT_EQ(1, reg_.SetValue(L"before", 1ul, 0));
+    SetLastError(ERROR_ACCESS_DENIED);
+    {
+        CRegistry unused;
+        unused.CloseKey();
+    }
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "nothing visible happened";
+    EXPECT_EQ(1, reg_.SetValue(L"after", 2ul, 0)) << "no other object's key was closed";
 }
 
 // Saving and restoring keys needs the backup and restore privileges, which a process holds

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
-#include "foundation/ToolSettings.h"
+#include "config/ToolSettings.h"
 #include "support/ToolSettingsGuard.h"
 #include <shlwapi.h>
 #include <string>

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "runtime/internal/QxSocket.h"
 #include "support/RuntimeTestSupport.h"
 #include <ws2tcpip.h>
 
@@ -11,7 +12,7 @@ std::string Narrow(const Qx_WString& text) { return Qx_AString(text.c_str(), -1,
 class SilentListener {
 public:
     SilentListener() {
-        qx_WinsockStartup();
+        QxWinsockStartup();
         socket_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         sockaddr_in addr = {};
         addr.sin_family = AF_INET;
@@ -80,7 +81,7 @@ TEST(Provider, VariablesAndDatasetsAreCopiesAndFreeAllDropsThem) {
 }
 
 TEST(Provider, MissingModuleOrEntryPointIsReportedWithModuleAndFolder) {
-    const std::wstring bin = qx_TestBinDir();
+    const std::wstring bin = QxTestBinDir();
     struct Case {
         std::wstring dir;
         const wchar_t* module;
@@ -107,8 +108,8 @@ TEST(Provider, FrameServicesByKind) {
     Qx_Provider provider;
     Qx_AdapterComWrapper* tcp = nullptr;
     Qx_AdapterComWrapper* odbc = nullptr;
-    ASSERT_EQ(provider.CreateFrameService(qx_TestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", tcp, 1), 0);
-    ASSERT_EQ(provider.CreateFrameService((qx_TestBinDir() + L"\\").c_str(), L"QxOdbcAdaptor320U.dll", L"", L"", 1, L"", odbc, 1), 0);
+    ASSERT_EQ(provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", tcp, 1), 0);
+    ASSERT_EQ(provider.CreateFrameService((QxTestBinDir() + L"\\").c_str(), L"QxOdbcAdaptor320U.dll", L"", L"", 1, L"", odbc, 1), 0);
     EXPECT_NE(tcp->GetComAdaptor(), nullptr);
     EXPECT_EQ(tcp->GetDbAdaptor(), nullptr);
     EXPECT_NE(odbc->GetDbAdaptor(), nullptr);
@@ -128,7 +129,7 @@ TEST(AdapterComWrapper, ConnectFailureAndTimeOutAreReported) {
     provider.SetEnvStr(L"GROUP_NAME", L"demo");
     provider.SetEnvStr(L"SERVICE_NAME", L"anything");
     Qx_AdapterComWrapper* tcp = nullptr;
-    ASSERT_EQ(provider.CreateFrameService(qx_TestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", tcp, 1), 0);
+    ASSERT_EQ(provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", tcp, 1), 0);
 
     SilentListener silent;
     Qx_VariableList vars(1);

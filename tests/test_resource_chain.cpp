@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "QxQVInfo320U.h"
-#include "foundation/QxModule.h"
+#include "platform/QxHandle.h"
 #include "resources/QxQVInfo320U_ids.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 // the demo sources and a temporary SQLite database, reached only through the exports.
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include "support/MessageRecorder.h"
 #include "support/QxServerProcess.h"
 #include "support/RuntimeTestSupport.h"
@@ -12,10 +12,10 @@ class ServiceAccess : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         temp_ = new TempDir();
-        setupFailure_ = qx_TestMakeDemoDb(temp_->File(L"demo.db"), connection_);
+        setupFailure_ = QxTestMakeDemoDb(temp_->File(L"demo.db"), connection_);
         if (!setupFailure_.empty()) return;
         server_ = new QxServerProcess();
-        std::wstring args = L"--services \"" + qx_TestSourceDir() + L"\\demo\\server\" --connection \"" +
+        std::wstring args = L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" +
                             connection_ + L"\" --read-timeout 5";
         if (!server_->Start(args)) setupFailure_ = L"the server did not start";
     }
@@ -30,7 +30,7 @@ protected:
         // The working directory holds the adaptor catalogue; the component folder is ".",
         // the test's own folder, where the adaptor modules are.
         ASSERT_TRUE(WriteBytes(work_.File(L"qrx_adaptor.xml"),
-                               ReadBytes(qx_TestSourceDir() + L"\\demo\\qrx_adaptor.xml")));
+                               ReadBytes(QxTestSourceDir() + L"\\demo\\qrx_adaptor.xml")));
         qx_SetWorkingDir(work_.Path().c_str());
         qx_SetTimeout(10);
         remote_.name = L"Demo server";
@@ -41,7 +41,7 @@ protected:
         remote_.remote = 1;
         local_.name = L"Demo local";
         local_.adaptor = L"ADO";
-        local_.svc_forder = (qx_TestSourceDir() + L"\\demo\\services").c_str();
+        local_.svc_forder = (QxTestSourceDir() + L"\\demo\\services").c_str();
         local_.connection_str = connection_.c_str();
         local_.bindmethod = L"Replace";
     }

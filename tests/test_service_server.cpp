@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "runtime/internal/QxWireProtocol.h"
+#include "runtime/internal/QxSocket.h"
 #include "support/QxServerProcess.h"
 #include "support/RuntimeTestSupport.h"
 #include <atomic>
@@ -20,7 +22,7 @@ long Send(int port, const wchar_t* service, Qx_VariableList& vars, Qx_DatasetLis
     Qx_Provider provider(&env);
     provider.SetRequestEnv(L"demo", service);
     Qx_AdapterComWrapper* wrapper = nullptr;
-    long rc = provider.CreateFrameService(qx_TestBinDir().c_str(), L"QxTcpAdaptor320U", L"tcp", L"COM", 1, L"TCP", wrapper, 1);
+    long rc = provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"tcp", L"COM", 1, L"TCP", wrapper, 1);
     if (rc != 0) {
         if (error) *error = provider.GetLastErrorText();
         return rc;
@@ -43,7 +45,7 @@ Qx_DatasetList InputName(const wchar_t* name) {
 QxSocket RawConnect(int port) {
     QxSocket s;
     Qx_WString error;
-    qx_ConnectTcp(L"127.0.0.1", port, QxDeadline(5000), s, error);
+    QxConnectTcp(L"127.0.0.1", port, QxDeadline(5000), s, error);
     return s;
 }
 
@@ -75,10 +77,10 @@ protected:
     static void SetUpTestSuite() {
         temp_ = new QxTestTempFolder();
         std::wstring connection;
-        setupFailure_ = qx_TestMakeDemoDb(temp_->File(L"demo.db"), connection);
+        setupFailure_ = QxTestMakeDemoDb(temp_->File(L"demo.db"), connection);
         if (!setupFailure_.empty()) return;
         server_ = new QxServerProcess();
-        std::wstring args = L"--services \"" + qx_TestSourceDir() + L"\\demo\\server\" --connection \"" + connection +
+        std::wstring args = L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" + connection +
                             L"\" --read-timeout 2 --max-frame 1048576";
         if (!server_->Start(args, temp_->File(L"server.log"))) setupFailure_ = L"the server did not start";
     }
@@ -133,7 +135,7 @@ TEST_F(ServiceServerTest, ListsEveryServiceSource) {
     EXPECT_EQ(out->GetColumn(3, L"name")->ToString(), L"demo_fail.cpp");
     EXPECT_EQ(out->GetColumn(3, L"class_name")->ToString(), L"CFail");
     WIN32_FILE_ATTRIBUTE_DATA info;
-    ASSERT_TRUE(GetFileAttributesExW((qx_TestSourceDir() + L"\\demo\\server\\demo_fail.cpp").c_str(), GetFileExInfoStandard, &info));
+    ASSERT_TRUE(GetFileAttributesExW((QxTestSourceDir() + L"\\demo\\server\\demo_fail.cpp").c_str(), GetFileExInfoStandard, &info));
     EXPECT_EQ(out->GetColumn(3, L"size")->ToString().ToInteger(), static_cast<int>(info.nFileSizeLow));
     EXPECT_EQ(out->GetColumn(3, L"date")->ToString().GetLength(), 10);
     EXPECT_EQ(out->GetColumn(3, L"time")->ToString().GetLength(), 8);
@@ -151,7 +153,7 @@ TEST_F(ServiceServerTest, LoadsASourceAsAnsiBytes) {
         ASSERT_NE(value, nullptr);
         EXPECT_EQ(value->GetType(), QX_VT_BINARY);
         Qx_Buffer file;
-        ASSERT_GT(Qx_File::ReadFile((qx_TestSourceDir() + L"\\demo\\server\\demo_fail.cpp").c_str(), file), 0);
+        ASSERT_GT(Qx_File::ReadFile((QxTestSourceDir() + L"\\demo\\server\\demo_fail.cpp").c_str(), file), 0);
         EXPECT_EQ(std::string(value->GetBytes(), value->GetByteCount()), std::string(file.GetData(), file.GetLength()));
     }
 }
@@ -220,7 +222,7 @@ TEST_F(ServiceServerTest, FailuresComeBackWithCodeAndMessage) {
         provider.SetEnvStr(L"GROUP_NAME", L"demo");
         provider.SetEnvStr(L"SERVICE_NAME", c.service);
         Qx_AdapterComWrapper* wrapper = nullptr;
-        ASSERT_EQ(provider.CreateFrameService(qx_TestBinDir().c_str(), L"QxTcpAdaptor320U.dll", L"", L"", 1, L"", wrapper, 1), 0);
+        ASSERT_EQ(provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U.dll", L"", L"", 1, L"", wrapper, 1), 0);
         Qx_VariableList vars(1);
         Qx_DatasetList datasets;
         EXPECT_EQ(wrapper->SendReq(vars, datasets, L"127.0.0.1", port_, 10, 1, 0), c.code) << Narrow(Qx_WString(c.service));
@@ -297,10 +299,10 @@ TEST_F(ServiceServerTest, OneConnectionCarriesSeveralRequests) {
     std::string request;
     QxWireCodec::EncodeRequest(env, Qx_VariableList(1), Qx_DatasetList(), request);
     for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(qx_SendAll(s.Get(), request.data(), request.size(), QxDeadline(5000)), QX_IO_OK);
+        ASSERT_EQ(QxSendAll(s.Get(), request.data(), request.size(), QxDeadline(5000)), QX_IO_OK);
         std::string reply;
         Qx_WString error;
-        ASSERT_EQ(qx_RecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), reply, error), QX_IO_OK);
+        ASSERT_EQ(QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), reply, error), QX_IO_OK);
         long code = -1;
         Qx_WStrList messages;
         Qx_VariableList vars(1);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "support/TestFiles.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 namespace {
 struct CutCase {

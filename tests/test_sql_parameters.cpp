@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "runtime/internal/QxSqlParameters.h"
 
 namespace {
 struct Case {
@@ -26,7 +27,7 @@ TEST(SqlNamedToPositional, Table) {
     for (const Case& c : cases) {
         Qx_WString out, error;
         std::vector<Qx_WString> names;
-        bool ok = qx_SqlNamedToPositional(Qx_WString(c.sql), out, names, error);
+        bool ok = QxSqlNamedToPositional(Qx_WString(c.sql), out, names, error);
         Qx_AString label(c.sql);
         if (!c.expected) {
             EXPECT_FALSE(ok) << label.GetSafeBuffer();

@@ -2,7 +2,7 @@
 // exactly as: over every code unit, and over texts of several units.
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <algorithm>
 #include <random>
 #include <string>

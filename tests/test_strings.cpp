@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 TEST(QxWString, ConstructsSetsAndAppends) {
     EXPECT_EQ(Qx_WString().GetLength(), 0);

@@ -25,16 +25,19 @@ public:
 class WorkerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::wstring failure = qx_TestMakeDemoDb(temp_.File(L"demo.db"), connection_);
+        std::wstring failure = QxTestMakeDemoDb(temp_.File(L"demo.db"), connection_);
         ASSERT_TRUE(failure.empty()) << Narrow(Qx_WString(failure));
-        services_ = qx_TestSourceDir() + L"\\demo\\services";
+        services_ = QxTestSourceDir() + L"\\demo\\services";
     }
 
-    // The environment of a local job, as the host builds it.
-    void Prepare(Qx_TarnWorker& worker, const wchar_t* module = L"QxOdbcAdaptor320U") {
+    // The environment of a local job, as the host builds it, with extra values when given.
+    void Prepare(Qx_TarnWorker& worker, const wchar_t* module = L"QxOdbcAdaptor320U",
+                 const Qx_VariableList* extra = nullptr) {
         Qx_VariableList envs(1);
+        if (extra)
+            for (int i = 0; i < extra->Count(); ++i) envs.Add(*extra->GetItemNN(i));
         envs.AddStr(L"_ADAPTOR_DB_", L"ADO");
-        envs.AddStr(L"_ADAPTOR_DIR_", qx_TestBinDir().c_str());
+        envs.AddStr(L"_ADAPTOR_DIR_", QxTestBinDir().c_str());
         envs.AddStr(L"_ADAPTOR_DB_MODULE_", module);
         envs.AddStr(L"_ADAPTOR_DB_ID_", L"odbc");
         envs.AddStr(L"_ADAPTOR_DB_TYPE_", L"DB");
@@ -129,7 +132,7 @@ TEST_F(WorkerTest, HostileInputComesBackAsDataAndChangesNoStatement) {
     const Qx_Dataset* ds = worker.GetDatasetList().GetItem(L"customers");
     ASSERT_EQ(ds->GetRowCount(), 1);  // the quote did not widen the query
     EXPECT_EQ(ds->GetColumn(0, L"name")->ToString(), hostile);
-    EXPECT_EQ(qx_TestQueryText(connection_, L"SELECT COUNT(*) FROM customers"), L"7");
+    EXPECT_EQ(QxTestQueryText(connection_, L"SELECT COUNT(*) FROM customers"), L"7");
 }
 
 TEST_F(WorkerTest, FailingServiceRollsBackAndNamesNoOutputs) {
@@ -142,7 +145,7 @@ TEST_F(WorkerTest, FailingServiceRollsBackAndNamesNoOutputs) {
     EXPECT_NE(worker.GetResultMsg().Find(L"no_such_table"), -1) << Narrow(worker.GetResultMsg());
     EXPECT_EQ(worker.GetOutDSList().Count(), 0);
     worker.EndJob();
-    EXPECT_EQ(qx_TestQueryText(connection_, L"SELECT COUNT(*) FROM orders WHERE item = 'Never kept'"), L"0");
+    EXPECT_EQ(QxTestQueryText(connection_, L"SELECT COUNT(*) FROM orders WHERE item = 'Never kept'"), L"0");
 }
 
 TEST_F(WorkerTest, MissingOrInvalidInputs) {
@@ -177,7 +180,7 @@ TEST_F(WorkerTest, MissingDefinitionAndMissingModule) {
     worker.GetSafeVarList().AddStr(L"city", L"Lyon");
     EXPECT_EQ(RunService(worker, L"demo_customers_by_city"), QX_RT_E_DATABASE);
     EXPECT_NE(worker.GetResultMsg().Find(L"NoSuchAdaptor320U"), -1) << Narrow(worker.GetResultMsg());
-    EXPECT_NE(worker.GetResultMsg().Find(qx_TestBinDir().c_str()), -1) << Narrow(worker.GetResultMsg());
+    EXPECT_NE(worker.GetResultMsg().Find(QxTestBinDir().c_str()), -1) << Narrow(worker.GetResultMsg());
 }
 
 TEST_F(WorkerTest, ParentWorkerSuppliesTheDefinition) {
@@ -253,4 +256,45 @@ TEST(WorkerJob, ReadServiceXmlAddsTheExtensionOnlyToNamesWithoutADot) {
     EXPECT_EQ(worker.ReadServiceXml(Qx_WString((folder + L"\\").c_str()), Qx_WString(L"svc.v2"), buffer), 0);
     EXPECT_EQ(std::string(buffer.GetData(), buffer.GetLength()), "<other/>");
     EXPECT_EQ(worker.ReadServiceXml(Qx_WString(folder.c_str()), Qx_WString(L"missing"), buffer), -1);
+}
+
+TEST_F(WorkerTest, ResultsPastTheirLimitsAreErrorsNotCuts) {
+    const char* all = "<service name='s'><output><dataset name='rows'/></output>"
+                      "<statement dataset='rows'>SELECT * FROM customers</statement></service>";
+    struct Case {
+        const wchar_t* limit;
+        const wchar_t* value;
+        const wchar_t* says;
+    } cases[] = {{L"DBMaxRows", L"2", L"more than 2 rows"}, {L"DBMaxBytes", L"40", L"more than 40 bytes"}};
+    for (const Case& c : cases) {
+        Qx_VariableList extra(1);
+        extra.AddStr(c.limit, c.value);
+        MemoryDefinitions parent;
+        parent.definitions[L"s"] = all;
+        Qx_TarnWorker worker;
+        Prepare(worker, L"QxOdbcAdaptor320U", &extra);
+        ASSERT_EQ(worker.InitJob(L"g", L"s"), 0);
+        worker.parentWorker = &parent;
+        EXPECT_EQ(worker.Run(L"", L""), QX_RT_E_DATABASE) << Narrow(Qx_WString(c.limit));
+        EXPECT_NE(worker.GetResultMsg().Find(c.says), -1) << Narrow(worker.GetResultMsg());
+        EXPECT_EQ(worker.GetDatasetList().GetItem(L"rows"), nullptr) << "no partial result";
+        worker.EndJob();
+    }
+}
+
+TEST_F(WorkerTest, ATextHoldingUPlus0000IsRefusedNotCut) {
+    MemoryDefinitions parent;
+    parent.definitions[L"echo"] = "<service name='echo'><input><variable name='t' required='1'/></input>"
+                                  "<output><variable name='back'/></output>"
+                                  "<statement variables='1'>SELECT :t AS back</statement></service>";
+    Qx_TarnWorker worker;
+    Prepare(worker);
+    Qx_Variant text;
+    text.SetString(L"ab\0cd", 5);
+    worker.GetSafeVarList().Add(L"t", text);
+    ASSERT_EQ(worker.InitJob(L"g", L"echo"), 0);
+    worker.parentWorker = &parent;
+    EXPECT_EQ(worker.Run(L"", L""), QX_RT_E_DATABASE);
+    EXPECT_NE(worker.GetResultMsg().Find(L"U+0000"), -1) << Narrow(worker.GetResultMsg());
+    worker.EndJob();
 }

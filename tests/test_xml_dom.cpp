@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "support/TestFiles.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 namespace {
 int Load(Qx_XmlDOM& dom, const std::string& bytes) {

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_WString.h"
 
 // One entry of the host's list of external tools, as the "Tools" dialog edits it. A plain

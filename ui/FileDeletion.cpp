@@ -1,5 +1,5 @@
 #include "ui/FileDeletion.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <shellapi.h>
 #include <string>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 
 // Deletes the files that path names (wildcards allowed) through the shell, without
 // confirmation or progress; with a non-zero recycle flag they go to the recycle bin. A

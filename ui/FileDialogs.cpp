@@ -3,6 +3,7 @@
 #include "afx/CFileDialog.h"
 #include "afx/CWnd.h"
 #include "foundation/Qx_Dir.h"
+#include "platform/QxHandle.h"
 
 #include <shlobj.h>
 
@@ -31,17 +32,6 @@ Qx_WString MakeFilter(const Qx_WString& description, const Qx_WString& extension
 long RunFormattedDialog(bool open, Qx_WString& fileName, const Qx_WString& description,
                         const Qx_WString& extension, int allFiles) {
     return RunFileDialog(open, fileName, extension.c_str(), MakeFilter(description, extension, allFiles));
-}
-
-// Frees an item list with the shell's allocator.
-void FreeItemList(LPITEMIDLIST items) {
-    IMalloc* malloc = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&malloc)) && malloc) {
-        malloc->Free(items);
-        malloc->Release();
-    } else {
-        CoTaskMemFree(items);
-    }
 }
 
 }  // namespace
@@ -78,11 +68,11 @@ int qx_SelectFolder(CWnd* owner, Qx_WString& folder, const wchar_t* title) {
     info.lpfn = reinterpret_cast<BFFCALLBACK>(&qx_SelectFolder_BrowseCallbackProc);
     info.lParam = 0;
 
-    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
+    // The shell allocates the item list with the task allocator.
+    QxTaskMem<ITEMIDLIST> chosen(SHBrowseForFolderW(&info));
     if (!chosen) return 0;
     wchar_t path[MAX_PATH] = {};
-    BOOL isFolder = SHGetPathFromIDListW(chosen, path);
-    FreeItemList(chosen);
+    BOOL isFolder = SHGetPathFromIDListW(chosen.Get(), path);
     // The browser lets only file-system folders through; should an item without a path
     // come back all the same, it counts as no choice rather than an empty folder.
     if (!isFolder || !path[0]) return 0;

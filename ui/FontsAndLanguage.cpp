@@ -3,29 +3,17 @@
 #include "foundation/QxCodePage.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_WString.h"
-#include "foundation/ToolSettings.h"
+#include "config/ToolSettings.h"
+#include "platform/QxHandle.h"
 
 namespace {
 
 const wchar_t kFallbackFace[] = L"Tahoma";
 const int kPointSize = 9;
 
-// The screen's device context for as long as it is needed.
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() { if (dc_) ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 // Pixels of the given point size on the screen; 96 pixels per inch when there is no screen.
 int ScreenPixels(int points) {
-    ScreenDC screen;
+    QxScreenDC screen(GetDC(nullptr));
     int perInch = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return MulDiv(points, perInch > 0 ? perInch : 96, 72);
 }
@@ -80,6 +68,6 @@ HFONT qx_GetFontByCharset(const wchar_t* charsetName) {
 }
 
 void qx_GetLangStr(CString& language) {
-    language = qx_ReadToolSetting(kQxSettingLang);
+    language = QxReadToolSetting(kQxSettingLang);
     if (language.IsEmpty()) language = L"KOR";
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include "afx/CString.h"
-#include "foundation/QxExport.h"
-#include "foundation/QxWin.h"
+#include "platform/QxExport.h"
+#include "platform/QxWin.h"
 
 // A new fixed-pitch font of 9 points on the screen's resolution for a character set named
 // like "euc-kr" or "windows-1252": the face is the fixed-width font that the system's MIME

@@ -1,5 +1,5 @@
 #pragma once
-#include "foundation/QxExport.h"
+#include "platform/QxExport.h"
 #include "foundation/Qx_WString.h"
 
 // 1 when text is a valid name: it does not start with a digit and holds only ASCII letters,

@@ -1,17 +1,17 @@
 #include "support/MessageRecorder.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 namespace {
 QxMessageRecorder* g_recorder = nullptr;
 }
 
-QxMessageRecorder::QxMessageRecorder() : previous_(qx_SetMessageSink(&QxMessageRecorder::Record)) {
+QxMessageRecorder::QxMessageRecorder() : previous_(AfxSetMessageSink(&QxMessageRecorder::Record)) {
     g_recorder = this;
 }
 
 QxMessageRecorder::~QxMessageRecorder() {
     g_recorder = nullptr;
-    qx_SetMessageSink(previous_);
+    AfxSetMessageSink(previous_);
 }
 
 int QxMessageRecorder::Record(const wchar_t* text, unsigned type) {

@@ -3,7 +3,7 @@
 // it prints, and stops it (terminating it) when the object goes. Header-only, so that
 // benchmarks can use it too.
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxHandle.h"
 #include <string>
 
 class QxServerProcess {
@@ -24,42 +24,37 @@ public:
         std::wstring command = L"\"" + folder + L"\\qxserviced.exe\" --port 0 " + args;
 
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE readOut = nullptr, writeOut = nullptr;
-        if (!CreatePipe(&readOut, &writeOut, &inherit, 0)) return false;
-        SetHandleInformation(readOut, HANDLE_FLAG_INHERIT, 0);
-        HANDLE err = CreateFileW(logPath.empty() ? L"NUL" : logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        QxKernelObject readOut, writeOut;
+        if (!CreatePipe(readOut.Put(), writeOut.Put(), &inherit, 0)) return false;
+        SetHandleInformation(readOut.Get(), HANDLE_FLAG_INHERIT, 0);
+        QxFileHandle err(CreateFileW(logPath.empty() ? L"NUL" : logPath.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        si.hStdOutput = writeOut;
-        si.hStdError = err;
+        si.hStdOutput = writeOut.Get();
+        si.hStdError = err.Get();
         PROCESS_INFORMATION pi = {};
-        BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                      folder.c_str(), &si, &pi);
-        CloseHandle(writeOut);
-        if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
-        if (!started) {
-            CloseHandle(readOut);
+        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, folder.c_str(), &si, &pi))
             return false;
-        }
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
-        stdout_ = readOut;
+        QxKernelObject thread(pi.hThread);
+        process_.Reset(pi.hProcess);
+        processId_ = pi.dwProcessId;
+        stdout_ = std::move(readOut);
         // The first line is "listening on ADDRESS:PORT".
         std::string line;
         ULONGLONG end = GetTickCount64() + 20000;
         while (GetTickCount64() < end && line.find('\n') == std::string::npos) {
             DWORD available = 0;
-            if (!PeekNamedPipe(stdout_, nullptr, 0, nullptr, &available, nullptr)) break;
+            if (!PeekNamedPipe(stdout_.Get(), nullptr, 0, nullptr, &available, nullptr)) break;
             if (available == 0) {
                 Sleep(20);
                 continue;
             }
             char ch;
             DWORD got = 0;
-            if (!ReadFile(stdout_, &ch, 1, &got, nullptr) || got == 0) break;
+            if (!ReadFile(stdout_.Get(), &ch, 1, &got, nullptr) || got == 0) break;
             line.push_back(ch);
         }
         size_t colon = line.rfind(':');
@@ -72,22 +67,23 @@ public:
     }
 
     int Port() const { return port_; }
-    bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    unsigned long ProcessId() const { return processId_; }
+    bool Running() const { return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
 
     void Stop() {
         if (process_) {
-            TerminateProcess(process_, 0);
-            WaitForSingleObject(process_, 5000);
-            CloseHandle(process_);
+            TerminateProcess(process_.Get(), 0);
+            WaitForSingleObject(process_.Get(), 5000);
         }
-        if (stdout_) CloseHandle(stdout_);
-        process_ = nullptr;
-        stdout_ = nullptr;
+        process_.Reset();
+        stdout_.Reset();
         port_ = 0;
+        processId_ = 0;
     }
 
 private:
-    HANDLE process_ = nullptr;
-    HANDLE stdout_ = nullptr;
+    QxKernelObject process_;
+    QxKernelObject stdout_;
     int port_ = 0;
+    unsigned long processId_ = 0;
 };

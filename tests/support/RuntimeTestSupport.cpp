@@ -1,17 +1,17 @@
 #include "support/RuntimeTestSupport.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-std::wstring qx_TestBinDir() {
+std::wstring QxTestBinDir() {
     wchar_t exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring path(exe, n < MAX_PATH ? n : 0);
     return path.substr(0, path.find_last_of(L"\\/"));
 }
 
-std::wstring qx_TestSourceDir() {
+std::wstring QxTestSourceDir() {
     wchar_t value[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"QX_SOURCE_DIR", value, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return std::wstring();
@@ -22,7 +22,7 @@ std::wstring qx_TestSourceDir() {
     return dir;
 }
 
-std::wstring qx_TestDriverPath(const std::wstring& windowsPath) {
+std::wstring QxTestDriverPath(const std::wstring& windowsPath) {
     typedef char*(CDECL * UnixName)(const wchar_t*);
     auto unixName = reinterpret_cast<UnixName>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
@@ -35,8 +35,8 @@ std::wstring qx_TestDriverPath(const std::wstring& windowsPath) {
     return text.str();
 }
 
-std::wstring qx_TestSqliteConnection(const std::wstring& windowsPath) {
-    return L"Driver=SQLite3;Database=" + qx_TestDriverPath(windowsPath) + L";";
+std::wstring QxTestSqliteConnection(const std::wstring& windowsPath) {
+    return L"Driver=SQLite3;Database=" + QxTestDriverPath(windowsPath) + L";";
 }
 
 namespace {
@@ -44,7 +44,7 @@ namespace {
 // Opens the ODBC adaptor of the bin folder on a provider; empty on success.
 std::wstring OpenDb(Qx_Provider& provider, const std::wstring& connection, QxDbAdaptor*& db) {
     Qx_AdapterComWrapper* wrapper = nullptr;
-    if (provider.CreateFrameService(qx_TestBinDir().c_str(), L"QxOdbcAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0)
+    if (provider.CreateFrameService(QxTestBinDir().c_str(), L"QxOdbcAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0)
         return provider.GetLastErrorText().str();
     db = wrapper->GetDbAdaptor();
     if (!db) return L"not a database adaptor";
@@ -55,7 +55,7 @@ std::wstring OpenDb(Qx_Provider& provider, const std::wstring& connection, QxDbA
 
 }  // namespace
 
-std::wstring qx_TestRunSqlScript(const std::wstring& connection, const std::string& script) {
+std::wstring QxTestRunSqlScript(const std::wstring& connection, const std::string& script) {
     Qx_Provider provider;
     QxDbAdaptor* db = nullptr;
     std::wstring failure = OpenDb(provider, connection, db);
@@ -78,16 +78,16 @@ std::wstring qx_TestRunSqlScript(const std::wstring& connection, const std::stri
     return std::wstring();
 }
 
-std::wstring qx_TestMakeDemoDb(const std::wstring& windowsPath, std::wstring& connection) {
-    connection = qx_TestSqliteConnection(windowsPath);
-    std::ifstream file(std::filesystem::path(qx_TestSourceDir() + L"\\demo\\demo.sql"), std::ios::binary);
+std::wstring QxTestMakeDemoDb(const std::wstring& windowsPath, std::wstring& connection) {
+    connection = QxTestSqliteConnection(windowsPath);
+    std::ifstream file(std::filesystem::path(QxTestSourceDir() + L"\\demo\\demo.sql"), std::ios::binary);
     if (!file) return L"demo\\demo.sql not found (QX_SOURCE_DIR)";
     std::stringstream all;
     all << file.rdbuf();
-    return qx_TestRunSqlScript(connection, all.str());
+    return QxTestRunSqlScript(connection, all.str());
 }
 
-std::wstring qx_TestQueryText(const std::wstring& connection, const wchar_t* sql) {
+std::wstring QxTestQueryText(const std::wstring& connection, const wchar_t* sql) {
     Qx_Provider provider;
     QxDbAdaptor* db = nullptr;
     std::wstring failure = OpenDb(provider, connection, db);

@@ -1,5 +1,5 @@
 #include "support/TestFiles.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <atomic>
 #include <cstdio>
 #include <filesystem>

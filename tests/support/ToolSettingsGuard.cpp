@@ -1,5 +1,5 @@
 #include "support/ToolSettingsGuard.h"
-#include "foundation/ToolSettings.h"
+#include "config/ToolSettings.h"
 #include <shlwapi.h>
 
 namespace {

@@ -16,12 +16,15 @@ struct QxCommandRegistrar {
     explicit QxCommandRegistrar(const QxCommand& command);
 };
 
-const std::vector<QxCommand>& qx_Commands();
+const std::vector<QxCommand>& QxCommands();
 
 // The working directory the host handed to the library.
-const std::wstring& qx_HostWorkingDir();
+const std::wstring& QxHostWorkingDir();
+
+// The current folder, from which relative paths of the configuration lead.
+std::wstring QxCurrentFolder();
 
 // Writes wide text to standard output as UTF-8.
-void qx_Print(const std::wstring& text);
-void qx_PrintLine(const std::wstring& text = std::wstring());
-void qx_PrintError(const std::wstring& text);
+void QxPrint(const std::wstring& text);
+void QxPrintLine(const std::wstring& text = std::wstring());
+void QxPrintError(const std::wstring& text);

@@ -38,7 +38,7 @@ bool ParseCsv(const std::wstring& text, std::vector<std::vector<std::wstring>>& 
 }
 }  // namespace
 
-bool qx_ReadCsvDataset(const std::wstring& path, Qx_Dataset& dataset, std::wstring& why) {
+bool QxReadCsvDataset(const std::wstring& path, Qx_Dataset& dataset, std::wstring& why) {
     Qx_Buffer bytes;
     if (Qx_File::ReadFile(path.c_str(), bytes) < 0) {
         why = L"cannot read " + path;

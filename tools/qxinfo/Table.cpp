@@ -21,7 +21,7 @@ void QxTable::Print() const {
             if (c + 1 < cells.size()) line += std::wstring(widths[c] - cells[c].size() + 2, L' ');
         }
         while (!line.empty() && line.back() == L' ') line.pop_back();
-        qx_PrintLine(line);
+        QxPrintLine(line);
     };
     printRow(headers_);
     std::vector<std::wstring> rule;

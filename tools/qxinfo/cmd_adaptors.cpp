@@ -27,10 +27,10 @@ struct ModuleList {
 bool PrintLookup(const std::wstring& key) {
     ADAPTER_INFO found;
     if (qx_GetAdapterInfo(key.c_str(), found) != 0) {
-        qx_PrintLine(L"Lookup of \"" + key + L"\": not in the catalogue");
+        QxPrintLine(L"Lookup of \"" + key + L"\": not in the catalogue");
         return false;
     }
-    qx_PrintLine(L"Lookup of \"" + key + L"\": module " + found.module.str() + L" from component folder " +
+    QxPrintLine(L"Lookup of \"" + key + L"\": module " + found.module.str() + L" from component folder " +
                  found.dir.str());
     return true;
 }
@@ -38,9 +38,9 @@ bool PrintLookup(const std::wstring& key) {
 int RunAdaptors(const std::vector<std::wstring>& args) {
     AdapterList adaptors;
     const bool ok = qx_ReadAdapterInformation(adaptors.list) == 0;
-    qx_PrintLine(L"Working directory: " + qx_HostWorkingDir());
-    qx_PrintLine();
-    qx_PrintLine(L"Adaptor catalogue");
+    QxPrintLine(L"Working directory: " + QxHostWorkingDir());
+    QxPrintLine();
+    QxPrintLine(L"Adaptor catalogue");
     QxTable table({L"adaptor", L"module", L"id", L"type", L"name", L"ver", L"dir"});
     for (int i = 0; i < adaptors.list.Count(); ++i) {
         const ADAPTER_INFO& a = adaptors.At(i);
@@ -49,32 +49,32 @@ int RunAdaptors(const std::vector<std::wstring>& args) {
     }
     table.Print();
     if (!ok) {
-        qx_PrintError(L"qrx_adaptor.xml could not be read completely");
+        QxPrintError(L"qrx_adaptor.xml could not be read completely");
         return 1;
     }
-    qx_PrintLine();
+    QxPrintLine();
     if (!args.empty()) return PrintLookup(args[0]) ? 0 : 1;
     // The component folder comes from the tool's settings, whichever adaptor is looked up.
     if (adaptors.list.Count() == 0) {
-        qx_PrintLine(L"Component folder: (no adaptor to look up)");
+        QxPrintLine(L"Component folder: (no adaptor to look up)");
         return 0;
     }
     ADAPTER_INFO found;
     qx_GetAdapterInfo(adaptors.At(0).adaptor, found);
-    qx_PrintLine(L"Component folder used by lookups: " + found.dir.str());
+    QxPrintLine(L"Component folder used by lookups: " + found.dir.str());
     return 0;
 }
 
 int RunModules(const std::vector<std::wstring>&) {
     ModuleList modules;
     const bool ok = qx_ReadEnvironmentList(modules.list);
-    qx_PrintLine(L"Working directory: " + qx_HostWorkingDir());
-    qx_PrintLine();
-    qx_PrintLine(L"Environment modules");
+    QxPrintLine(L"Working directory: " + QxHostWorkingDir());
+    QxPrintLine();
+    QxPrintLine(L"Environment modules");
     QxTable table({L"name", L"module"});
     for (int i = 0; i < modules.list.Count(); ++i) table.AddRow({modules.At(i).name.str(), modules.At(i).module.str()});
     table.Print();
-    if (!ok) qx_PrintError(L"qrx_environment.xml could not be read completely");
+    if (!ok) QxPrintError(L"qrx_environment.xml could not be read completely");
     return ok ? 0 : 1;
 }
 

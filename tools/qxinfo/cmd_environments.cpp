@@ -12,7 +12,7 @@ std::wstring Masked(const Qx_WString& password) { return password.IsEmpty() ? L"
 bool PrintLocal() {
     QxServerRecords servers;
     bool ok = qx_ReadLocalList(servers.List());
-    qx_PrintLine(L"Local environments");
+    QxPrintLine(L"Local environments");
     QxTable table({L"name", L"adaptor", L"bindmethod", L"svc_forder", L"connection_str", L"DBUser", L"DBPass"});
     for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
@@ -26,7 +26,7 @@ bool PrintLocal() {
 bool PrintAspJsp() {
     QxServerRecords servers;
     bool ok = qx_ReadAspJspList(servers.List());
-    qx_PrintLine(L"AspJsp servers");
+    QxPrintLine(L"AspJsp servers");
     QxTable table({L"name", L"PrgmType", L"baseurl", L"DbType", L"connection_str"});
     for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
@@ -39,7 +39,7 @@ bool PrintAspJsp() {
 bool PrintServers() {
     QxServerRecords servers;
     bool ok = qx_ReadServerList(servers.List());
-    qx_PrintLine(L"Service servers");
+    QxPrintLine(L"Service servers");
     QxTable table({L"name", L"grpname", L"ip", L"port", L"adaptor", L"PrgmType", L"TimeOut", L"DBUser", L"DBPass"});
     for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
@@ -51,14 +51,14 @@ bool PrintServers() {
 }
 
 int Run(const std::vector<std::wstring>&) {
-    qx_PrintLine(L"Working directory: " + qx_HostWorkingDir());
-    qx_PrintLine();
+    QxPrintLine(L"Working directory: " + QxHostWorkingDir());
+    QxPrintLine();
     bool ok = PrintLocal();
-    qx_PrintLine();
+    QxPrintLine();
     ok = PrintAspJsp() && ok;
-    qx_PrintLine();
+    QxPrintLine();
     ok = PrintServers() && ok;
-    if (!ok) qx_PrintError(L"qrx_serverenv.xml could not be read completely");
+    if (!ok) QxPrintError(L"qrx_serverenv.xml could not be read completely");
     return ok ? 0 : 1;
 }
 

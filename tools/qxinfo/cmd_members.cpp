@@ -3,7 +3,7 @@
 #include "Commands.h"
 #include "Table.h"
 #include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::wstring Locate(const std::wstring& file) {
     if (IsFile(file)) return file;
     const bool relative = file.size() < 2 || (file[1] != L':' && file[0] != L'\\' && file[0] != L'/');
     if (relative) {
-        std::wstring inWorkingDir = qx_HostWorkingDir() + L"\\" + file;
+        std::wstring inWorkingDir = QxHostWorkingDir() + L"\\" + file;
         if (IsFile(inWorkingDir)) return inWorkingDir;
     }
     return file;
@@ -36,7 +36,7 @@ void PrintTip(const CString& tip) {
     size_t start = 0;
     for (;;) {
         size_t end = text.find(L'\n', start);
-        qx_PrintLine(L"  " + text.substr(start, end == std::wstring::npos ? end : end - start));
+        QxPrintLine(L"  " + text.substr(start, end == std::wstring::npos ? end : end - start));
         if (end == std::wstring::npos) break;
         start = end + 1;
     }
@@ -50,9 +50,9 @@ std::wstring OneLine(const Qx_WString& text) {
 }
 
 void PrintMembers(const CObjectItem& object, bool methodsOnly) {
-    qx_PrintLine(object.name.str() + L" (" + object.type.str() + L")" +
+    QxPrintLine(object.name.str() + L" (" + object.type.str() + L")" +
                  (object.comment.IsEmpty() ? L"" : L": " + OneLine(object.comment)));
-    qx_PrintLine();
+    QxPrintLine();
     QxTable table({L"kind", L"name", L"type or prototype", L"comment"});
     if (!methodsOnly)
         for (int i = 0; i < object.variables.Count(); ++i) {
@@ -76,18 +76,18 @@ int Run(const std::vector<std::wstring>& args) {
             names.push_back(arg);
     }
     if (names.size() < 2 || names.size() > 3) {
-        qx_PrintError(L"usage: members FILE OBJECT [MEMBER] [--methods]");
+        QxPrintError(L"usage: members FILE OBJECT [MEMBER] [--methods]");
         return 2;
     }
     const std::wstring path = Locate(names[0]);
     Catalogue catalogue;
     if (!catalogue.list.ReadMemberList(path.c_str())) {
-        qx_PrintError(L"cannot read the member list " + path);
+        QxPrintError(L"cannot read the member list " + path);
         return 1;
     }
     const CObjectItem* object = catalogue.list.FindObject(names[1].c_str());
     if (!object) {
-        qx_PrintError(L"no object named " + names[1] + L" in " + path);
+        QxPrintError(L"no object named " + names[1] + L" in " + path);
         return 1;
     }
     if (names.size() == 2) {
@@ -97,11 +97,11 @@ int Run(const std::vector<std::wstring>& args) {
     CString tip;
     catalogue.list.GetParameterStr(names[1].c_str(), names[2].c_str(), tip, methodsOnly ? 1 : 0);
     if (tip.IsEmpty()) {
-        qx_PrintError(L"no " + std::wstring(methodsOnly ? L"method" : L"member") + L" named " + names[2] + L" in " +
+        QxPrintError(L"no " + std::wstring(methodsOnly ? L"method" : L"member") + L" named " + names[2] + L" in " +
                       names[1]);
         return 1;
     }
-    qx_PrintLine(names[1] + L"." + names[2] + L":");
+    QxPrintLine(names[1] + L"." + names[2] + L":");
     PrintTip(tip);
     return 0;
 }

@@ -18,7 +18,7 @@ struct ServiceList {
 SERVER_INFO* FindOrComplain(QxServerRecords& records, const std::wstring& name) {
     records.ReadAll();
     SERVER_INFO* server = records.Find(name);
-    if (!server) qx_PrintError(L"no environment named \"" + name + L"\" in qrx_serverenv.xml");
+    if (!server) QxPrintError(L"no environment named \"" + name + L"\" in qrx_serverenv.xml");
     return server;
 }
 
@@ -30,7 +30,7 @@ int ListServices(const std::vector<std::wstring>& args) {
     const bool fromServer = server->remote != 0 && !(args.size() > 1 && args[1] == L"--local");
     ServiceList services;
     if (qx_GetSvcList(server, services.list, fromServer) != 0) return 1;
-    qx_PrintLine(std::wstring(L"Services of \"") + server->name.c_str() + L"\" " +
+    QxPrintLine(std::wstring(L"Services of \"") + server->name.c_str() + L"\" " +
                  (fromServer ? L"from the server" : L"from " + server->svc_forder.str()));
     QxTable table({L"name", L"class_name", L"size", L"date", L"time"});
     for (int i = 0; i < services.list.Count(); ++i) {
@@ -38,6 +38,9 @@ int ListServices(const std::vector<std::wstring>& args) {
         table.AddRow({s.name.str(), s.class_name.str(), s.size.str(), s.date.str(), s.time.str()});
     }
     table.Print();
+    if (!fromServer && !Qx_Dir::IsExist(server->svc_forder.c_str()))
+        QxPrintError(L"the service folder \"" + server->svc_forder.str() + L"\" does not exist (relative paths lead from " +
+                     QxCurrentFolder() + L")");
     return 0;
 }
 
@@ -48,11 +51,11 @@ int PrintDefinition(const std::vector<std::wstring>& args) {
     if (!server) return 1;
     Qx_WString definition;
     if (qx_GetSvcSource(server, args[1].c_str(), definition) != 0) {
-        qx_PrintError(L"the definition of \"" + args[1] + L"\" could not be fetched");
+        QxPrintError(L"the definition of \"" + args[1] + L"\" could not be fetched");
         return 1;
     }
-    qx_Print(definition.str());
-    if (!definition.IsEmpty() && definition.GetAt(definition.GetLength() - 1) != L'\n') qx_PrintLine();
+    QxPrint(definition.str());
+    if (!definition.IsEmpty() && definition.GetAt(definition.GetLength() - 1) != L'\n') QxPrintLine();
     return 0;
 }
 
@@ -68,7 +71,7 @@ bool ParseInputs(const std::vector<std::wstring>& args, Qx_VariableList& vars, Q
         const std::wstring& item = isDataset ? (i + 1 < args.size() ? args[++i] : std::wstring()) : args[i];
         size_t eq = item.find(L'=');
         if (eq == std::wstring::npos || eq == 0) {
-            qx_PrintError(L"expected NAME=VALUE, got \"" + item + L"\"");
+            QxPrintError(L"expected NAME=VALUE, got \"" + item + L"\"");
             return false;
         }
         const std::wstring name = item.substr(0, eq), value = item.substr(eq + 1);
@@ -78,8 +81,8 @@ bool ParseInputs(const std::vector<std::wstring>& args, Qx_VariableList& vars, Q
         }
         Qx_Dataset dataset;
         std::wstring why;
-        if (!qx_ReadCsvDataset(value, dataset, why)) {
-            qx_PrintError(why);
+        if (!QxReadCsvDataset(value, dataset, why)) {
+            QxPrintError(why);
             return false;
         }
         datasets.AddDataset(name.c_str(), dataset);
@@ -94,8 +97,8 @@ void PrintOutputs(const Qx_VariableList& vars, const Qx_DatasetList& datasets) {
     variables.Print();
     for (int d = 0; d < datasets.Count(); ++d) {
         const Qx_Dataset& ds = *datasets.GetItemNN(d);
-        qx_PrintLine();
-        qx_PrintLine(L"Dataset \"" + ds.GetId().str() + L"\" (" + std::to_wstring(ds.GetRowCount()) + L" rows)");
+        QxPrintLine();
+        QxPrintLine(L"Dataset \"" + ds.GetId().str() + L"\" (" + std::to_wstring(ds.GetRowCount()) + L" rows)");
         std::vector<std::wstring> headers;
         for (int c = 0; c < ds.GetColumnCount(); ++c) headers.push_back(ds.GetColumnInfo(c)->name.str());
         QxTable table(headers);
@@ -106,6 +109,29 @@ void PrintOutputs(const Qx_VariableList& vars, const Qx_DatasetList& datasets) {
         }
         table.Print();
     }
+}
+
+// Why a local run failed, where the host can tell: an adaptor the catalogue lacks, a
+// service folder that is not there, a definition that is not in it.
+void ExplainLocalFailure(const SERVER_INFO& server, const std::wstring& service) {
+    ADAPTER_INFO adaptor;
+    if (qx_GetAdapterInfo(server.adaptor.c_str(), adaptor) != 0) {
+        QxPrintError(L"the adaptor \"" + server.adaptor.str() + L"\" is not in qrx_adaptor.xml");
+        return;
+    }
+    std::wstring folder = server.svc_forder.str();
+    if (folder.empty() || !Qx_Dir::IsExist(folder.c_str())) {
+        QxPrintError(L"the service folder \"" + folder + L"\" does not exist (relative paths lead from " +
+                     QxCurrentFolder() + L")");
+        return;
+    }
+    if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+    const std::wstring file = folder + service + (service.find(L'.') == std::wstring::npos ? L".xml" : L"");
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        QxPrintError(L"there is no definition \"" + file + L"\"");
+        return;
+    }
+    QxPrintError(L"the service's definition was read; its statements or its database failed");
 }
 
 int RunService(const std::vector<std::wstring>& args) {
@@ -120,9 +146,12 @@ int RunService(const std::vector<std::wstring>& args) {
     const bool local = server->remote == 0;
     long rc = local ? qx_LoadLocalService(server, args[1].c_str(), vars, datasets, system ? 1 : 0)
                     : qx_LoadServerService(server, Qx_WString(args[1].c_str()), vars, datasets, L"BIN", 2);
-    qx_PrintLine(L"Ran \"" + args[1] + L"\" " + (local ? L"locally" : L"on the server") + L": " +
+    QxPrintLine(L"Ran \"" + args[1] + L"\" " + (local ? L"locally" : L"on the server") + L": " +
                  (rc == 0 ? L"success" : L"failed"));
-    if (rc != 0) return 1;
+    if (rc != 0) {
+        if (local) ExplainLocalFailure(*server, args[1]);
+        return 1;
+    }
     PrintOutputs(vars, datasets);
     return 0;
 }

@@ -1,20 +1,28 @@
 #include "RequestHandler.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxRuntimeText.h"
 
 using qxrt::operator+;
 
 namespace {
 
-// Lets the running worker read definitions from the server's folder.
+// Lets the running worker read definitions from the server's folder; the definition of
+// the service being run was read already, before its inputs were handed over.
 class FolderDefinitions : public Qx_TarnWorker {
 public:
-    explicit FolderDefinitions(const ServiceFolder& folder) : folder_(folder) {}
+    FolderDefinitions(const ServiceFolder& folder, const Qx_WString& service, const Qx_Buffer& definition)
+        : folder_(folder), service_(service), definition_(definition) {}
     long ReadServiceXml(const Qx_WString&, const Qx_WString& name, Qx_Buffer& buffer) override {
+        if (name == service_) {
+            buffer = definition_;
+            return 0;
+        }
         return folder_.ReadDefinition(name, buffer);
     }
 
 private:
     const ServiceFolder& folder_;
+    const Qx_WString& service_;
+    const Qx_Buffer& definition_;
 };
 
 void Fail(ServerReply& reply, long code, const Qx_WString& message) {
@@ -75,12 +83,24 @@ void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& servi
         Fail(reply, QX_RT_E_JOB, Qx_WString(L"Refused: invalid service name \"") + service + L"\".");
         return;
     }
+    // An unknown service costs no copy of its inputs.
+    Qx_Buffer definition;
+    if (folder_.ReadDefinition(service, definition) != 0) {
+        Fail(reply, QX_RT_E_NO_DEFINITION, Qx_WString(L"No such service: \"") + service + L"\".");
+        return;
+    }
     Qx_VariableList envs(1);
     envs.AddStr(L"_ADAPTOR_DIR_", config_.adaptorDir.c_str());
     envs.AddStr(L"_ADAPTOR_DB_MODULE_", config_.dbModule.c_str());
     envs.AddStr(L"ConnectionString", config_.connection.c_str());
     envs.AddStr(L"DBUser", config_.user.c_str());
     envs.AddStr(L"DBPass", config_.password.c_str());
+    const std::pair<const wchar_t*, long long> limits[] = {
+        {L"DBLoginTimeout", config_.dbLoginTimeout}, {L"DBQueryTimeout", config_.dbQueryTimeout},
+        {L"DBMaxRows", config_.dbMaxRows},           {L"DBMaxBytes", config_.dbMaxBytes},
+        {L"DBMaxRowRuns", config_.dbMaxRowRuns}};
+    for (const auto& limit : limits)
+        if (limit.second > 0) envs.AddStr(limit.first, std::to_wstring(limit.second).c_str());
     Qx_EnvProvider env;
     Qx_TarnWorker worker;
     worker.envProvider = &env;
@@ -95,7 +115,7 @@ void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& servi
     worker.SetServiceName(service.c_str());
     for (int i = 0; i < variables.Count(); ++i) worker.GetSafeVarList().Add(*variables.GetItemNN(i));
     for (int i = 0; i < datasets.Count(); ++i) worker.AddDataset(datasets.GetItemNN(i)->GetId().c_str(), *datasets.GetItemNN(i));
-    FolderDefinitions definitions(folder_);
+    FolderDefinitions definitions(folder_, service, definition);
     worker.parentWorker = &definitions;
     long rc = worker.Run(L"", L"");
     if (rc != 0) {

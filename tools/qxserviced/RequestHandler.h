@@ -2,6 +2,7 @@
 // Answers one decoded request: the two built-in services, or any other service through
 // the worker and the database adaptor module.
 #include "QxQVInfo320U.h"
+#include "runtime/internal/QxWireProtocol.h"
 #include "ServiceFolder.h"
 #include <string>
 
@@ -15,7 +16,26 @@ struct ServerConfig {
     std::wstring adaptorDir;                       // empty: the server's own folder
     std::wstring dbModule = L"QxOdbcAdaptor320U";
     int readTimeoutSeconds = 30;
-    uint32_t maxFrame = QxWireCodec::kDefaultMaxFrame;
+    // A reply the client does not take within this time is dropped with its connection.
+    int sendTimeoutSeconds = 30;
+    // The largest request: 4 MiB, as peers ship (raise it with --max-frame).
+    uint32_t maxFrame = 4u * 1024u * 1024u;
+    // Bytes of the requests being received and the replies being sent, across all
+    // connections together.
+    uint64_t budget = 128ull * 1024u * 1024u;
+    // Connections served at once; past it a client gets a refusal and is closed.
+    int maxConnections = 256;
+    // Requests run at once, each on a worker thread; a worker without a request for
+    // threadIdleSeconds ends.
+    int maxWorkers = 16;
+    int threadIdleSeconds = 10;
+    // What one service may cost the database: login and statement time-outs, rows and
+    // bytes of a result, runs of a statement that runs once per row. 0: the defaults.
+    long long dbLoginTimeout = 0;
+    long long dbQueryTimeout = 0;
+    long long dbMaxRows = 0;
+    long long dbMaxBytes = 0;
+    long long dbMaxRowRuns = 0;
 };
 
 struct ServerReply {

@@ -1,12 +1,25 @@
 #pragma once
-// Listens, accepts clients and serves each on a thread of its own until Stop. Threads
-// are kept for the next client once theirs leaves: starting a thread costs more than a
-// small request (notably under Wine).
+// Listens, accepts clients and serves their requests until Stop.
+//
+// One thread, the one that calls Run, does all the waiting on clients: it accepts them,
+// reads their requests as the bytes arrive and writes the replies as the clients take
+// them, for every connection at once. Only a request that has arrived whole goes to a
+// worker thread, which decodes it, runs it and encodes the reply. So a client that sends
+// nothing, sends slowly, or never reads its reply holds a socket and its buffered bytes,
+// never a thread (a thread costs about 1 MiB under Wine). Workers are started as requests
+// need them, up to a cap, and end after a while without one.
+//
+// What a crowd of clients can make the server hold is capped: the connections at once
+// (past the cap the connection that has waited longest for a request, or else the new
+// one, gets a refusal frame and is closed), the workers, and one budget of bytes for the
+// requests being received and the replies being sent.
 #include "RequestHandler.h"
+#include "runtime/internal/QxByteBudget.h"
+#include "runtime/internal/QxSocket.h"
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 class Server {
@@ -17,36 +30,51 @@ public:
     // Binds and listens; false with error saying why. Port() then gives the port.
     bool Listen(Qx_WString& error);
     int Port() const { return port_; }
-    // Accepts and serves clients until Stop is called (from any thread or a console
-    // control handler); then waits for every client to finish.
-    void Run();
-    void Stop() { InterlockedExchange(&stop_, 1); }
+    // Serves clients until Stop is called (from any thread or a console control handler),
+    // then gives the requests being run up to graceMs to finish. False when some were
+    // still running then: the caller ends the process, since their workers use this object.
+    bool Run(int graceMs = 1500);
+    void Stop();
 
-    // One line on standard error; lines of several threads never mix.
+    // One line on standard error, cut to a stated length; lines of several threads never mix.
     void Log(const Qx_WString& line);
 
 private:
-    struct Pending {
-        QxSocket socket;
-        Qx_WString peer;
-    };
-    void Dispatch(QxSocket socket, const Qx_WString& peer);
-    void ServeLoop();
-    void Serve(QxSocket socket, const Qx_WString& peer);
-    bool Exchange(SOCKET s, const Qx_WString& peer);
-    void JoinAll();
+    struct Connection;
+    using ConnectionList = std::vector<std::unique_ptr<Connection>>;
+
+    bool AcceptAll(ConnectionList& connections);
+    bool MakeRoom(ConnectionList& connections);
+    void Refuse(QxSocket socket, const Qx_WString& peer, const Qx_WString& why);
+    void Read(Connection& c);
+    void Write(Connection& c);
+    void Complete(Connection& c);
+    void Reply(Connection& c, std::string frame, bool closeAfter);
+    void Expire(Connection& c);
+    void TakeBackFinished();
+    bool StartWorkerIfNeeded();
+    void WorkLoop();
+    void Work(Connection& c);
+    void Wake();
+    bool WaitForWorkers(int graceMs);
 
     const ServerConfig& config_;
     RequestHandler handler_;
     // Keeps the database adaptor loaded between requests, so that each job only connects.
     QxModule pinnedDatabaseModule_;
     QxSocket listener_;
+    // A datagram socket connected to itself: workers wake the serving thread through it.
+    QxSocket wake_;
+    QxByteBudget budget_;
     int port_ = 0;
     volatile long stop_ = 0;
     std::mutex logMutex_;
-    std::mutex queueMutex_;
-    std::condition_variable queueReady_;
-    std::deque<Pending> queue_;
-    int idle_ = 0;
-    std::vector<std::thread> threads_;
+
+    std::mutex workMutex_;
+    std::condition_variable workReady_;
+    std::condition_variable workerEnded_;
+    std::deque<Connection*> jobs_;      // requests received whole, waiting for a worker
+    std::deque<Connection*> finished_;  // requests whose reply is ready, for the serving thread
+    int idleWorkers_ = 0;
+    int workers_ = 0;
 };

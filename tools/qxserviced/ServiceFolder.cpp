@@ -1,6 +1,8 @@
 #include "ServiceFolder.h"
-#include "foundation/QxWin.h"
+#include "platform/QxFileNames.h"
+#include "platform/QxWin.h"
 #include <cstdio>
+#include "runtime/internal/QxServiceDefinition.h"
 
 namespace {
 
@@ -35,7 +37,7 @@ Qx_WString WithExtension(const Qx_WString& name, const wchar_t* extension) {
 
 bool ServiceFolder::IsSafeName(const Qx_WString& name) {
     return !name.IsEmpty() && name != L"." && name != L".." && name.Find(L'\\') < 0 && name.Find(L'/') < 0 &&
-           name.Find(L':') < 0;
+           name.Find(L':') < 0 && !QxIsReservedDeviceName(name.str());
 }
 
 Qx_WString ServiceFolder::CutServiceXml(const Qx_WString& source) {

@@ -9,8 +9,9 @@ public:
     explicit ServiceFolder(const std::wstring& folder) : folder_(folder) {}
     const std::wstring& Path() const { return folder_; }
 
-    // True when name stays inside the folder: not empty, not "." or "..", and without
-    // '\\', '/' or ':' (so no absolute path, drive letter, sub-folder or stream).
+    // True when name stays inside the folder: not empty, not "." or "..", without '\\', '/'
+    // or ':' (so no absolute path, drive letter, sub-folder or stream), and not a device
+    // name ("NUL", "COM1", "aux.txt" and the rest).
     static bool IsSafeName(const Qx_WString& name);
 
     // Fills out (columns name, class_name, size, date, time; all text) with one row per

@@ -1,11 +1,15 @@
 // qxserviced: the service server.
 //   qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]
 //              [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]
-//              [--read-timeout SECONDS] [--max-frame BYTES]
+//              [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]
+//              [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]
+//              [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]
+//              [--db-max-bytes BYTES] [--db-max-row-runs N]
 // Prints "listening on ADDRESS:PORT" on standard output once it accepts clients (port 0
-// picks a free port), logs one line per request on standard error, and stops on Ctrl+C.
+// picks a free port), logs one line per request on standard error, and stops on Ctrl+C
+// within 2 seconds, whatever its clients do.
 #include "Server.h"
-#include "foundation/QxWin.h"
+#include "platform/QxWin.h"
 #include <cstdio>
 #include <cwchar>
 #include <vector>
@@ -28,7 +32,10 @@ void PrintError(const std::wstring& text) {
 int Usage() {
     PrintError(L"usage: qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]\n"
                L"                  [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]\n"
-               L"                  [--read-timeout SECONDS] [--max-frame BYTES]");
+               L"                  [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]\n"
+               L"                  [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]\n"
+               L"                  [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]\n"
+               L"                  [--db-max-bytes BYTES] [--db-max-row-runs N]");
     return 2;
 }
 
@@ -72,7 +79,17 @@ bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
         else if (option == L"--adaptor-dir") config.adaptorDir = value;
         else if (option == L"--db-module") config.dbModule = value;
         else if (option == L"--read-timeout" && ParseNumber(value, 1, 86400, number)) config.readTimeoutSeconds = static_cast<int>(number);
+        else if (option == L"--send-timeout" && ParseNumber(value, 1, 86400, number)) config.sendTimeoutSeconds = static_cast<int>(number);
         else if (option == L"--max-frame" && ParseNumber(value, 1024, 0x7fffffff, number)) config.maxFrame = static_cast<uint32_t>(number);
+        else if (option == L"--budget" && ParseNumber(value, 1024, 1ll << 40, number)) config.budget = static_cast<uint64_t>(number);
+        else if (option == L"--workers" && ParseNumber(value, 1, 1024, number)) config.maxWorkers = static_cast<int>(number);
+        else if (option == L"--max-connections" && ParseNumber(value, 1, 100000, number)) config.maxConnections = static_cast<int>(number);
+        else if (option == L"--thread-idle" && ParseNumber(value, 1, 86400, number)) config.threadIdleSeconds = static_cast<int>(number);
+        else if (option == L"--db-login-timeout" && ParseNumber(value, 1, 86400, number)) config.dbLoginTimeout = number;
+        else if (option == L"--db-query-timeout" && ParseNumber(value, 1, 86400, number)) config.dbQueryTimeout = number;
+        else if (option == L"--db-max-rows" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRows = number;
+        else if (option == L"--db-max-bytes" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxBytes = number;
+        else if (option == L"--db-max-row-runs" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRowRuns = number;
         else {
             PrintError(L"unknown option or bad value: " + option + L" " + value);
             return false;
@@ -107,7 +124,14 @@ int wmain(int argc, wchar_t** argv) {
     printf("listening on %ls:%d\n", config.address.c_str(), server.Port());
     fflush(stdout);
     server.Log(Qx_WString((L"serving " + config.services).c_str()));
-    server.Run();
+    const bool finished = server.Run();
+    if (!finished) {
+        // Requests still running (a slow statement, say) are not waited for: their threads
+        // use the server, so the process ends here rather than destroying it under them.
+        server.Log(Qx_WString(L"stopped; requests still running were abandoned"));
+        fflush(stderr);
+        ExitProcess(0);
+    }
     server.Log(Qx_WString(L"stopped"));
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     g_server = nullptr;

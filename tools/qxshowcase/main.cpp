@@ -8,6 +8,7 @@
 //                              folder and goes on when <stage>.done appears (or after 20 s)
 #include "QxQVInfo320U.h"
 #include "resources/QxQVInfo320U_ids.h"
+#include "platform/QxHandle.h"
 
 #include <cstdio>
 #include <string>
@@ -138,10 +139,9 @@ void RunSplash(bool demo) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const bool demo = argc >= 3 && lstrcmpW(argv[1], L"--demo") == 0;
-    if (demo) g_demoFolder = argv[2];
-    LocalFree(argv);
+    QxLocalMem<wchar_t*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+    const bool demo = argv && argc >= 3 && lstrcmpW(argv.Get()[1], L"--demo") == 0;
+    if (demo) g_demoFolder = argv.Get()[2];
 
     ShowcaseApp app;
     RunSplash(demo);

@@ -1,7 +1,6 @@
 // The ODBC database adaptor: one connection, statements prepared with '?' markers and
 // every value bound as a parameter, result sets read into typed dataset columns.
-#include "QxQVInfo320U.h"
-#include "foundation/QxWin.h"
+#include "platform/QxHandle.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
 #include <sql.h>
@@ -12,48 +11,42 @@
 
 namespace {
 
-// Owns one ODBC handle; frees it once. A connection handle is disconnected first.
-class OdbcHandle {
-public:
-    OdbcHandle() = default;
-    ~OdbcHandle() { Reset(); }
-    OdbcHandle(const OdbcHandle&) = delete;
-    OdbcHandle& operator=(const OdbcHandle&) = delete;
-
-    bool Alloc(SQLSMALLINT type, SQLHANDLE parent) {
-        Reset();
-        SQLHANDLE h = SQL_NULL_HANDLE;
-        if (!SQL_SUCCEEDED(SQLAllocHandle(type, parent, &h))) return false;
-        type_ = type;
-        h_ = h;
-        return true;
+// ODBC handles of one kind: freed once; a connection is disconnected first (which
+// answers an error, harmlessly, when it never connected).
+template <SQLSMALLINT Kind>
+struct OdbcTraits {
+    using Type = SQLHANDLE;
+    static Type Invalid() noexcept { return SQL_NULL_HANDLE; }
+    static void Close(Type h) noexcept {
+        if (Kind == SQL_HANDLE_DBC) SQLDisconnect(h);
+        SQLFreeHandle(Kind, h);
     }
-    void Reset() {
-        if (h_ == SQL_NULL_HANDLE) return;
-        if (type_ == SQL_HANDLE_DBC && connected_) SQLDisconnect(h_);
-        SQLFreeHandle(type_, h_);
-        h_ = SQL_NULL_HANDLE;
-        connected_ = false;
-    }
-    SQLHANDLE Get() const { return h_; }
-    SQLSMALLINT Type() const { return type_; }
-    void SetConnected() { connected_ = true; }
-
-private:
-    SQLSMALLINT type_ = 0;
-    SQLHANDLE h_ = SQL_NULL_HANDLE;
-    bool connected_ = false;
 };
 
+template <SQLSMALLINT Kind>
+class OdbcHandle : public QxHandle<OdbcTraits<Kind>> {
+public:
+    static const SQLSMALLINT kKind = Kind;
+    // Replaces the handle held by a new one under parent; false (nothing held) on failure.
+    bool Alloc(SQLHANDLE parent) {
+        this->Reset();
+        return SQL_SUCCEEDED(SQLAllocHandle(Kind, parent, this->Put()));
+    }
+};
+using OdbcEnv = OdbcHandle<SQL_HANDLE_ENV>;
+using OdbcConnection = OdbcHandle<SQL_HANDLE_DBC>;
+using OdbcStatement = OdbcHandle<SQL_HANDLE_STMT>;
+
 // Every diagnostic record of a handle as "[state] text", one per line.
-Qx_WString Diagnostics(const OdbcHandle& h, const wchar_t* what) {
+template <class Handle>
+Qx_WString Diagnostics(const Handle& h, const wchar_t* what) {
     Qx_WString text(what);
     for (SQLSMALLINT i = 1; i <= 8; ++i) {
         SQLWCHAR state[6] = {0};
         SQLWCHAR message[1024] = {0};
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(h.Type(), h.Get(), i, state, &native, message, 1024, &length);
+        SQLRETURN rc = SQLGetDiagRecW(Handle::kKind, h.Get(), i, state, &native, message, 1024, &length);
         if (!SQL_SUCCEEDED(rc)) break;
         text += i == 1 ? L": " : L"; ";
         text += L"[";
@@ -98,21 +91,53 @@ int ColumnType(SQLSMALLINT sqlType) {
     }
 }
 
+// The limits with every unset one at its default.
+QxDbLimits WithDefaults(const QxDbLimits& given) {
+    const QxDbLimits defaults;
+    QxDbLimits limits = given;
+    if (limits.loginTimeoutSeconds <= 0) limits.loginTimeoutSeconds = defaults.loginTimeoutSeconds;
+    if (limits.queryTimeoutSeconds <= 0) limits.queryTimeoutSeconds = defaults.queryTimeoutSeconds;
+    if (limits.maxRows <= 0) limits.maxRows = defaults.maxRows;
+    if (limits.maxBytes <= 0) limits.maxBytes = defaults.maxBytes;
+    return limits;
+}
+
 class OdbcAdaptor : public QxDbAdaptor {
 public:
     void Release() override { delete this; }
 
+    void SetLimits(const QxDbLimits& limits) override { limits_ = WithDefaults(limits); }
+
     long Connect(const wchar_t* connectionString, const wchar_t* user, const wchar_t* password,
                  Qx_WString& error) override {
+        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoConnect(connectionString, user, password, error); });
+    }
+
+    long BeginTransaction(Qx_WString& error) override {
+        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoBeginTransaction(error); });
+    }
+
+    long EndTransaction(bool commit, Qx_WString& error) override {
+        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoEndTransaction(commit, error); });
+    }
+
+    long Execute(const wchar_t* sql, const std::vector<Qx_Variant>& params, Qx_Dataset* result, long& rowsAffected,
+                 Qx_WString& error) override {
+        rowsAffected = -1;
+        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoExecute(sql, params, result, rowsAffected, error); });
+    }
+
+private:
+    long DoConnect(const wchar_t* connectionString, const wchar_t* user, const wchar_t* password, Qx_WString& error) {
         dbc_.Reset();
         if (!env_.Get()) {
-            if (!env_.Alloc(SQL_HANDLE_ENV, SQL_NULL_HANDLE) ||
+            if (!env_.Alloc(SQL_NULL_HANDLE) ||
                 !SQL_SUCCEEDED(SQLSetEnvAttr(env_.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
                 error = L"the ODBC environment cannot be created";
                 return QX_RT_E_DATABASE;
             }
         }
-        if (!dbc_.Alloc(SQL_HANDLE_DBC, env_.Get())) {
+        if (!dbc_.Alloc(env_.Get())) {
             error = Diagnostics(env_, L"no ODBC connection handle");
             return QX_RT_E_DATABASE;
         }
@@ -123,6 +148,12 @@ public:
         }
         if (user && *user && !ContainsKey(connection, L"uid=")) AppendAttribute(connection, L"UID", user);
         if (password && *password && !ContainsKey(connection, L"pwd=")) AppendAttribute(connection, L"PWD", password);
+        // A server that does not answer must not hold the caller: drivers that do not know
+        // the attribute ignore it.
+        SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_LOGIN_TIMEOUT,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(limits_.loginTimeoutSeconds)), 0);
+        SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_CONNECTION_TIMEOUT,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(limits_.queryTimeoutSeconds)), 0);
         SQLWCHAR out[1024];
         SQLSMALLINT outLength = 0;
         SQLRETURN rc = SQLDriverConnectW(dbc_.Get(), nullptr, reinterpret_cast<SQLWCHAR*>(connection.GetSafeBuffer()), SQL_NTS,
@@ -133,11 +164,10 @@ public:
             dbc_.Reset();
             return QX_RT_E_DATABASE;
         }
-        dbc_.SetConnected();
         return 0;
     }
 
-    long BeginTransaction(Qx_WString& error) override {
+    long DoBeginTransaction(Qx_WString& error) {
         if (!Connected(error)) return QX_RT_E_DATABASE;
         if (!SQL_SUCCEEDED(SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
             error = Diagnostics(dbc_, L"cannot start a transaction");
@@ -146,7 +176,7 @@ public:
         return 0;
     }
 
-    long EndTransaction(bool commit, Qx_WString& error) override {
+    long DoEndTransaction(bool commit, Qx_WString& error) {
         if (!Connected(error)) return QX_RT_E_DATABASE;
         SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_.Get(), commit ? SQL_COMMIT : SQL_ROLLBACK);
         long result = 0;
@@ -158,15 +188,16 @@ public:
         return result;
     }
 
-    long Execute(const wchar_t* sql, const std::vector<Qx_Variant>& params, Qx_Dataset* result, long& rowsAffected,
-                 Qx_WString& error) override {
-        rowsAffected = -1;
+    long DoExecute(const wchar_t* sql, const std::vector<Qx_Variant>& params, Qx_Dataset* result, long& rowsAffected,
+                   Qx_WString& error) {
         if (!Connected(error)) return QX_RT_E_DATABASE;
-        OdbcHandle st;
-        if (!st.Alloc(SQL_HANDLE_STMT, dbc_.Get())) {
+        OdbcStatement st;
+        if (!st.Alloc(dbc_.Get())) {
             error = Diagnostics(dbc_, L"no statement handle");
             return QX_RT_E_DATABASE;
         }
+        SQLSetStmtAttrW(st.Get(), SQL_ATTR_QUERY_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(limits_.queryTimeoutSeconds)), 0);
         Qx_WString text(sql);
         if (!SQL_SUCCEEDED(SQLPrepareW(st.Get(), reinterpret_cast<SQLWCHAR*>(text.GetSafeBuffer()), SQL_NTS))) {
             error = Diagnostics(st, L"the statement cannot be prepared");
@@ -197,19 +228,24 @@ public:
         return 0;
     }
 
-private:
     bool Connected(Qx_WString& error) const {
         if (dbc_.Get()) return true;
         error = L"not connected to a database";
         return false;
     }
 
-    static bool Bind(OdbcHandle& st, SQLUSMALLINT index, const Qx_Variant& v, SQLLEN& ind, int64_t& integer,
+    static bool Bind(OdbcStatement& st, SQLUSMALLINT index, const Qx_Variant& v, SQLLEN& ind, int64_t& integer,
                      double& number, char* emptyBytes, Qx_WString& error) {
         SQLRETURN rc;
         switch (v.GetType()) {
         case QX_VT_STRING: {
             const Qx_WString& s = v.GetString();
+            // Drivers take text up to its first U+0000: the value would be cut, not sent.
+            if (std::char_traits<wchar_t>::find(s.c_str(), static_cast<size_t>(s.GetLength()), L'\0')) {
+                error.Format(L"parameter %u holds the character U+0000, which the database cannot take; it is refused "
+                             L"rather than cut", static_cast<unsigned>(index));
+                return false;
+            }
             ind = static_cast<SQLLEN>(s.GetLength()) * 2;
             SQLULEN size = s.GetLength() > 0 ? static_cast<SQLULEN>(s.GetLength()) : 1;
             rc = SQLBindParameter(st.Get(), index, SQL_PARAM_INPUT, SQL_C_WCHAR, size > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR,
@@ -245,10 +281,11 @@ private:
         return false;
     }
 
-    // Reads one column of the current row as text or bytes, in pieces for long values.
-    // False on a driver error; isNull set for SQL NULL.
-    static bool ReadLong(OdbcHandle& st, SQLUSMALLINT column, bool binary, std::wstring& text, std::string& bytes,
-                         bool& isNull) {
+    // Reads one column of the current row as text or bytes, in pieces for long values, and
+    // stops once it holds more than maxBytes bytes (tooLarge). False on a driver error or when
+    // too large; isNull set for SQL NULL.
+    static bool ReadLong(OdbcStatement& st, SQLUSMALLINT column, bool binary, std::wstring& text, std::string& bytes,
+                         bool& isNull, long long maxBytes, bool& tooLarge) {
         isNull = false;
         char buffer[8192];
         const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_WCHAR;
@@ -265,11 +302,16 @@ private:
             size_t got = (ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > room) ? room : static_cast<size_t>(ind);
             if (binary) bytes.append(buffer, got);
             else text.append(reinterpret_cast<const wchar_t*>(buffer), got / sizeof(wchar_t));
+            if (static_cast<long long>(bytes.size() + text.size() * sizeof(wchar_t)) > maxBytes) {
+                tooLarge = true;
+                return false;
+            }
             if (rc == SQL_SUCCESS) return true;
         }
     }
 
-    static long ReadRows(OdbcHandle& st, SQLSMALLINT columns, Qx_Dataset& result, Qx_WString& error) {
+    long ReadRows(OdbcStatement& st, SQLSMALLINT columns, Qx_Dataset& result, Qx_WString& error) const {
+        long long rows = 0, bytes = 0;  // read so far, against the limits
         std::vector<int> types;
         for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
             SQLWCHAR name[256] = {0};
@@ -289,18 +331,29 @@ private:
                 error = Diagnostics(st, L"reading the result failed");
                 return QX_RT_E_DATABASE;
             }
+            if (++rows > limits_.maxRows) {
+                error.Format(L"the result has more than %lld rows, the limit", limits_.maxRows);
+                return QX_RT_E_DATABASE;
+            }
             int row = result.AppendRow();
             for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
                 Qx_Variant& cell = *result.GetColumn(row, nullptr, c - 1);
-                if (!ReadCell(st, c, types[c - 1], cell)) {
-                    error = Diagnostics(st, L"reading a value failed");
+                bool tooLarge = false;
+                if (!ReadCell(st, c, types[c - 1], cell, limits_.maxBytes - bytes, tooLarge)) {
+                    if (!tooLarge) {
+                        error = Diagnostics(st, L"reading a value failed");
+                        return QX_RT_E_DATABASE;
+                    }
+                    error.Format(L"the result holds more than %lld bytes of text and binary values, the limit",
+                                 limits_.maxBytes);
                     return QX_RT_E_DATABASE;
                 }
+                bytes += cell.GetType() == QX_VT_STRING ? 2ll * cell.GetString().GetLength() : cell.GetByteCount();
             }
         }
     }
 
-    static bool ReadCell(OdbcHandle& st, SQLUSMALLINT c, int type, Qx_Variant& cell) {
+    static bool ReadCell(OdbcStatement& st, SQLUSMALLINT c, int type, Qx_Variant& cell, long long room, bool& tooLarge) {
         SQLLEN ind = 0;
         if (type == QX_VT_INT || type == QX_VT_INT64) {
             int64_t value = 0;
@@ -321,15 +374,16 @@ private:
         std::wstring text;
         std::string bytes;
         bool isNull = false;
-        if (!ReadLong(st, c, type == QX_VT_BINARY, text, bytes, isNull)) return false;
+        if (!ReadLong(st, c, type == QX_VT_BINARY, text, bytes, isNull, room, tooLarge)) return false;
         if (isNull) cell.SetNull();
         else if (type == QX_VT_BINARY) cell.SetBinary(bytes.data(), static_cast<int>(bytes.size()));
         else cell.SetString(text.c_str(), static_cast<int>(text.size()));
         return true;
     }
 
-    OdbcHandle env_;
-    OdbcHandle dbc_;
+    OdbcEnv env_;
+    OdbcConnection dbc_;
+    QxDbLimits limits_ = WithDefaults(QxDbLimits());
 };
 
 }  // namespace
@@ -337,6 +391,6 @@ private:
 extern "C" __declspec(dllexport) long QxCreateAdaptor(const wchar_t*, const wchar_t*, int, const wchar_t*,
                                                       QxAdaptor** out) {
     if (!out) return QX_RT_E_FAIL;
-    *out = new OdbcAdaptor();
-    return 0;
+    *out = new (std::nothrow) OdbcAdaptor();
+    return *out ? 0L : static_cast<long>(QX_RT_E_ADAPTOR);
 }

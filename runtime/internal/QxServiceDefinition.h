@@ -1,21 +1,20 @@
 #pragma once
 // A service definition: what a service takes, what it gives, and the statements that the
 // worker runs. The XML format is described in ServiceDefinition.md beside this file.
-#include "foundation/QxExport.h"
 #include "foundation/Qx_Buffer.h"
 #include "foundation/Qx_WStrList.h"
 #include "foundation/Qx_WString.h"
 #include <vector>
 
 // An input variable or dataset the service declares.
-struct QX_API QxServiceInput {
+struct QxServiceInput {
     Qx_WString name;
     int type = 0;          // a Qx_VariantType the value is turned into before binding; 0: as sent
     bool required = false;
 };
 
 // One statement and where its results go.
-struct QX_API QxServiceStatement {
+struct QxServiceStatement {
     Qx_WString sql;        // with :name parameters, as written
     Qx_WString dataset;    // result rows go to this dataset; empty: not kept as a dataset
     bool intoVariables = false;  // the first result row's columns become variables
@@ -23,7 +22,7 @@ struct QX_API QxServiceStatement {
     Qx_WString forEach;    // run once per row of this input dataset; empty: once
 };
 
-class QX_API QxServiceDefinition {
+class QxServiceDefinition {
 public:
     // Parses a definition. False with error saying why (the members are then undefined).
     bool Load(const Qx_Buffer& xml, Qx_WString& error);
@@ -40,4 +39,4 @@ public:
 
 // The type code of a type name ("string", "int", "int64", "double", "binary"; case
 // ignored); -1 when unknown.
-QX_API int qx_VariantTypeByName(const wchar_t* name);
+int QxVariantTypeByName(const wchar_t* name);

@@ -1,5 +1,5 @@
-#include "runtime/QxServiceDefinition.h"
-#include "runtime/QxRuntimeText.h"
+#include "runtime/internal/QxServiceDefinition.h"
+#include "runtime/internal/QxRuntimeText.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_Variant.h"
 #include "foundation/Qx_XmlDOM.h"
@@ -43,7 +43,7 @@ bool ReadInputs(const Qx_DOMElement* section, std::vector<QxServiceInput>& varia
         if (e->GetTag() == L"variable") {
             const wchar_t* type = Attr(e, L"type");
             if (*type) {
-                in.type = qx_VariantTypeByName(type);
+                in.type = QxVariantTypeByName(type);
                 if (in.type < 0) {
                     error = Qx_WString(L"input variable \"") + in.name + L"\" has an unknown type \"" + type + L"\"";
                     return false;
@@ -82,7 +82,7 @@ bool ReadOutputs(const Qx_DOMElement* section, Qx_WStrList& variables, Qx_WStrLi
 
 }  // namespace
 
-int qx_VariantTypeByName(const wchar_t* name) {
+int QxVariantTypeByName(const wchar_t* name) {
     static const struct { const wchar_t* name; int type; } kTypes[] = {
         {L"string", QX_VT_STRING}, {L"int", QX_VT_INT}, {L"int64", QX_VT_INT64},
         {L"double", QX_VT_DOUBLE}, {L"binary", QX_VT_BINARY},

@@ -12,4 +12,4 @@ inline constexpr wchar_t kQxSettingLang[] = L"Lang";
 
 // Reads one value of the settings key as text; empty when the key or the value cannot be
 // opened or read. Internal to the library.
-CString qx_ReadToolSetting(const wchar_t* valueName);
+CString QxReadToolSetting(const wchar_t* valueName);

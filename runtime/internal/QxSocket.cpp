@@ -1,6 +1,7 @@
-#include "runtime/QxSocket.h"
-#include "runtime/QxWireProtocol.h"
-#include <ws2tcpip.h>
+#include "runtime/internal/QxSocket.h"
+#include "runtime/internal/QxWireProtocol.h"
+#include "platform/QxSystemError.h"
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -19,21 +20,27 @@ int WaitSocket(SOCKET s, bool forWrite, int64_t ms) {
     return (fd.revents & (forWrite ? POLLWRNORM : POLLRDNORM)) || (fd.revents & POLLHUP) ? 1 : -1;
 }
 
-bool SetBlocking(SOCKET s, bool blocking) {
-    u_long mode = blocking ? 0 : 1;
-    return ioctlsocket(s, FIONBIO, &mode) == 0;
+// The most a frame's buffer grows by at once.
+const size_t kMaxPiece = 1u << 20;
+
+// Waits until s has bytes (or news of a close) to read, watching the deadline and stop.
+QxIoStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile long* stop) {
+    for (;;) {
+        if (stop && *stop) return QX_IO_STOPPED;
+        if (deadline.Expired()) return QX_IO_TIMEOUT;
+        int ready = WaitSocket(s, false, deadline.Left(stop ? kPollSliceMs : INT32_MAX));
+        if (ready < 0) return QX_IO_ERROR;
+        if (ready > 0) return QX_IO_OK;
+    }
 }
 
 // Reads exactly count bytes. Status QX_IO_CLOSED when the peer closed the connection.
 QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
     size_t got = 0;
     while (got < count) {
-        if (stop && *stop) return QX_IO_STOPPED;
-        if (deadline.Expired()) return QX_IO_TIMEOUT;
-        int ready = WaitSocket(s, false, deadline.Left(stop ? kPollSliceMs : INT32_MAX));
-        if (ready < 0) return QX_IO_ERROR;
-        if (ready == 0) continue;
-        int chunk = count - got > (1u << 20) ? (1 << 20) : static_cast<int>(count - got);
+        QxIoStatus st = WaitReadable(s, deadline, stop);
+        if (st != QX_IO_OK) return st;
+        int chunk = count - got > kMaxPiece ? static_cast<int>(kMaxPiece) : static_cast<int>(count - got);
         int n = recv(s, data + got, chunk, 0);
         if (n == 0) return QX_IO_CLOSED;
         if (n < 0) {
@@ -47,17 +54,12 @@ QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadl
 
 }  // namespace
 
-bool qx_WinsockStartup() {
+bool QxWinsockStartup() {
     static const bool started = [] {
         WSADATA data;
         return WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }();
     return started;
-}
-
-void QxSocket::Reset(SOCKET s) {
-    if (s_ != INVALID_SOCKET) closesocket(s_);
-    s_ = s;
 }
 
 QxDeadline::QxDeadline(int64_t ms) : end_(ms > 0 ? GetTickCount64() + static_cast<uint64_t>(ms) : 0) {}
@@ -72,24 +74,11 @@ int64_t QxDeadline::Left(int64_t cap) const {
     return left < cap ? left : cap;
 }
 
-Qx_WString qx_SocketErrorText(int code) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    Qx_WString out;
-    if (n > 0 && text) {
-        while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
-        out.Set(text, static_cast<int>(n));
-    } else {
-        out.Format(L"socket error %d", code);
-    }
-    if (text) LocalFree(text);
-    return out;
-}
+Qx_WString QxSocketErrorText(int code) { return Qx_WString(QxSystemErrorLine(static_cast<DWORD>(code)).c_str()); }
 
-QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
+QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
                          Qx_WString& error) {
-    if (!qx_WinsockStartup()) {
+    if (!QxWinsockStartup()) {
         error = L"Winsock could not be started";
         return QX_IO_ERROR;
     }
@@ -103,19 +92,19 @@ QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& dea
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
-    ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(address, service, &hints, &found) != 0 || !found) {
-        error.Format(L"cannot resolve server address %ls: %ls", address, qx_SocketErrorText(WSAGetLastError()).c_str());
+    QxAddrInfo found;
+    if (GetAddrInfoW(address, service, &hints, found.Put()) != 0 || !found) {
+        error.Format(L"cannot resolve server address %ls: %ls", address, QxSocketErrorText(WSAGetLastError()).c_str());
         return QX_IO_ERROR;
     }
     QxIoStatus status = QX_IO_ERROR;
     error.Format(L"cannot connect to %ls:%d", address, port);
-    for (ADDRINFOW* ai = found; ai; ai = ai->ai_next) {
+    for (const ADDRINFOW* ai = found.Get(); ai; ai = ai->ai_next) {
         QxSocket s(socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol));
-        if (!s || !SetBlocking(s.Get(), false)) continue;
+        if (!s || !QxSetNonBlocking(s.Get())) continue;
         // connect has no time-out of its own: start it non-blocking and wait for writability.
         if (connect(s.Get(), ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK) {
-            error.Format(L"cannot connect to %ls:%d: %ls", address, port, qx_SocketErrorText(WSAGetLastError()).c_str());
+            error.Format(L"cannot connect to %ls:%d: %ls", address, port, QxSocketErrorText(WSAGetLastError()).c_str());
             continue;
         }
         int ready = WaitSocket(s.Get(), true, deadline.Left(INT32_MAX));
@@ -129,7 +118,7 @@ QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& dea
         getsockopt(s.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len);
         if (ready < 0 || soError != 0) {
             error.Format(L"cannot connect to %ls:%d: %ls", address, port,
-                         qx_SocketErrorText(soError ? soError : WSAGetLastError()).c_str());
+                         QxSocketErrorText(soError ? soError : WSAGetLastError()).c_str());
             continue;
         }
         BOOL noDelay = TRUE;
@@ -139,13 +128,18 @@ QxIoStatus qx_ConnectTcp(const wchar_t* address, int port, const QxDeadline& dea
         error.Empty();
         break;
     }
-    FreeAddrInfoW(found);
     return status;
 }
 
-QxIoStatus qx_SendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline) {
+bool QxSetNonBlocking(SOCKET s) {
+    u_long mode = 1;
+    return ioctlsocket(s, FIONBIO, &mode) == 0;
+}
+
+QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
     size_t sent = 0;
     while (sent < count) {
+        if (stop && *stop) return QX_IO_STOPPED;
         if (deadline.Expired()) return QX_IO_TIMEOUT;
         int chunk = count - sent > (1u << 20) ? (1 << 20) : static_cast<int>(count - sent);
         int n = send(s, data + sent, chunk, 0);
@@ -154,13 +148,13 @@ QxIoStatus qx_SendAll(SOCKET s, const char* data, size_t count, const QxDeadline
             continue;
         }
         if (n < 0 && WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
-        if (WaitSocket(s, true, deadline.Left(INT32_MAX)) < 0) return QX_IO_ERROR;
+        if (WaitSocket(s, true, deadline.Left(stop ? kPollSliceMs : INT32_MAX)) < 0) return QX_IO_ERROR;
     }
     return QX_IO_OK;
 }
 
-QxIoStatus qx_RecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
-                        Qx_WString& error, const volatile long* stop) {
+QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
+                       Qx_WString& error, const volatile long* stop, QxBudgetShare* share) {
     error.Empty();
     frame.assign(QxWireCodec::kHeaderSize, '\0');
     // A close before the first byte is the end of the conversation; any later one is not.
@@ -174,11 +168,35 @@ QxIoStatus qx_RecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline,
     if (st != QX_IO_OK) return st;
     QxWireHeader header;
     if (!QxWireCodec::ParseHeader(frame.data(), frame.size(), maxFrame, header, error)) return QX_IO_BAD_FRAME;
-    frame.resize(QxWireCodec::kHeaderSize + header.length);
-    st = RecvExact(s, &frame[QxWireCodec::kHeaderSize], header.length, deadline, stop);
-    if (st == QX_IO_CLOSED) {
-        error = L"connection closed inside a frame";
-        return QX_IO_BAD_FRAME;
+    const size_t total = QxWireCodec::kHeaderSize + header.length;
+    // The buffer grows by what has arrived (what the socket holds, at most a chunk), so a
+    // peer that announces much and sends little costs little; the budget is charged for the
+    // buffer's capacity, which is what the growth really allocates.
+    while (frame.size() < total) {
+        st = WaitReadable(s, deadline, stop);
+        if (st != QX_IO_OK) return st;
+        u_long waiting = 0;
+        ioctlsocket(s, FIONREAD, &waiting);
+        const size_t have = frame.size();
+        const size_t piece = std::min<size_t>(total - have, std::max<size_t>(1, std::min<size_t>(waiting, kMaxPiece)));
+        if (frame.capacity() < have + piece) frame.reserve(std::min(total, std::max(have + piece, 2 * have)));
+        if (share && !share->GrowTo(frame.capacity())) {
+            error.Format(L"the receive budget of %llu bytes is taken by other frames",
+                         static_cast<unsigned long long>(share->Budget()->Limit()));
+            return QX_IO_BUSY;
+        }
+        frame.resize(have + piece);
+        int n = recv(s, &frame[have], static_cast<int>(piece), 0);
+        if (n == 0) {
+            error = L"connection closed inside a frame";
+            return QX_IO_BAD_FRAME;
+        }
+        if (n < 0) {
+            frame.resize(have);
+            if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
+            return QX_IO_ERROR;
+        }
+        frame.resize(have + static_cast<size_t>(n));
     }
-    return st;
+    return QX_IO_OK;
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include "foundation/QxExport.h"
 #include "foundation/Qx_WString.h"
 #include <vector>
 
@@ -9,5 +8,5 @@
 // alone, and "::" is not a parameter. A bare '?' outside them is refused: a definition
 // names its parameters, so that each value goes to its own place. False with error saying
 // why (unterminated quote or comment, bare '?').
-QX_API bool qx_SqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<Qx_WString>& names,
+bool QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<Qx_WString>& names,
                                     Qx_WString& error);

@@ -1,10 +1,10 @@
-#include "foundation/QxFormat.h"
+#include "platform/QxFormat.h"
 #include <cstdio>
 #include <cwchar>
 
 // The Microsoft C runtime's wide formatting is used on purpose: in it "%s" takes a wide
 // string, as callers of a wide Format expect.
-std::wstring qx_vformat(const wchar_t* format, va_list args) {
+std::wstring QxVFormat(const wchar_t* format, va_list args) {
     if (!format) return std::wstring();
     va_list counting;
     va_copy(counting, args);

@@ -1,4 +1,4 @@
-#include "runtime/QxWireProtocol.h"
+#include "runtime/internal/QxWireProtocol.h"
 #include <cstring>
 
 static_assert(sizeof(wchar_t) == 2, "UTF-16 text is copied as it is held");

@@ -32,7 +32,6 @@
 // remain in the body (each element needs at least its smallest encoding) before anything
 // is allocated, the body must be used up exactly, and the header's length is checked
 // against the maximum frame size before the body is read.
-#include "foundation/QxExport.h"
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_VariableList.h"
 #include "foundation/Qx_WStrList.h"
@@ -52,7 +51,7 @@ struct QxWireHeader {
 
 // Encoding and decoding of whole frames. Encoding appends to out; decoding never throws
 // and, on failure, says why in error (the outputs may then hold part of the frame).
-class QX_API QxWireCodec {
+class QxWireCodec {
 public:
     static const uint16_t kVersion = 1;
     static const size_t kHeaderSize = 12;

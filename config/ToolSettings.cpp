@@ -1,7 +1,7 @@
-#include "foundation/ToolSettings.h"
+#include "config/ToolSettings.h"
 #include "foundation/CRegistry.h"
 
-CString qx_ReadToolSetting(const wchar_t* valueName) {
+CString QxReadToolSetting(const wchar_t* valueName) {
     CString text;
     CRegistry settings;
     if (settings.OpenKey(CRegistry::CurrentUser, kQxToolSettingsKey)) settings.GetValue(valueName, text);

@@ -1,4 +1,4 @@
-#include "runtime/QxSqlParameters.h"
+#include "runtime/internal/QxSqlParameters.h"
 #include <cwctype>
 
 namespace {
@@ -6,7 +6,7 @@ bool IsNameStart(wchar_t ch) { return ch == L'_' || iswalpha(ch); }
 bool IsNameChar(wchar_t ch) { return ch == L'_' || iswalnum(ch); }
 }  // namespace
 
-bool qx_SqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<Qx_WString>& names,
+bool QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<Qx_WString>& names,
                              Qx_WString& error) {
     const std::wstring& s = sql.str();
     std::wstring result;

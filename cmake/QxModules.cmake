@@ -1,0 +1,23 @@
+# Helpers every module of the project uses.
+
+# Gives a DLL or program a version resource (VERSIONINFO) with the project's version.
+function(qx_version_info target description)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(QX_VI_TYPE VFT_APP)
+    set(suffix .exe)
+  else()
+    set(QX_VI_TYPE VFT_DLL)
+    set(suffix .dll)
+  endif()
+  get_target_property(output ${target} OUTPUT_NAME)
+  if(NOT output)
+    set(output ${target})
+  endif()
+  set(QX_VI_NAME ${output})
+  set(QX_VI_FILE ${output}${suffix})
+  set(QX_VI_DESCRIPTION "${description}")
+  set(rc ${PROJECT_BINARY_DIR}/versioninfo/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/QxVersionInfo.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

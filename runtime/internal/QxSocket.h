@@ -1,0 +1,74 @@
+#pragma once
+// Winsock helpers shared by the TCP adaptor, the service server, tests and benchmarks:
+// one owner per socket, a connect with a time-out, and whole-frame send and receive
+// under a deadline.
+#include "foundation/Qx_WString.h"
+#include "platform/QxHandle.h"
+#include "runtime/internal/QxByteBudget.h"
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <cstdint>
+#include <string>
+
+// Starts Winsock once per process (WSAStartup; never cleaned up, since other threads and
+// modules may still use it). True when Winsock is usable.
+bool QxWinsockStartup();
+
+// Owners of a socket (closesocket) and of an address list (FreeAddrInfoW).
+struct QxSocketTraits {
+    using Type = SOCKET;
+    static Type Invalid() noexcept { return INVALID_SOCKET; }
+    static void Close(Type s) noexcept { closesocket(s); }
+};
+using QxSocket = QxHandle<QxSocketTraits>;
+namespace qxhandle {
+inline void FreeAddressList(ADDRINFOW* list) { FreeAddrInfoW(list); }
+}
+using QxAddrInfo = QxHandle<QxNullHandleTraits<ADDRINFOW*, qxhandle::FreeAddressList>>;
+
+// A point in time by the millisecond tick; a deadline of 0 ms never expires.
+class QxDeadline {
+public:
+    // ms <= 0: no deadline.
+    explicit QxDeadline(int64_t ms);
+    bool Expired() const;
+    // Milliseconds left, at most cap (and cap when there is no deadline); 0 when expired.
+    int64_t Left(int64_t cap) const;
+    bool Unlimited() const { return end_ == 0; }
+
+private:
+    uint64_t end_;
+};
+
+// How a socket operation ended.
+// QX_IO_BUSY: a receive budget had no room for the frame.
+enum QxIoStatus { QX_IO_OK = 0, QX_IO_TIMEOUT, QX_IO_CLOSED, QX_IO_ERROR, QX_IO_BAD_FRAME, QX_IO_STOPPED, QX_IO_BUSY };
+
+// Connects to address (a host name or numeric address) and port within the time-out.
+// QX_IO_OK with out set, or the failure with error saying why (out untouched).
+QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
+                                Qx_WString& error);
+
+// Makes a socket non-blocking, as every send and receive here expects: a blocking send
+// would wait for a peer that never reads, past any deadline.
+bool QxSetNonBlocking(SOCKET s);
+
+// Sends every byte before the deadline. stop, when given, is polled about every 200 ms;
+// when it turns non-zero the send ends with QX_IO_STOPPED.
+QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline,
+                     const volatile long* stop = nullptr);
+
+// Receives one whole frame of the wire protocol into frame. The header is checked against
+// maxFrame first; the buffer then grows with the bytes that arrive, never to the announced
+// length ahead of them, and when a budget is given every byte of it is drawn from the
+// budget through share (QX_IO_BUSY when the budget has no room; the share keeps what the
+// frame holds until the caller lets it go). QX_IO_CLOSED when the peer closed before the
+// first byte; a close inside a frame, a bad header or a frame past maxFrame give
+// QX_IO_BAD_FRAME (error says why). stop, when given, is polled about every 200 ms; when it
+// turns non-zero the receive ends with QX_IO_STOPPED. After anything but QX_IO_OK the
+// connection must be closed: part of a frame may have been read.
+QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
+                       Qx_WString& error, const volatile long* stop = nullptr, QxBudgetShare* share = nullptr);
+
+// The text of a Winsock error code.
+Qx_WString QxSocketErrorText(int code);

@@ -1,0 +1,13 @@
+#pragma once
+// How the tests print the library's strings when a comparison fails: as their text, the
+// way GoogleTest prints a std::wstring, not as the address of the object. Every test
+// program takes this header first (tests/CMakeLists.txt), so that no comparison of a
+// string can miss it.
+#include "foundation/Qx_WString.h"
+#include "afx/CString.h"
+
+#include <ostream>
+#include <string>
+
+void PrintTo(const Qx_WString& text, std::ostream* out);
+void PrintTo(const CString& text, std::ostream* out);
