@@ -3,17 +3,23 @@
 # creates the demo database, starts the service server on a free loopback port, writes a
 # working directory whose qrx_serverenv.xml points at it, and walks through what the tool
 # does with the library. Stops the server at the end.
-#   scripts/demo.sh [--target i686|x86_64]   (default i686, the target the tool ships on)
+#   scripts/demo.sh [--target i686|x86_64] [--database sqlite|postgresql]
+# The target is i686 by default (the tool ships on it); the database is a SQLite file by
+# default, or a PostgreSQL server that the script starts in the build folder and stops.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 arch=i686
+database=sqlite
+usage() { echo "usage: scripts/demo.sh [--target i686|x86_64] [--database sqlite|postgresql]" >&2; exit 2; }
 while (($#)); do
   case "$1" in
-    --target) arch="${2:?--target needs i686 or x86_64}"; shift 2 ;;
-    *) echo "usage: scripts/demo.sh [--target i686|x86_64]" >&2; exit 2 ;;
+    --target) arch="${2:-}"; shift 2 || usage ;;
+    --database) database="${2:-}"; shift 2 || usage ;;
+    *) usage ;;
   esac
 done
 [[ "$arch" == i686 || "$arch" == x86_64 ]] || { echo "unknown target: $arch" >&2; exit 2; }
+[[ "$database" == sqlite || "$database" == postgresql ]] || { echo "unknown database: $database" >&2; exit 2; }
 "$root/scripts/setup.sh"
 echo "Building the $arch tree..."
 "$root/scripts/build.sh" "$arch" >/dev/null
@@ -28,19 +34,34 @@ stop_all() {
     for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
     kill "$server_pid" 2>/dev/null || true
   fi
+  [[ "$database" == postgresql ]] && "$root/scripts/postgres.sh" stop "$root/build/demo-postgres" >/dev/null
   qx_wine_stop
 }
 trap stop_all EXIT
 qx_wine_start
 
-# The database. The SQLite ODBC driver runs as a Linux program under Wine, so the
-# connection strings name it by its Linux path.
+# The database. The ODBC drivers run as Linux programs under Wine, so a SQLite file is
+# named by its Linux path. A PostgreSQL login goes as the environment's DBUser and DBPass,
+# which the adaptor adds to the connection string.
 rm -rf "$work" && mkdir -p "$work"
-sqlite3 "$work/demo.db" ".read $root/demo/demo.sql"
-connection="Driver=SQLite3;Database=$work/demo.db;"
+db_user=demo db_pass=demo-secret
+if [[ "$database" == postgresql ]]; then
+  pg="$root/build/demo-postgres"
+  "$root/scripts/postgres.sh" start "$pg"
+  pg_port="$(sed -n 's/.*Port=\([0-9]*\);.*/\1/p' "$pg/connection.txt")"
+  db_user=qx db_pass="$(cat "$pg/password")"
+  export PGPASSWORD="$db_pass"
+  psql -q -h 127.0.0.1 -p "$pg_port" -U qx -d postgres -c "CREATE DATABASE demo" >/dev/null
+  psql -q -h 127.0.0.1 -p "$pg_port" -U qx -d demo -v ON_ERROR_STOP=1 -f "$root/demo/demo-postgresql.sql" >/dev/null
+  connection="Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=$pg_port;Database=demo;"
+else
+  sqlite3 "$work/demo.db" ".read $root/demo/demo.sql"
+  connection="Driver=SQLite3;Database=$work/demo.db;"
+fi
 
 # The service server on a free port: it prints "listening on ADDRESS:PORT" first.
 (cd "$bin" && exec wine qxserviced.exe --port 0 --services "Z:$root/demo/server" --connection "$connection" \
+   --user "$db_user" --password "$db_pass" \
    >"$work/server.out" 2>"$work/server.log" </dev/null) &
 server_pid=$!
 port=""
@@ -60,7 +81,7 @@ cat >"$work/qrx_serverenv.xml" <<XML
 <environments>
   <local>
     <env name="Demo local" adaptor="ADO" bindmethod="Bind" svc_forder="$winroot\\demo\\services"
-         connection_str="$connection" DBUser="demo" DBPass="demo-secret"/>
+         connection_str="$connection" DBUser="$db_user" DBPass="$db_pass"/>
   </local>
   <server>
     <env name="Demo server" grpname="demo" ip="127.0.0.1" port="$port" adaptor="TCP" TimeOut="10"
@@ -80,7 +101,7 @@ run_failing() {
   if run "$@"; then echo "(expected a failure)"; exit 1; fi
 }
 
-echo "Service server listening on 127.0.0.1:$port"
+echo "Service server listening on 127.0.0.1:$port, serving a $database database"
 run environments
 run adaptors
 run services "Demo server"

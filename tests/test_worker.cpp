@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "support/RuntimeTestSupport.h"
+#include "support/TestDatabase.h"
+#include "runtime/internal/QxSocket.h"
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -22,12 +25,25 @@ public:
     }
 };
 
-class WorkerTest : public ::testing::Test {
+// Every test of the worker runs against each database the adaptor meets: a SQLite file
+// and a PostgreSQL server.
+class WorkerTest : public ::testing::TestWithParam<QxBackend> {
 protected:
     void SetUp() override {
-        std::wstring failure = QxTestMakeDemoDb(temp_.File(L"demo.db"), connection_);
-        ASSERT_TRUE(failure.empty()) << Narrow(Qx_WString(failure));
+        db_ = std::make_unique<QxTestDatabase>(GetParam());
+        std::wstring failure = db_->MakeDemo();
+        ASSERT_TRUE(failure.empty()) << Narrow(Qx_WString(failure.c_str()));
+        connection_ = db_->Connection();
         services_ = QxTestSourceDir() + L"\\demo\\services";
+    }
+    bool OnPostgreSQL() const { return GetParam() == QxBackend::kPostgreSQL; }
+
+    // Runs a definition held in memory; the worker stays for the caller to read.
+    long RunDefinition(Qx_TarnWorker& worker, MemoryDefinitions& parent, const char* xml) {
+        parent.definitions[L"s"] = xml;
+        if (worker.InitJob(L"g", L"s") != 0) return 99;
+        worker.parentWorker = &parent;
+        return worker.Run(L"", L"");
     }
 
     // The environment of a local job, as the host builds it, with extra values when given.
@@ -60,15 +76,18 @@ protected:
         return worker.Run(L"", L"");
     }
 
-    QxTestTempFolder temp_;
+    std::unique_ptr<QxTestDatabase> db_;
     std::wstring connection_;
     std::wstring services_;
     Qx_EnvProvider env_;
 };
 
+INSTANTIATE_TEST_SUITE_P(Backends, WorkerTest, ::testing::ValuesIn(QxAllBackends()),
+                         [](const ::testing::TestParamInfo<QxBackend>& info) { return QxBackendName(info.param); });
+
 }  // namespace
 
-TEST_F(WorkerTest, QueryWithInputParameterGivesTypedDatasetAndVariable) {
+TEST_P(WorkerTest, QueryWithInputParameterGivesTypedDatasetAndVariable) {
     Qx_TarnWorker worker;
     Prepare(worker);
     worker.GetSafeVarList().AddStr(L"city", L"Lyon");
@@ -93,7 +112,7 @@ TEST_F(WorkerTest, QueryWithInputParameterGivesTypedDatasetAndVariable) {
     EXPECT_EQ(worker.GetVarList().Count(), 0);
 }
 
-TEST_F(WorkerTest, TwoDatasetsFromOneService) {
+TEST_P(WorkerTest, TwoDatasetsFromOneService) {
     Qx_TarnWorker worker;
     Prepare(worker);
     worker.GetSafeVarList().AddStr(L"customer_id", L"1");  // text turned into the declared int
@@ -106,7 +125,7 @@ TEST_F(WorkerTest, TwoDatasetsFromOneService) {
     EXPECT_DOUBLE_EQ(worker.GetVarList().GetItem(L"order_total")->ToDouble(), 3 * 4.5 + 32.0);
 }
 
-TEST_F(WorkerTest, HostileInputComesBackAsDataAndChangesNoStatement) {
+TEST_P(WorkerTest, HostileInputComesBackAsDataAndChangesNoStatement) {
     const wchar_t* hostile = L"Robert'); DROP TABLE customers; --";
     const wchar_t* city = L"x' OR '1'='1";
     {
@@ -135,7 +154,7 @@ TEST_F(WorkerTest, HostileInputComesBackAsDataAndChangesNoStatement) {
     EXPECT_EQ(QxTestQueryText(connection_, L"SELECT COUNT(*) FROM customers"), L"7");
 }
 
-TEST_F(WorkerTest, FailingServiceRollsBackAndNamesNoOutputs) {
+TEST_P(WorkerTest, FailingServiceRollsBackAndNamesNoOutputs) {
     Qx_TarnWorker worker;
     Prepare(worker);
     long rc = RunService(worker, L"demo_fail");
@@ -148,7 +167,7 @@ TEST_F(WorkerTest, FailingServiceRollsBackAndNamesNoOutputs) {
     EXPECT_EQ(QxTestQueryText(connection_, L"SELECT COUNT(*) FROM orders WHERE item = 'Never kept'"), L"0");
 }
 
-TEST_F(WorkerTest, MissingOrInvalidInputs) {
+TEST_P(WorkerTest, MissingOrInvalidInputs) {
     {
         Qx_TarnWorker worker;
         Prepare(worker);
@@ -168,7 +187,7 @@ TEST_F(WorkerTest, MissingOrInvalidInputs) {
     }
 }
 
-TEST_F(WorkerTest, MissingDefinitionAndMissingModule) {
+TEST_P(WorkerTest, MissingDefinitionAndMissingModule) {
     {
         Qx_TarnWorker worker;
         Prepare(worker);
@@ -183,7 +202,7 @@ TEST_F(WorkerTest, MissingDefinitionAndMissingModule) {
     EXPECT_NE(worker.GetResultMsg().Find(QxTestBinDir().c_str()), -1) << Narrow(worker.GetResultMsg());
 }
 
-TEST_F(WorkerTest, ParentWorkerSuppliesTheDefinition) {
+TEST_P(WorkerTest, ParentWorkerSuppliesTheDefinition) {
     MemoryDefinitions parent;
     parent.definitions[L"mem_service"] =
         "<service name='mem_service'><output><variable name='answer'/><variable name='absent'/></output>"
@@ -203,7 +222,7 @@ TEST_F(WorkerTest, ParentWorkerSuppliesTheDefinition) {
     EXPECT_EQ(worker.GetVarList().GetItem(L"absent"), nullptr);
 }
 
-TEST_F(WorkerTest, InvalidDefinitionsAreReported) {
+TEST_P(WorkerTest, InvalidDefinitionsAreReported) {
     const char* bad[] = {
         "<service><statement>SELECT ?</statement></service>",
         "<service><statement>   </statement></service>",
@@ -258,7 +277,7 @@ TEST(WorkerJob, ReadServiceXmlAddsTheExtensionOnlyToNamesWithoutADot) {
     EXPECT_EQ(worker.ReadServiceXml(Qx_WString(folder.c_str()), Qx_WString(L"missing"), buffer), -1);
 }
 
-TEST_F(WorkerTest, ResultsPastTheirLimitsAreErrorsNotCuts) {
+TEST_P(WorkerTest, ResultsPastTheirLimitsAreErrorsNotCuts) {
     const char* all = "<service name='s'><output><dataset name='rows'/></output>"
                       "<statement dataset='rows'>SELECT * FROM customers</statement></service>";
     struct Case {
@@ -282,7 +301,7 @@ TEST_F(WorkerTest, ResultsPastTheirLimitsAreErrorsNotCuts) {
     }
 }
 
-TEST_F(WorkerTest, ATextHoldingUPlus0000IsRefusedNotCut) {
+TEST_P(WorkerTest, ATextHoldingUPlus0000IsRefusedNotCut) {
     MemoryDefinitions parent;
     parent.definitions[L"echo"] = "<service name='echo'><input><variable name='t' required='1'/></input>"
                                   "<output><variable name='back'/></output>"
@@ -297,4 +316,178 @@ TEST_F(WorkerTest, ATextHoldingUPlus0000IsRefusedNotCut) {
     EXPECT_EQ(worker.Run(L"", L""), QX_RT_E_DATABASE);
     EXPECT_NE(worker.GetResultMsg().Find(L"U+0000"), -1) << Narrow(worker.GetResultMsg());
     worker.EndJob();
+}
+
+TEST_P(WorkerTest, OutputsComeBackTyped) {
+    const char* create = OnPostgreSQL()
+        ? "CREATE TABLE typed (i INTEGER, big BIGINT, d NUMERIC(12, 3), day DATE, s TEXT, n TEXT, b BYTEA);\n"
+          "INSERT INTO typed VALUES (7, 1099511627776, 12.5, DATE '2024-02-29', 'text', NULL, '\\x00ff10'::bytea);\n"
+        : "CREATE TABLE typed (i INTEGER, big INTEGER, d REAL, day TEXT, s TEXT, n TEXT, b BLOB);\n"
+          "INSERT INTO typed VALUES (7, 1099511627776, 12.5, '2024-02-29', 'text', NULL, X'00FF10');\n";
+    ASSERT_EQ(QxTestRunSqlScript(connection_, create), L"");
+    MemoryDefinitions parent;
+    Qx_TarnWorker worker;
+    Prepare(worker);
+    ASSERT_EQ(RunDefinition(worker, parent,
+                            "<service name='s'><output><dataset name='t'/></output>"
+                            "<statement dataset='t'>SELECT i, big, d, day, s, n, b FROM typed</statement></service>"),
+              0)
+        << Narrow(worker.GetResultMsg());
+    const Qx_Dataset* t = worker.GetDatasetList().GetItem(L"t");
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(t->GetRowCount(), 1);
+    EXPECT_EQ(t->GetColumn(0, L"i")->GetType(), QX_VT_INT);
+    EXPECT_EQ(t->GetColumn(0, L"i")->GetInteger(), 7);
+    EXPECT_EQ(t->GetColumn(0, L"big")->GetType(), QX_VT_INT64) << "kept whole, also from a 32-bit column";
+    EXPECT_EQ(t->GetColumn(0, L"big")->GetInteger(), 1099511627776LL);
+    EXPECT_EQ(t->GetColumn(0, L"d")->GetType(), QX_VT_DOUBLE);
+    EXPECT_DOUBLE_EQ(t->GetColumn(0, L"d")->GetDouble(), 12.5);
+    EXPECT_EQ(t->GetColumn(0, L"day")->ToString(), L"2024-02-29");
+    EXPECT_EQ(t->GetColumn(0, L"s")->ToString(), L"text");
+    EXPECT_TRUE(t->GetColumn(0, L"n")->IsNull());
+    const Qx_Variant* b = t->GetColumn(0, L"b");
+    EXPECT_EQ(b->GetType(), QX_VT_BINARY);
+    EXPECT_EQ(std::string(b->GetBytes(), b->GetByteCount()), std::string("\x00\xff\x10", 3));
+}
+
+TEST_P(WorkerTest, BinaryInputsAreBoundWhole) {
+    ASSERT_EQ(QxTestRunSqlScript(connection_, OnPostgreSQL() ? "CREATE TABLE blobs (k INTEGER, b BYTEA);\n"
+                                                             : "CREATE TABLE blobs (k INTEGER, b BLOB);\n"),
+              L"");
+    std::string bytes;
+    for (int i = 0; i < 70000; ++i) bytes.push_back(static_cast<char>(i * 7));
+    Qx_Variant blob;
+    blob.SetBinary(bytes.data(), static_cast<int>(bytes.size()));
+    MemoryDefinitions parent;
+    Qx_TarnWorker worker;
+    Prepare(worker);
+    worker.GetSafeVarList().Add(L"b", blob);
+    ASSERT_EQ(RunDefinition(worker, parent,
+                            "<service name='s'><input><variable name='b' type='binary' required='1'/></input>"
+                            "<output><dataset name='back'/></output>"
+                            "<statement>INSERT INTO blobs (k, b) VALUES (1, :b)</statement>"
+                            "<statement dataset='back'>SELECT b FROM blobs WHERE k = 1</statement></service>"),
+              0)
+        << Narrow(worker.GetResultMsg());
+    const Qx_Variant* back = worker.GetDatasetList().GetItem(L"back")->GetColumn(0, L"b");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::string(back->GetBytes(), back->GetByteCount()), bytes);
+}
+
+TEST_P(WorkerTest, AStatementWithoutRowsGivesAnEmptyResultAndItsCount) {
+    MemoryDefinitions parent;
+    Qx_TarnWorker worker;
+    Prepare(worker);
+    ASSERT_EQ(RunDefinition(worker, parent,
+                            "<service name='s'><output><dataset name='none'/><variable name='changed'/></output>"
+                            "<statement dataset='none'>SELECT id, name FROM customers WHERE city = 'Atlantis'</statement>"
+                            "<statement rowcount='changed'>UPDATE customers SET city = city WHERE city = 'Atlantis'</statement>"
+                            "</service>"),
+              0)
+        << Narrow(worker.GetResultMsg());
+    const Qx_Dataset* none = worker.GetDatasetList().GetItem(L"none");
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->GetRowCount(), 0);
+    EXPECT_EQ(none->GetColumnCount(), 2) << "the columns are described all the same";
+    EXPECT_EQ(worker.GetVarList().GetItem(L"changed")->ToInt64(), 0);
+}
+
+TEST_P(WorkerTest, TheDriversErrorCarriesNoPassword) {
+    // Connecting with a password that the database refuses (PostgreSQL), or to a file that
+    // cannot be made (SQLite): the message is the driver's, without the password.
+    const std::wstring password = L"do-not-show-" + std::to_wstring(GetCurrentProcessId());
+    std::wstring connection = connection_;
+    if (OnPostgreSQL()) {
+        size_t at = connection.find(L"Pwd=");
+        connection = connection.substr(0, at) + L"Pwd=" + password + connection.substr(connection.find(L';', at));
+    } else {
+        connection = L"Driver=SQLite3;Database=/no/such/folder/x.db;Pwd=" + password + L";";
+    }
+    Qx_TarnWorker worker;
+    Prepare(worker);
+    worker.SetEnvStr(L"ConnectionString", connection.c_str());
+    worker.GetSafeVarList().AddStr(L"city", L"Lyon");
+    EXPECT_EQ(RunService(worker, L"demo_customers_by_city"), QX_RT_E_DATABASE);
+    const std::wstring message = worker.GetResultMsg().str();
+    EXPECT_NE(message.find(L"connect"), std::wstring::npos) << Narrow(Qx_WString(message.c_str()));
+    EXPECT_EQ(message.find(password), std::wstring::npos) << Narrow(Qx_WString(message.c_str()));
+    EXPECT_EQ(message.find(L"demo-secret"), std::wstring::npos) << "nor the user's password";
+    if (!db_->Password().empty()) {
+        EXPECT_EQ(message.find(db_->Password()), std::wstring::npos);
+    }
+}
+
+// Time-outs of a database server: PostgreSQL's own (SQLite has no server to wait for).
+class PostgresTimeouts : public WorkerTest {};
+INSTANTIATE_TEST_SUITE_P(Server, PostgresTimeouts, ::testing::Values(QxBackend::kPostgreSQL),
+                         [](const ::testing::TestParamInfo<QxBackend>& info) { return QxBackendName(info.param); });
+
+TEST_P(PostgresTimeouts, AStatementThatRunsPastTheQueryTimeOutIsCancelled) {
+    Qx_VariableList extra(1);
+    extra.AddStr(L"DBQueryTimeout", L"1");
+    MemoryDefinitions parent;
+    Qx_TarnWorker worker;
+    Prepare(worker, L"QxOdbcAdaptor320U", &extra);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(RunDefinition(worker, parent, "<service name='s'><statement>SELECT pg_sleep(8)</statement></service>"),
+              QX_RT_E_DATABASE);
+    EXPECT_LT(GetTickCount64() - start, 5000u) << "cancelled after about a second, not after the sleep";
+    EXPECT_NE(worker.GetResultMsg().Find(L"cancel"), -1) << Narrow(worker.GetResultMsg());
+}
+
+TEST_P(PostgresTimeouts, LoginFailsInTimeAgainstAStoppedOrSilentServer) {
+    // A port nobody listens on (a stopped server), and one that accepts and never answers.
+    ASSERT_TRUE(QxWinsockStartup());
+    SOCKET silent = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 4), 0);
+    getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    const int silentPort = ntohs(address.sin_port);
+    SOCKET stopped = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    address.sin_port = 0;
+    bind(stopped, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(stopped, reinterpret_cast<sockaddr*>(&address), &length);
+    const int stoppedPort = ntohs(address.sin_port);
+    closesocket(stopped);  // bound once, now free: nothing listens there
+
+    for (int port : {stoppedPort, silentPort}) {
+        std::wstring connection = connection_;
+        size_t at = connection.find(L"Port=");
+        connection = connection.substr(0, at) + L"Port=" + std::to_wstring(port) + connection.substr(connection.find(L';', at));
+        Qx_VariableList extra(1);
+        extra.AddStr(L"DBLoginTimeout", L"2");
+        Qx_TarnWorker worker;
+        Prepare(worker, L"QxOdbcAdaptor320U", &extra);
+        worker.SetEnvStr(L"ConnectionString", connection.c_str());
+        worker.GetSafeVarList().AddStr(L"city", L"Lyon");
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(RunService(worker, L"demo_customers_by_city"), QX_RT_E_DATABASE) << port;
+        EXPECT_LT(GetTickCount64() - start, 6000u) << (port == silentPort ? "silent" : "stopped") << " server";
+        EXPECT_NE(worker.GetResultMsg().Find(L"connect"), -1) << Narrow(worker.GetResultMsg());
+    }
+    closesocket(silent);
+}
+
+TEST_P(WorkerTest, TheLoginMayComeFromDBUserAndDBPass) {
+    // The connection string without a login; the environment's user and password are added.
+    std::wstring connection = connection_;
+    std::wstring user, password;
+    for (const wchar_t* key : {L"Uid=", L"Pwd="}) {
+        size_t at = connection.find(key);
+        if (at == std::wstring::npos) continue;
+        size_t end = connection.find(L';', at);
+        (key[0] == L'U' ? user : password) = connection.substr(at + 4, end - at - 4);
+        connection.erase(at, end - at + 1);
+    }
+    Qx_TarnWorker worker;
+    Prepare(worker);
+    worker.SetEnvStr(L"ConnectionString", connection.c_str());
+    worker.SetEnvStr(L"DBUser", user.empty() ? L"demo" : user.c_str());
+    worker.SetEnvStr(L"DBPass", password.empty() ? L"demo-secret" : password.c_str());
+    worker.GetSafeVarList().AddStr(L"city", L"Lyon");
+    EXPECT_EQ(RunService(worker, L"demo_customers_by_city"), 0) << Narrow(worker.GetResultMsg());
 }

@@ -11,7 +11,7 @@
     <variable name="added"/>
   </output>
   <statement foreach="input" rowcount="added"><![CDATA[
-    INSERT INTO customers (name, city, since) VALUES (:name, :city, COALESCE(:since, date('now')))
+    INSERT INTO customers (name, city, since) VALUES (:name, :city, COALESCE(:since, CAST(CURRENT_DATE AS VARCHAR(10))))
   ]]></statement>
 </service>
 __SERVICE XML END__**/

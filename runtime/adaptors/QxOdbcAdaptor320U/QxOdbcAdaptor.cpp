@@ -63,13 +63,26 @@ bool ContainsKey(const Qx_WString& connection, const wchar_t* key) {
     return lower.find(key) != std::wstring::npos;
 }
 
-// A value for a connection string; braces keep ';' and '=' inside it.
+// A value for a connection string. Only a value that needs them gets braces (';', braces,
+// '=' or blanks at its ends), with '}' doubled inside: some drivers (PostgreSQL's) take
+// braces around a plain value as part of it.
 void AppendAttribute(Qx_WString& connection, const wchar_t* key, const wchar_t* value) {
     if (connection.GetLength() > 0 && connection.GetAt(connection.GetLength() - 1) != L';') connection += L';';
+    const std::wstring text(value);
+    const bool quote = text.find_first_of(L";{}=") != std::wstring::npos || (!text.empty() && (text.front() == L' ' || text.back() == L' '));
     connection += key;
-    connection += L"={";
-    connection += value;
-    connection += L"};";
+    connection += L"=";
+    if (!quote) {
+        connection += value;
+    } else {
+        connection += L"{";
+        for (wchar_t ch : text) {
+            connection += ch;
+            if (ch == L'}') connection += L'}';
+        }
+        connection += L"}";
+    }
+    connection += L";";
 }
 
 int ColumnType(SQLSMALLINT sqlType) {
