@@ -6,112 +6,116 @@
 //       <method name="Load" prototype="bool Load(long id)" comment="..."/>
 //     </object>
 //   </objectlist>
+//
+// The file is read in one pass (QxMemberListWalk); the objects read are then placed in the
+// list all at once, where adding each in turn with Add would have put them.
+#include "editor/MemberListFault.h"
+#include "editor/MemberListWalk.h"
 #include "editor/ObjectCatalogue.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_Buffer.h"
-#include "foundation/Qx_XmlDOM.h"
 #include "foundation/TextFile.h"
-#include <memory>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-// The attribute's value when it is there and not empty, else null.
-const Qx_WString* Required(const Qx_DOMElement& element, const wchar_t* attribute) {
-    const Qx_NamedStr* found = element.GetAttrItem(attribute);
-    return found && !found->value.IsEmpty() ? &found->value : nullptr;
-}
-
-// The comment, or the empty text when it is missing.
-void TakeComment(const Qx_DOMElement& element, Qx_WString& comment) {
-    const Qx_NamedStr* found = element.GetAttrItem(L"comment");
-    if (found) comment = found->value;
-}
-
-bool IsElement(const Qx_DOMElement* node) { return node && node->GetNodeType() == QX_NODE_ELEMENT; }
-
-// Case-blind equality never matches texts of different lengths, so the length is looked at
-// first: most tags are then never compared.
-bool IsTag(const Qx_DOMElement& element, const wchar_t* tag, int length) {
-    return element.GetTag().GetLength() == length && qx_stricmpW(element.GetTag(), tag) == 0;
-}
-
-// A member record from an element with "name" and a second required attribute, or null
-// when either is missing or empty.
-template <class Member>
-std::unique_ptr<Member> ReadMember(const Qx_DOMElement& element, const wchar_t* secondName,
-                                   Qx_WString Member::*second) {
-    const Qx_WString* name = Required(element, L"name");
-    if (!name) return nullptr;
-    const Qx_WString* value = Required(element, secondName);
-    if (!value) return nullptr;
-    std::unique_ptr<Member> member(new Member);
-    member->name = *name;
-    (*member).*second = *value;
-    TakeComment(element, member->comment);
-    return member;
-}
-
-// Appends the variables and methods of an object element, in document order; other
-// children are passed over.
-void ReadMembers(const Qx_DOMElement& element, CObjectItem& object) {
-    const Qx_DOMElemList* children = element.GetChildList();
-    if (!children) return;
-    for (int i = 0; i < children->Count(); ++i) {
-        const Qx_DOMElement* child = children->GetItem(i);
-        if (!IsElement(child)) continue;
-        if (IsTag(*child, L"var", 3)) {
-            if (std::unique_ptr<CVariable> variable = ReadMember(*child, L"type", &CVariable::type)) {
-                object.variables.Add(variable.get());
-                variable.release();
-            }
-        } else if (IsTag(*child, L"method", 6)) {
-            if (std::unique_ptr<CMethod> method = ReadMember(*child, L"prototype", &CMethod::prototype)) {
-                object.methods.Add(method.get());
-                method.release();
-            }
+// The objects read and not yet placed; deleted with their members when the read ends
+// without placing them.
+class ReadObjects {
+public:
+    ReadObjects() = default;
+    ReadObjects(const ReadObjects&) = delete;
+    ReadObjects& operator=(const ReadObjects&) = delete;
+    ~ReadObjects() {
+        for (CObjectItem* object : items) {
+            object->ClearItem();
+            delete object;
         }
+    }
+    std::vector<CObjectItem*> items;
+};
+
+// The objects in a sorted list, in one merge pass. Add puts a new object before the first
+// item of a greater name. That item is greater than every item before it, and a new object
+// placed before it is not; so new objects only ever go before such items of the old list,
+// each before the first one greater than itself, and among themselves they end in name
+// order, equal names in reading order. A stable sort of the new objects and one pass that
+// takes them in before each item greater than them give the same places, whether or not
+// the list was in order. Changes nothing when it throws.
+void MergeByName(CObjectList& list, const std::vector<CObjectItem*>& objects) {
+    qx_MemberListStep();
+    std::vector<CObjectItem*> incoming(objects);
+    std::stable_sort(incoming.begin(), incoming.end(),
+                     [](const CObjectItem* a, const CObjectItem* b) { return qx_stricmpW(a->name, b->name) < 0; });
+    Qx_PtrList merged;
+    size_t next = 0;
+    for (int i = 0, count = list.Count(); i < count; ++i) {
+        const CObjectItem* item = list.Items(i);
+        if (item)  // a null item is never greater: the scan of Add passes over it
+            while (next < incoming.size() && qx_stricmpW(item->name, incoming[next]->name) > 0)
+                merged.Add(incoming[next++]);
+        merged.Add(list.Items(i));
+    }
+    while (next < incoming.size()) merged.Add(incoming[next++]);
+    qx_MemberListStep();
+    // The list's storage is replaced only once the copy is made.
+    list.Qx_PtrList::operator=(merged);
+}
+
+// Add gives a nameless object the index -1, appending it; the merge would not.
+bool AllNamed(const std::vector<CObjectItem*>& objects) {
+    for (const CObjectItem* object : objects)
+        if (qx_strlenW(object->name) == 0) return false;
+    return true;
+}
+
+// Merges, or answers false having changed nothing.
+bool Merged(CObjectList& list, const std::vector<CObjectItem*>& objects) {
+    try {
+        MergeByName(list, objects);
+        return true;
+    } catch (...) {
+        return false;
     }
 }
 
-// The object of an element with "name" and "type", still without members; null when
-// either is missing or empty.
-std::unique_ptr<CObjectItem> ReadObject(const Qx_DOMElement& element) {
-    const Qx_WString* name = Required(element, L"name");
-    if (!name) return nullptr;
-    const Qx_WString* type = Required(element, L"type");
-    if (!type) return nullptr;
-    std::unique_ptr<CObjectItem> object(new CObjectItem);
-    object->name = *name;
-    object->type = *type;
-    TakeComment(element, object->comment);
-    return object;
+// Places the objects as adding each in turn with Add would. False when an exception
+// stopped that: the objects before the one being added are placed, it and the rest stay
+// in `read`. Merging is all or nothing; when it cannot be done, each is added in turn.
+bool Place(CObjectList& list, ReadObjects& read) {
+    std::vector<CObjectItem*>& objects = read.items;
+    if (list.sorted && AllNamed(objects) && Merged(list, objects)) {
+        objects.clear();
+        return true;
+    }
+    size_t placed = 0;
+    bool complete = true;
+    try {
+        for (; placed < objects.size(); ++placed) {
+            qx_MemberListStep();
+            list.Add(objects[placed]);
+        }
+    } catch (...) {
+        complete = false;
+    }
+    objects.erase(objects.begin(), objects.begin() + static_cast<std::ptrdiff_t>(placed));
+    return complete;
 }
 
 }  // namespace
 
 int CObjectList::ReadMemberList(const wchar_t* path) {
-    // A file that cannot be read leaves the buffer empty, which the parser rejects.
-    Qx_Buffer source;
-    qx_GetTextFileSource(path, source);
-    Qx_XmlDOM document(0);
-    if (!document.LoadXML(source)) return 0;
-    const Qx_DOMElement* list = document.GetItem(document.FindTag(L"objectlist", 0));
-    if (!list) return 0;
-    const Qx_DOMElemList* children = list->GetChildList();
     try {
-        for (int i = 0; children && i < children->Count(); ++i) {
-            const Qx_DOMElement* child = children->GetItem(i);
-            if (!IsElement(child)) continue;
-            std::unique_ptr<CObjectItem> object = ReadObject(*child);
-            if (!object) continue;
-            // The object joins the list before its members are read: a failure while
-            // reading them leaves it there with the members read so far.
-            Add(object.get());
-            CObjectItem& added = *object.release();
-            ReadMembers(*child, added);
-        }
+        // A file that cannot be read leaves the buffer empty, which is no document.
+        Qx_Buffer source;
+        qx_GetTextFileSource(path, source);
+        ReadObjects read;
+        QxMemberListWalk walk(read.items);
+        if (!walk.Read(source)) return 0;
+        const bool placed = Place(*this, read);
+        return placed && walk.Complete() ? 1 : 0;
     } catch (...) {
         return 0;
     }
-    return 1;
 }

@@ -2,7 +2,6 @@
 #include "platform/QxExport.h"
 #include "foundation/Qx_PtrList.h"
 #include "foundation/Qx_WString.h"
-#include <vector>
 
 class CString;
 
@@ -13,12 +12,9 @@ class CString;
 // or an object, never deletes an item; only ClearVariable, ClearMethod, ClearObject and
 // ClearItem do. One item may stand in several lists; exactly one of them is cleared.
 //
-// Speed: every lookup answers what a scan from index 0 would answer. A list that stands in
-// name order (it remembers whether it does, and checks again after a change it did not make
-// itself) is searched by halving instead; a long list out of order that is searched again
-// without a change in between gets an index by name. Items must not be renamed while a list
-// holds them: a list does not notice a changed name field. Lookups keep these notes in the
-// list, so one list is not searched from two threads at once.
+// Lookups scan the list from index 0 as it stands at the call, and keep nothing on the side:
+// the host may rename or empty items, or change the list through the base class, at any
+// time. A list has no other state than its pointers and `sorted`.
 
 // A member variable. Fields in this order: type, name, comment.
 class QX_API CVariable {
@@ -46,47 +42,6 @@ public:
     Qx_WString comment;
 };
 
-// What a list has learnt about the name order of its items, valid for one revision of it;
-// and, for a long list that is not in order but is searched repeatedly, an index by name.
-// Internal to the catalogue.
-class QxNameOrder {
-public:
-    bool KnownInOrder(unsigned long long revision) const { return known_ && revision_ == revision && inOrder_; }
-    bool Known(unsigned long long revision) const { return known_ && revision_ == revision; }
-    bool InOrder() const { return inOrder_; }
-    void Set(unsigned long long revision, bool inOrder) {
-        known_ = true;
-        revision_ = revision;
-        inOrder_ = inOrder;
-    }
-    void Forget() {
-        known_ = false;
-        DropIndex();
-    }
-    void DropIndex() {
-        indexBuilt = false;
-        byName.clear();
-        smallestFrom.clear();
-        scans = 0;
-    }
-
-    // Item indices by name, equal names by index; and for each position the smallest item
-    // index from there to the end. Valid while indexBuilt and the list is at indexRevision.
-    std::vector<int> byName;
-    std::vector<int> smallestFrom;
-    bool indexBuilt = false;
-    unsigned long long indexRevision = 0;
-    // Scans made at scanRevision: the index is built when a revision is searched again.
-    int scans = 0;
-    unsigned long long scanRevision = 0;
-
-private:
-    // A new, empty list is in order.
-    bool known_ = true;
-    bool inOrder_ = true;
-    unsigned long long revision_ = 0;
-};
-
 // A list copy (copy constructor, operator=) has pointer storage of its own holding the same
 // item pointers in the same order, and takes over `sorted`; either list can then be
 // destroyed on its own. The items are shared: clear only one of the two.
@@ -112,9 +67,6 @@ public:
     void ClearVariable();
 
     int sorted;
-
-private:
-    mutable QxNameOrder order_;
 };
 
 class QX_API CMethodList : public Qx_PtrList {
@@ -131,9 +83,6 @@ public:
     void ClearMethod();
 
     int sorted;
-
-private:
-    mutable QxNameOrder order_;
 };
 
 // An object. Fields in this order: type, name, comment, variables, methods. A copy refers
@@ -176,9 +125,10 @@ public:
     // be this very list.
     int GetMemberList(CObjectList& out, const wchar_t* name) const;
 
-    // Reads a member list file and adds its objects. 1 when its "objectlist" was read to the
-    // end, else 0 (nothing added when the file does not parse or has no "objectlist"; the
-    // objects read before a failure while reading stay).
+    // Reads a member list file and adds its objects, in the order that adding each with Add
+    // would give. 1 when its "objectlist" was read to the end, else 0 (nothing added when
+    // the file does not parse or has no "objectlist"; the objects read before a failure
+    // while reading stay, the one being read with the members read so far).
     int ReadMemberList(const wchar_t* path);
 
     // The tip text of a member: a variable's type or a method's prototype, then a line
@@ -188,7 +138,4 @@ public:
                          int methodsOnly) const;
 
     int sorted;
-
-private:
-    mutable QxNameOrder order_;
 };

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "platform/QxWin.h"
+#include <algorithm>
+#include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -33,6 +37,10 @@ std::wstring Describe(const CObjectList& list) {
     for (int i = 0; i < list.Count(); ++i) {
         const CObjectItem* object = list.Items(i);
         if (i) text += L"|";
+        if (!object) {
+            text += L"<null>";
+            continue;
+        }
         text += object->name.str() + L":" + object->type.str();
         if (!object->comment.IsEmpty()) text += L"#" + object->comment.str();
         for (int v = 0; v < object->variables.Count(); ++v) {
@@ -208,4 +216,334 @@ TEST(ReadMemberList, HundredThousandObjectsOfOneName) {
     CObjectList out;
     EXPECT_EQ(owner.list.GetMemberList(out, L"Same"), objects);
     out.Clear();
+}
+
+// ---- The reader against the format's own steps over the document class ----
+
+namespace {
+
+// The attribute's value when present and not empty, else null.
+const Qx_WString* Required(const Qx_DOMElement& element, const wchar_t* name) {
+    const Qx_NamedStr* found = element.GetAttrItem(name);
+    return found && !found->value.IsEmpty() ? &found->value : nullptr;
+}
+
+template <class Record>
+Record* ReferenceRecord(const Qx_DOMElement& element, const wchar_t* secondName, Qx_WString Record::*second) {
+    const Qx_WString* name = Required(element, L"name");
+    const Qx_WString* value = Required(element, secondName);
+    if (!name || !value) return nullptr;
+    Record* record = new Record;
+    record->name = *name;
+    record->*second = *value;
+    if (const Qx_NamedStr* comment = element.GetAttrItem(L"comment")) record->comment = comment->value;
+    return record;
+}
+
+// Step by step as the member list format says: load the whole document, take the first
+// top-level "objectlist", add each object with Add before reading its members.
+int ReferenceRead(CObjectList& list, const std::string& bytes) {
+    Qx_XmlDOM document(0);
+    if (!document.LoadXML(Qx_Buffer(bytes.data(), static_cast<int>(bytes.size())))) return 0;
+    const Qx_DOMElement* root = document.GetItem(document.FindTag(L"objectlist", 0));
+    if (!root) return 0;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        const Qx_DOMElement* child = root->GetChildList()->GetItem(i);
+        if (child->GetNodeType() != QX_NODE_ELEMENT) continue;
+        CObjectItem* object = ReferenceRecord(*child, L"type", &CObjectItem::type);
+        if (!object) continue;
+        list.Add(object);
+        for (int m = 0; m < child->GetChildCount(); ++m) {
+            const Qx_DOMElement* member = child->GetChildList()->GetItem(m);
+            if (member->GetNodeType() != QX_NODE_ELEMENT) continue;
+            if (qx_stricmpW(member->GetTag(), L"var") == 0) {
+                if (CVariable* variable = ReferenceRecord(*member, L"type", &CVariable::type))
+                    object->variables.Add(variable);
+            } else if (qx_stricmpW(member->GetTag(), L"method") == 0) {
+                if (CMethod* method = ReferenceRecord(*member, L"prototype", &CMethod::prototype))
+                    object->methods.Add(method);
+            }
+        }
+    }
+    return 1;
+}
+
+// Random member list documents: names from a small alphabet, any subset of the attributes
+// (empty values, references, a namespace prefix), member tags in any case, deeper
+// elements, text, CDATA, comments; now and then damaged.
+class DocumentMaker {
+public:
+    explicit DocumentMaker(unsigned seed) : random_(seed) {}
+
+    std::string Make() {
+        std::string text;
+        if (Chance(3)) text += "<?xml version='1.0' encoding='UTF-8'?>\n";
+        if (Chance(5)) text += "<!-- members -->\n";
+        const char* roots[] = {"objectlist", "objectlist", "objectlist", "objectlist", "ObjectList", "root"};
+        const char* root = roots[random_() % 6];
+        text += std::string("<") + root + (Chance(8) ? " name='x' type='y'" : "") + ">";
+        if (Chance(10)) text += "<objectlist><o name='inner' type='t'/></objectlist>";
+        for (int i = static_cast<int>(random_() % 7); i > 0; --i) text += Object();
+        text += std::string("</") + root + ">";
+        if (Chance(10)) text += "<second/>";
+        if (Chance(3)) Damage(text);
+        return text;
+    }
+
+private:
+    bool Chance(int inverse) { return random_() % static_cast<unsigned>(inverse) == 0; }
+
+    std::string Attributes() {
+        const char* names[] = {"name", "type", "prototype", "comment", "other", "x:name", "NAME"};
+        const char* values[] = {"a", "A", "b", "B", "ab", "aB", "", "x&amp;y", "&#x41;b", "caf\xC3\xA9", " a "};
+        std::string text;
+        for (const char* name : names)
+            if (random_() % 5 < (name[0] == 'x' || name[0] == 'N' ? 1u : 4u)) {
+                if (name[0] == 'x') text += " xmlns:x='urn:x'";
+                text += std::string(" ") + name + "='" + values[random_() % 11] + "'";
+            }
+        if (Chance(25)) text += " name='again'";  // a duplicate attribute
+        return text;
+    }
+
+    std::string Member() {
+        const char* tags[] = {"var", "VAR", "Var", "method", "METHOD", "mEthod", "property", "v"};
+        std::string tag = tags[random_() % 8];
+        std::string text = "<" + tag + Attributes();
+        if (Chance(4)) return text + "><var name='deep' type='t'/>text</" + tag + ">";
+        return text + "/>";
+    }
+
+    std::string Object() {
+        const char* tags[] = {"object", "o", "thing"};
+        std::string tag = tags[random_() % 3];
+        std::string text = "<" + tag + Attributes();
+        if (Chance(4)) return text + "/>";
+        text += ">";
+        for (int i = static_cast<int>(random_() % 5); i > 0; --i) {
+            switch (random_() % 6) {
+            case 0: text += "text &lt; more"; break;
+            case 1: text += "<![CDATA[<var name='c' type='t'/>]]>"; break;
+            case 2: text += "<!-- c --><?pi x?>"; break;
+            default: text += Member(); break;
+            }
+        }
+        return text + "</" + tag + ">";
+    }
+
+    // Never cut inside or just after a leading declaration: Wine's XmlLite aborts the
+    // process on a text that ends there.
+    void Damage(std::string& text) {
+        const size_t declared = text.compare(0, 5, "<?xml") == 0 ? text.find('\n') + 1 : 0;
+        const size_t at = declared + random_() % (text.size() - declared + 1);
+        switch (random_() % 4) {
+        case 0: text.resize(at); break;
+        case 1: text.insert(at, 1, "<&'\">"[random_() % 5]); break;
+        case 2:
+            if (at < text.size()) text.erase(at, 1);
+            break;
+        default: text = "<!DOCTYPE objectlist>" + text; break;
+        }
+    }
+
+    std::mt19937 random_;
+};
+
+// The same start in two lists: objects of small names out of name order, and a null item.
+void Prefill(CObjectList& list, int count, unsigned seed) {
+    std::mt19937 random(seed);
+    for (int i = 0; i < count; ++i) {
+        if (i == count / 2) {
+            list.Add(nullptr);
+            continue;
+        }
+        CObjectItem* object = new CObjectItem;
+        const wchar_t* names[] = {L"a", L"B", L"b", L"ab", L"AB", L"c", L"A"};
+        object->name = names[random() % 7];
+        object->type = (L"old" + std::to_wstring(i)).c_str();
+        list.Add(object);
+    }
+}
+
+}  // namespace
+
+TEST(ReadMemberList, AnswersAsTheStepsOverTheDocumentClass) {
+    int read = 0, refused = 0;
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        const std::string xml = DocumentMaker(seed).Make();
+        MemberFile file(xml);
+        for (int sorted = 0; sorted <= 1; ++sorted) {
+            ObjectListOwner actual, expected;
+            const int prefill = static_cast<int>(seed % 5);
+            Prefill(actual.list, prefill, seed);
+            Prefill(expected.list, prefill, seed);
+            actual.list.sorted = expected.list.sorted = sorted;
+            const int result = actual.list.ReadMemberList(file.Path());
+            ASSERT_EQ(result, ReferenceRead(expected.list, xml)) << xml;
+            ASSERT_EQ(Describe(actual.list), Describe(expected.list)) << xml;
+            (result ? read : refused) += 1;
+        }
+    }
+    // Both kinds of document were met often.
+    EXPECT_GT(read, 200);
+    EXPECT_GT(refused, 100);
+}
+
+// A sorted read places thousands of objects as Add would one by one, into a list that is
+// not in name order, with many equal names and case variants on both sides.
+TEST(ReadMemberList, SortedReadPlacesAsRepeatedAdd) {
+    std::mt19937 random(5);
+    const wchar_t* names[] = {L"a", L"A", L"b", L"B", L"ab", L"Ab", L"ba", L"c", L"C", L"ca"};
+    std::string xml = "<objectlist>";
+    for (int i = 0; i < 3000; ++i) {
+        std::wstring name = names[random() % 10];
+        xml += "<o name='" + std::string(name.begin(), name.end()) + "' type='new" + std::to_string(i) + "'/>";
+    }
+    xml += "</objectlist>";
+    MemberFile file(xml);
+    ObjectListOwner actual, expected;
+    Prefill(actual.list, 2000, 6);
+    Prefill(expected.list, 2000, 6);
+    actual.list.sorted = expected.list.sorted = 1;
+    ASSERT_EQ(actual.list.ReadMemberList(file.Path()), 1);
+    ASSERT_EQ(ReferenceRead(expected.list, xml), 1);
+    ASSERT_EQ(actual.list.Count(), 5000);
+    EXPECT_TRUE(Describe(actual.list) == Describe(expected.list));
+}
+
+TEST(ReadMemberList, DocumentBrokenAfterManyObjectsLeavesTheListAsItWas) {
+    std::string xml = "<objectlist>";
+    for (int i = 0; i < 500; ++i) xml += "<o name='n" + std::to_string(i) + "' type='t'><var name='v' type='t'/></o>";
+    MemberFile truncated(xml + "<o name='last' type='t'>");
+    MemberFile unclosed(xml + "</objectlist><objectlist>");
+    for (int sorted = 0; sorted <= 1; ++sorted) {
+        ObjectListOwner owner;
+        Prefill(owner.list, 4, 1);
+        owner.list.sorted = sorted;
+        const std::wstring before = Describe(owner.list);
+        EXPECT_EQ(owner.list.ReadMemberList(truncated.Path()), 0);
+        EXPECT_EQ(owner.list.ReadMemberList(unclosed.Path()), 0);
+        EXPECT_EQ(Describe(owner.list), before);
+    }
+}
+
+// ---- Memory running out midway ----
+
+namespace {
+
+// Four objects of three members each (one object skipped), numbered in reading order.
+const char kFaultDocument[] =
+    "<objectlist>"
+    "<o name='b' type='doc0'><var name='v00' type='t'/><method name='m01' prototype='p'/><var name='v02' type='t'/></o>"
+    "<o name='a' type='doc1'><method name='m10' prototype='p'/><var name='v11' type='t'/><var name='v12' type='t'/></o>"
+    "<o name='skipped'><var name='x' type='t'/></o>"
+    "<o name='B' type='doc2'><var name='v20' type='t'/><var name='v21' type='t'/><method name='m22' prototype='p'/></o>"
+    "<o name='a' type='doc3' comment='c'><method name='m30' prototype='p'/><method name='m31' prototype='p'/>"
+    "<var name='v32' type='t'/></o>"
+    "</objectlist>";
+const int kFaultObjects = 4;
+
+// The members of document object k in reading order, as in kFaultDocument.
+std::vector<std::wstring> DocumentMembers(int k) {
+    std::vector<std::wstring> names;
+    const std::string xml = kFaultDocument;
+    const std::string mark = "type='doc" + std::to_string(k) + "'";
+    size_t at = xml.find(mark), end = xml.find("</o>", at);
+    for (size_t p = xml.find(" name='", at); p < end; p = xml.find(" name='", p + 1))
+        names.emplace_back(xml.begin() + static_cast<std::ptrdiff_t>(p + 7),
+                           xml.begin() + static_cast<std::ptrdiff_t>(xml.find('\'', p + 7)));
+    return names;
+}
+
+// What an interrupted read may leave: the start list with document objects 0..j-1 added
+// as Add would add them, each with all its members but the last, which has the members
+// of a prefix of its element. Answers j; cut tells whether object j-1 lacks members.
+int ExpectAPrefixWasAdded(const CObjectList& list, int sorted, int result, int prefill, bool& cut) {
+    cut = false;
+    std::vector<const CObjectItem*> added;
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Items(i) && list.Items(i)->type.Find(L"doc") == 0) added.push_back(list.Items(i));
+    std::sort(added.begin(), added.end(),
+              [](const CObjectItem* a, const CObjectItem* b) { return qx_strcmpW(a->type, b->type) < 0; });
+    const int j = static_cast<int>(added.size());
+    for (int k = 0; k < j; ++k) {
+        EXPECT_EQ(added[static_cast<size_t>(k)]->type.str(), L"doc" + std::to_wstring(k));
+        const std::vector<std::wstring> members = DocumentMembers(k);
+        const CObjectItem* object = added[static_cast<size_t>(k)];
+        const size_t have = static_cast<size_t>(object->variables.Count() + object->methods.Count());
+        if (k < j - 1 || result == 1) {
+            EXPECT_EQ(have, members.size()) << "object " << k;
+        }
+        cut = have < members.size();
+        int v = 0, m = 0;
+        for (size_t i = 0; i < have && i < members.size(); ++i) {
+            const bool isVariable = members[i][0] == L'v';
+            const CVariable* variable = object->variables.Items(v);
+            const CMethod* method = object->methods.Items(m);
+            EXPECT_EQ(isVariable ? variable && variable->name == members[i].c_str()
+                                 : method && method->name == members[i].c_str(),
+                      true)
+                << "member " << i << " of object " << k;
+            isVariable ? ++v : ++m;
+        }
+    }
+    if (result == 1) {
+        EXPECT_EQ(j, kFaultObjects);
+    }
+    // The order is that of Add, one object after the other.
+    ObjectListOwner expected;
+    Prefill(expected.list, prefill, 3);
+    expected.list.sorted = sorted;
+    const char* names[] = {"b", "a", "B", "a"};
+    for (int k = 0; k < j; ++k) {
+        CObjectItem* object = new CObjectItem;
+        object->name.Set(names[k]);
+        object->type = (L"doc" + std::to_wstring(k)).c_str();
+        expected.list.Add(object);
+    }
+    std::wstring order, expectedOrder;
+    for (int i = 0; i < list.Count(); ++i) order += (list.Items(i) ? list.Items(i)->type.str() : L"-") + L",";
+    for (int i = 0; i < expected.list.Count(); ++i)
+        expectedOrder += (expected.list.Items(i) ? expected.list.Items(i)->type.str() : L"-") + L",";
+    EXPECT_EQ(order, expectedOrder);
+    return j;
+}
+
+}  // namespace
+
+TEST(ReadMemberList, MemoryRunningOutKeepsWhatWasAdded) {
+    MemberFile file(kFaultDocument);
+    for (int sorted = 0; sorted <= 1; ++sorted) {
+        qx_SetMemberListFault(0);
+        {
+            ObjectListOwner clean;
+            ASSERT_EQ(clean.list.ReadMemberList(file.Path()), 1);
+        }
+        const int steps = qx_SetMemberListFault(0);
+        ASSERT_GT(steps, 40);
+        std::vector<int> partial(kFaultObjects + 1), cutShort(kFaultObjects + 1);
+        for (int step = 1; step <= steps + 1; ++step) {
+            ObjectListOwner owner;
+            Prefill(owner.list, 3, 3);
+            owner.list.sorted = sorted;
+            qx_SetMemberListFault(step);
+            const int result = owner.list.ReadMemberList(file.Path());
+            qx_SetMemberListFault(0);
+            if (step > steps) {
+                EXPECT_EQ(result, 1);
+            }
+            bool cut = false;
+            const size_t j = static_cast<size_t>(ExpectAPrefixWasAdded(owner.list, sorted, result, 3, cut));
+            partial[j] += result == 0;
+            cutShort[j] += cut;
+            if (::testing::Test::HasFailure()) {
+                ADD_FAILURE() << "sorted " << sorted << ", fault at step " << step << " of " << steps;
+                return;
+            }
+        }
+        // Faults fell before the first object, amid every object, and while placing them;
+        // an object whose members were being read stayed with those read.
+        for (size_t j = 0; j <= kFaultObjects; ++j) EXPECT_GT(partial[j], 0) << j;
+        for (size_t j = 1; j <= kFaultObjects; ++j) EXPECT_GT(cutShort[j], 0) << j;
+    }
 }

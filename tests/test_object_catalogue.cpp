@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include <random>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -359,4 +360,247 @@ TEST(CatalogueLists, DestroyingAListLeavesItsObjects) {
     owner.Add(object);
     owner.ClearObject();
     EXPECT_EQ(owner.Count(), 0);
+}
+
+// ---- Layout: each list is its base list, a virtual destructor and `sorted`; an object is
+// its three strings and two lists, nothing beside them. ----
+
+namespace {
+struct ListLayout : Qx_PtrList {
+    int sorted;
+};
+struct ObjectLayout {
+    Qx_WString type, name, comment;
+    CVariableList variables;
+    CMethodList methods;
+};
+}  // namespace
+
+static_assert(sizeof(CVariableList) == sizeof(ListLayout), "a variable list holds only its base and sorted");
+static_assert(sizeof(CMethodList) == sizeof(ListLayout), "a method list holds only its base and sorted");
+static_assert(sizeof(CObjectList) == sizeof(ListLayout), "an object list holds only its base and sorted");
+static_assert(sizeof(CObjectItem) == sizeof(ObjectLayout), "an object holds only its fields");
+static_assert(std::has_virtual_destructor<CVariableList>::value && std::has_virtual_destructor<CMethodList>::value &&
+                  std::has_virtual_destructor<CObjectList>::value,
+              "lists are destroyed through their base");
+static_assert(!std::is_polymorphic<CObjectItem>::value && !std::is_polymorphic<CVariable>::value &&
+                  !std::is_polymorphic<CMethod>::value,
+              "records have no virtual operations");
+
+TEST(CatalogueLayout, SortedFollowsTheBaseList) {
+    CObjectList list;
+    ListLayout layout;
+    EXPECT_EQ(reinterpret_cast<const char*>(&list.sorted) - reinterpret_cast<const char*>(&list),
+              reinterpret_cast<const char*>(&layout.sorted) - reinterpret_cast<const char*>(&layout));
+}
+
+// ---- Lookups after the host changes items under a list that was already searched. ----
+
+TEST(CatalogueChanges, RenamedObjectIsFoundWhereItStands) {
+    ObjectListOwner owner;
+    owner.list.sorted = 1;
+    for (int i = 0; i < 40; ++i) owner.list.Add(NewObject((L"n" + std::to_wstring(10 + i)).c_str()));
+    EXPECT_EQ(owner.list.FindObject(L"n20"), owner.list.Items(10));
+    EXPECT_EQ(owner.list.GetObjIndex(L"n13"), 4);
+    owner.list.Items(1)->name = L"zzz";
+    EXPECT_EQ(owner.list.FindObject(L"zzz"), owner.list.Items(1));
+    EXPECT_EQ(owner.list.FindObject(L"n11"), nullptr);
+    EXPECT_EQ(owner.list.GetObjIndex(L"n13"), 1);  // the scan stops at the first greater name
+    owner.list.Items(2)->ClearItem();
+    EXPECT_EQ(owner.list.FindObject(L"n12"), nullptr);
+    EXPECT_EQ(owner.list.GetObjIndex(L"n10"), 1);
+    CObjectList out;
+    EXPECT_EQ(owner.list.GetMemberList(out, L"ZZZ"), 1);
+    out.Clear();
+}
+
+TEST(CatalogueChanges, RenamedMembersAreFoundWhereTheyStand) {
+    CObjectItem object;
+    for (int i = 0; i < 40; ++i) {
+        object.variables.Add(NewVariable((L"v" + std::to_wstring(10 + i)).c_str()));
+        object.methods.Add(NewMethod((L"m" + std::to_wstring(10 + i)).c_str()));
+    }
+    EXPECT_EQ(object.variables.FindVar(L"v30"), object.variables.Items(20));
+    EXPECT_EQ(object.methods.FindMethod(L"m30"), object.methods.Items(20));
+    object.variables.Items(1)->name = L"zzz";
+    object.methods.Items(1)->name = L"ZZZ";
+    EXPECT_EQ(object.variables.FindVar(L"ZZZ"), object.variables.Items(1));
+    EXPECT_EQ(object.methods.FindMethod(L"zzz"), object.methods.Items(1));
+    EXPECT_EQ(object.variables.GetVarIndex(L"v13"), 1);
+    EXPECT_EQ(object.methods.GetMethodIndex(L"m13"), 1);
+    object.ClearItem();
+}
+
+// ---- Random histories: every answer is compared with a plain scan of the list as it
+// stands, after adds, base inserts and removals, renames, emptied items, copies. ----
+
+namespace {
+
+struct ObjectKind {
+    using List = CObjectList;
+    using Item = CObjectItem;
+    static Item* New(const std::wstring& name) { return NewObject(name.c_str()); }
+    static Item* Find(const List& list, const wchar_t* name) { return list.FindObject(name); }
+    static int Index(const List& list, const wchar_t* name) { return list.GetObjIndex(name); }
+    static void Empty(Item* item) { item->ClearItem(); }
+    static const bool emptyNameFindsNothing = true;
+};
+
+struct VariableKind {
+    using List = CVariableList;
+    using Item = CVariable;
+    static Item* New(const std::wstring& name) { return NewVariable(name.c_str()); }
+    static Item* Find(const List& list, const wchar_t* name) { return list.FindVar(name); }
+    static int Index(const List& list, const wchar_t* name) { return list.GetVarIndex(name); }
+    static void Empty(Item* item) { item->name.Empty(); }
+    static const bool emptyNameFindsNothing = false;
+};
+
+struct MethodKind {
+    using List = CMethodList;
+    using Item = CMethod;
+    static Item* New(const std::wstring& name) { return NewMethod(name.c_str()); }
+    static Item* Find(const List& list, const wchar_t* name) { return list.FindMethod(name); }
+    static int Index(const List& list, const wchar_t* name) { return list.GetMethodIndex(name); }
+    static void Empty(Item* item) { item->name.Empty(); }
+    static const bool emptyNameFindsNothing = false;
+};
+
+template <class Kind>
+class History {
+public:
+    using List = typename Kind::List;
+    using Item = typename Kind::Item;
+
+    History(unsigned seed, int size) : random_(seed), size_(size) {}
+    ~History() {
+        for (Item* item : owned_) {
+            Kind::Empty(item);
+            delete item;
+        }
+    }
+
+    void Run(int steps) {
+        for (int i = 0; i < size_; ++i) Add();
+        Check();
+        for (int step = 0; step < steps && !::testing::Test::HasFailure(); ++step) {
+            Change();
+            Check();
+        }
+    }
+
+private:
+    // Names from a small alphabet, so that equal names and case variants are common; now
+    // and then the empty name.
+    std::wstring Name() {
+        if (random_() % 40 == 0) return L"";
+        return RandomName(random_);
+    }
+
+    Item* Fresh() {
+        owned_.push_back(Kind::New(Name()));
+        return owned_.back();
+    }
+
+    Item* Someone() { return list_.Count() ? list_.Items(static_cast<int>(random_() % list_.Count())) : nullptr; }
+
+    void Add() {
+        list_.sorted = random_() % 4 != 0;
+        list_.Add(random_() % 200 ? Fresh() : nullptr);
+    }
+
+    void Change() {
+        switch (random_() % 8) {
+        case 0:
+        case 1: Add(); break;
+        case 2: list_.Qx_PtrList::Insert(static_cast<int>(random_() % (list_.Count() + 1)), Fresh()); break;
+        case 3: list_.RemoveAt(static_cast<int>(random_() % (list_.Count() + 1))); break;
+        case 4:
+            if (Item* item = Someone()) item->name = Name().c_str();
+            break;
+        case 5:
+            if (Item* item = Someone()) Kind::Empty(item);
+            break;
+        case 6: {  // the history goes on in a copy, or in a list assigned from it
+            if (random_() % 2) {
+                List copy(list_);
+                EXPECT_EQ(copy.sorted, list_.sorted);
+                ExpectSameAnswers(copy);
+                list_.Clear();
+                list_ = copy;
+            } else {
+                List assigned;
+                assigned.Add(Fresh());
+                assigned = list_;
+                EXPECT_EQ(assigned.sorted, list_.sorted);
+                ExpectSameAnswers(assigned);
+            }
+            break;
+        }
+        default: break;  // lookups only
+        }
+    }
+
+    // The name asked for: one that stands in the list (in another case), or any.
+    std::wstring Query() {
+        Item* item = Someone();
+        std::wstring name = item && random_() % 2 ? item->name.str() : Name();
+        if (!name.empty() && random_() % 2) name[0] ^= 0x20;
+        return name;
+    }
+
+    void Check() {
+        for (int q = 0; q < 4; ++q) {
+            const std::wstring name = Query();
+            const int first = ScanFirstEqual(list_, name.c_str());
+            Item* expected = first < 0 || (Kind::emptyNameFindsNothing && name.empty()) ? nullptr : list_.Items(first);
+            ASSERT_EQ(Kind::Find(list_, name.c_str()), expected) << "name '" << name.c_str() << "'";
+            const int greater = Kind::emptyNameFindsNothing && name.empty() ? -1 : ScanFirstGreater(list_, name.c_str());
+            ASSERT_EQ(Kind::Index(list_, name.c_str()), greater) << "name '" << name.c_str() << "'";
+        }
+    }
+
+    void ExpectSameAnswers(const List& other) {
+        ASSERT_EQ(other.Count(), list_.Count());
+        for (int i = 0; i < list_.Count(); ++i) ASSERT_EQ(other.Items(i), list_.Items(i));
+        for (int q = 0; q < 4; ++q) {
+            const std::wstring name = Query();
+            ASSERT_EQ(Kind::Find(other, name.c_str()), Kind::Find(list_, name.c_str()));
+            ASSERT_EQ(Kind::Index(other, name.c_str()), Kind::Index(list_, name.c_str()));
+        }
+    }
+
+    std::mt19937 random_;
+    int size_;
+    List list_;
+    std::vector<Item*> owned_;
+};
+
+}  // namespace
+
+TEST(CatalogueHistories, ObjectListsAnswerAsAScan) {
+    for (unsigned seed = 1; seed <= 40; ++seed) History<ObjectKind>(seed, static_cast<int>(seed % 12)).Run(300);
+    for (unsigned seed = 100; seed < 103; ++seed) History<ObjectKind>(seed, 3000).Run(400);
+}
+
+TEST(CatalogueHistories, VariableListsAnswerAsAScan) {
+    for (unsigned seed = 1; seed <= 40; ++seed) History<VariableKind>(seed, static_cast<int>(seed % 12)).Run(300);
+    History<VariableKind>(200, 3000).Run(400);
+}
+
+TEST(CatalogueHistories, MethodListsAnswerAsAScan) {
+    for (unsigned seed = 1; seed <= 40; ++seed) History<MethodKind>(seed, static_cast<int>(seed % 12)).Run(300);
+    History<MethodKind>(300, 3000).Run(400);
+}
+
+// Members of a copied object are the same records: renaming one is seen through both.
+TEST(CatalogueHistories, ObjectCopiesSeeRenamedMembers) {
+    CObjectItem object;
+    for (int i = 0; i < 30; ++i) object.variables.Add(NewVariable((L"v" + std::to_wstring(i)).c_str()));
+    CObjectItem copy(object);
+    EXPECT_EQ(copy.variables.FindVar(L"v7"), object.variables.Items(7));
+    object.variables.Items(3)->name = L"renamed";
+    EXPECT_EQ(copy.variables.FindVar(L"RENAMED"), object.variables.Items(3));
+    EXPECT_EQ(copy.variables.GetVarIndex(L"v2"), 4);  // "renamed" at 3 is not greater
+    object.ClearItem();
 }

@@ -114,3 +114,22 @@ TEST(ParameterStringsFromFile, DemoMemberList) {
     EXPECT_FALSE(tip.IsEmpty());
     list.ClearObject();
 }
+
+// The host renames and empties records between tips: each tip looks at the catalogue as it
+// stands then.
+TEST_F(ParameterStrings, TipsFollowChangesTheHostMakes) {
+    CString tip;
+    list_.GetParameterStr(L"Customer", L"Load", tip, 0);
+    EXPECT_EQ(std::wstring(tip.GetString()), L"bool Load(long id)");
+    list_.Items(0)->name = L"Client";
+    list_.GetParameterStr(L"customer", L"Load", tip, 0);
+    EXPECT_EQ(std::wstring(tip.GetString()), L"int Load()\nsecond");  // now the first "Customer"
+    list_.GetParameterStr(L"CLIENT", L"Id", tip, 0);
+    EXPECT_EQ(std::wstring(tip.GetString()), L"long");
+    list_.Items(0)->variables.Items(0)->name = L"Key";
+    list_.GetParameterStr(L"Client", L"key", tip, 0);
+    EXPECT_EQ(std::wstring(tip.GetString()), L"long");
+    list_.Items(1)->ClearItem();
+    list_.GetParameterStr(L"Customer", L"Load", tip, 0);
+    EXPECT_TRUE(tip.IsEmpty());
+}
