@@ -7,14 +7,14 @@ int faultAt = 0;
 int passed = 0;
 }  // namespace
 
-int qx_SetMemberListFault(int step) {
+int QxSetMemberListFault(int step) {
     const int before = passed;
     faultAt = step > 0 ? step : 0;
     passed = 0;
     return before;
 }
 
-void qx_MemberListStep() {
+void QxMemberListStep() {
     ++passed;
     if (faultAt > 0 && --faultAt == 0) throw std::bad_alloc();
 }

@@ -6,7 +6,7 @@
 // step-th place where the reader allocates (creating a record, taking an attribute,
 // adding a record, placing the objects read) throws std::bad_alloc, once; 0 turns the
 // fault off. Answers how many such places the reads since the previous call passed.
-QX_API int qx_SetMemberListFault(int step);
+QX_API int QxSetMemberListFault(int step);
 
 // Called by the reader before each allocation. Internal.
-void qx_MemberListStep();
+void QxMemberListStep();

@@ -44,7 +44,7 @@ public:
 // takes them in before each item greater than them give the same places, whether or not
 // the list was in order. Changes nothing when it throws.
 void MergeByName(CObjectList& list, const std::vector<CObjectItem*>& objects) {
-    qx_MemberListStep();
+    QxMemberListStep();
     std::vector<CObjectItem*> incoming(objects);
     std::stable_sort(incoming.begin(), incoming.end(),
                      [](const CObjectItem* a, const CObjectItem* b) { return qx_stricmpW(a->name, b->name) < 0; });
@@ -58,7 +58,7 @@ void MergeByName(CObjectList& list, const std::vector<CObjectItem*>& objects) {
         merged.Add(list.Items(i));
     }
     while (next < incoming.size()) merged.Add(incoming[next++]);
-    qx_MemberListStep();
+    QxMemberListStep();
     // The list's storage is replaced only once the copy is made.
     list.Qx_PtrList::operator=(merged);
 }
@@ -93,7 +93,7 @@ bool Place(CObjectList& list, ReadObjects& read) {
     bool complete = true;
     try {
         for (; placed < objects.size(); ++placed) {
-            qx_MemberListStep();
+            QxMemberListStep();
             list.Add(objects[placed]);
         }
     } catch (...) {

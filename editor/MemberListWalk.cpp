@@ -140,7 +140,7 @@ void QxMemberListWalk::Guarded(Step step) {
 
 void QxMemberListWalk::Begin(Kind kind) {
     if (kind != kObject && kind != kVariable && kind != kMethod) return;
-    qx_MemberListStep();
+    QxMemberListStep();
     Qx_WString* name;
     Qx_WString* second;
     Qx_WString* comment;
@@ -166,7 +166,7 @@ void QxMemberListWalk::Take(const wchar_t* name, unsigned nameLength, const wcha
     for (int i = 0; i < 3; ++i) {
         if (taken_[i] || !IsExactly(name, nameLength, names[i])) continue;
         taken_[i] = true;
-        qx_MemberListStep();
+        QxMemberListStep();
         fields_[i]->Set(value, static_cast<int>(valueLength));
         return;
     }
@@ -182,7 +182,7 @@ void QxMemberListWalk::Finish(Kind kind) {
         method_.reset();
         return;
     }
-    qx_MemberListStep();
+    QxMemberListStep();
     if (kind == kObject) {
         objects_.push_back(object_.get());
         justAdded_ = object_.release();

@@ -514,21 +514,21 @@ int ExpectAPrefixWasAdded(const CObjectList& list, int sorted, int result, int p
 TEST(ReadMemberList, MemoryRunningOutKeepsWhatWasAdded) {
     MemberFile file(kFaultDocument);
     for (int sorted = 0; sorted <= 1; ++sorted) {
-        qx_SetMemberListFault(0);
+        QxSetMemberListFault(0);
         {
             ObjectListOwner clean;
             ASSERT_EQ(clean.list.ReadMemberList(file.Path()), 1);
         }
-        const int steps = qx_SetMemberListFault(0);
+        const int steps = QxSetMemberListFault(0);
         ASSERT_GT(steps, 40);
         std::vector<int> partial(kFaultObjects + 1), cutShort(kFaultObjects + 1);
         for (int step = 1; step <= steps + 1; ++step) {
             ObjectListOwner owner;
             Prefill(owner.list, 3, 3);
             owner.list.sorted = sorted;
-            qx_SetMemberListFault(step);
+            QxSetMemberListFault(step);
             const int result = owner.list.ReadMemberList(file.Path());
-            qx_SetMemberListFault(0);
+            QxSetMemberListFault(0);
             if (step > steps) {
                 EXPECT_EQ(result, 1);
             }
