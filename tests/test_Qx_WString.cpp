@@ -66,35 +66,3 @@ TEST(QxWString, SafeBufferIsWritable) {
     EXPECT_EQ(s, L"abc");
     EXPECT_STREQ(Qx_WString().GetSafeBuffer(), L"");
 }
-
-TEST(QxAString, EncodesInTheGivenCodePage) {
-    EXPECT_EQ(Qx_AString(L"caf\u00E9", -1, CP_UTF8).str(), "caf\xC3\xA9");
-    EXPECT_EQ(Qx_AString(Qx_WString(L"abc"), 0).GetLength(), 3);
-    EXPECT_EQ(Qx_AString(nullptr).GetLength(), 0);
-}
-
-TEST(StringFunctions, CompareNullSafeAndThreeWay) {
-    EXPECT_EQ(qx_strlenW(nullptr), 0);
-    EXPECT_EQ(qx_strlenW(L"abc"), 3);
-    EXPECT_EQ(qx_strcmpW(L"a", L"a"), 0);
-    EXPECT_LT(qx_strcmpW(L"A", L"a"), 0);
-    EXPECT_EQ(qx_strcmpW(nullptr, L""), 0);
-    EXPECT_EQ(qx_stricmpW(L"Customer", L"cUSTOMER"), 0);
-    EXPECT_LT(qx_stricmpW(L"apple", L"Banana"), 0);
-    EXPECT_GT(qx_stricmpW(L"b", L"A"), 0);
-    EXPECT_EQ(qx_stricmpW(L"\u00C9T\u00C9", L"\u00E9t\u00E9"), 0);  // beyond ASCII
-}
-
-TEST(CodePages, NamesAndCharsets) {
-    EXPECT_EQ(qx_findcodepageW(L"UTF-8"), 65001u);
-    EXPECT_EQ(qx_findcodepageW(L"euc-kr"), 949u);
-    EXPECT_EQ(qx_findcodepageW(L"windows-1252"), 1252u);
-    EXPECT_EQ(qx_findcodepageW(L"shift_jis"), 932u);
-    EXPECT_EQ(qx_findcodepageW(L"no-such-charset"), 0u);
-    EXPECT_EQ(qx_findcodepageW(nullptr), 0u);
-    EXPECT_EQ(qx_activecodepage(0), GetACP());
-    EXPECT_EQ(qx_activecodepage(949), 949u);
-    EXPECT_EQ(qx_getcharset(949), HANGUL_CHARSET);
-    EXPECT_EQ(qx_getcharset(1252), ANSI_CHARSET);
-    EXPECT_NE(QxGetLocaleCP(), 0u);
-}

@@ -75,3 +75,16 @@ TEST(QxStricmpW, AnswersMinusOneZeroOrOneAndTakesNullAsEmpty) {
     EXPECT_EQ(qx_stricmpW(L"a", nullptr), 1);
     EXPECT_EQ(qx_stricmpW(nullptr, nullptr), 0);
 }
+
+
+TEST(StringFunctions, CompareNullSafeAndThreeWay) {
+    EXPECT_EQ(qx_strlenW(nullptr), 0);
+    EXPECT_EQ(qx_strlenW(L"abc"), 3);
+    EXPECT_EQ(qx_strcmpW(L"a", L"a"), 0);
+    EXPECT_LT(qx_strcmpW(L"A", L"a"), 0);
+    EXPECT_EQ(qx_strcmpW(nullptr, L""), 0);
+    EXPECT_EQ(qx_stricmpW(L"Customer", L"cUSTOMER"), 0);
+    EXPECT_LT(qx_stricmpW(L"apple", L"Banana"), 0);
+    EXPECT_GT(qx_stricmpW(L"b", L"A"), 0);
+    EXPECT_EQ(qx_stricmpW(L"\u00C9T\u00C9", L"\u00E9t\u00E9"), 0);  // beyond ASCII
+}
