@@ -107,7 +107,7 @@ bool ReadRest(Cursor<Ch>& in, QxXmlDeclaration& found) {
 }  // namespace
 
 template <class Ch>
-QxXmlDeclaration qx_ReadXmlDeclaration(const Ch* text, size_t count) {
+QxXmlDeclaration QxReadXmlDeclaration(const Ch* text, size_t count) {
     static const char kOpen[] = "<?xml";
     QxXmlDeclaration found;
     size_t same = 0;
@@ -126,5 +126,5 @@ QxXmlDeclaration qx_ReadXmlDeclaration(const Ch* text, size_t count) {
     return found;
 }
 
-template QxXmlDeclaration qx_ReadXmlDeclaration<char>(const char*, size_t);
-template QxXmlDeclaration qx_ReadXmlDeclaration<wchar_t>(const wchar_t*, size_t);
+template QxXmlDeclaration QxReadXmlDeclaration<char>(const char*, size_t);
+template QxXmlDeclaration QxReadXmlDeclaration<wchar_t>(const wchar_t*, size_t);

@@ -22,4 +22,4 @@ struct QxXmlDeclaration {
 };
 
 template <class Ch>
-QxXmlDeclaration qx_ReadXmlDeclaration(const Ch* text, size_t count);
+QxXmlDeclaration QxReadXmlDeclaration(const Ch* text, size_t count);

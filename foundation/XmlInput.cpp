@@ -52,7 +52,7 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
     const char* text = utf8Mark ? bytes + 3 : bytes;
     const size_t length = utf8Mark ? count - 3 : count;
 
-    const QxXmlDeclaration declaration = qx_ReadXmlDeclaration(text, length);
+    const QxXmlDeclaration declaration = QxReadXmlDeclaration(text, length);
     if (declaration.form == QxXmlDeclaration::kBroken) return false;
     // A UTF-8 mark decides over the declaration.
     unsigned codePage = CP_UTF8;
@@ -77,7 +77,7 @@ bool QxXmlInput::PrepareWide(const wchar_t* text, size_t length) { return FromWi
 
 // The text is wide already: a declared encoding no longer applies and is passed over.
 bool QxXmlInput::FromWide(const wchar_t* text, size_t length) {
-    const QxXmlDeclaration declaration = qx_ReadXmlDeclaration(text, length);
+    const QxXmlDeclaration declaration = QxReadXmlDeclaration(text, length);
     if (declaration.form == QxXmlDeclaration::kBroken) return false;
     text += declaration.end;
     length -= declaration.end;
@@ -98,7 +98,7 @@ bool QxXmlInput::FromWide(const wchar_t* text, size_t length) {
 // What follows the declaration must not start as one again: a second declaration is not
 // well-formed, and XmlLite must never meet one (see XmlDeclaration.h).
 bool QxXmlInput::Borrow(const char* text, size_t length) {
-    if (qx_ReadXmlDeclaration(text, length).form != QxXmlDeclaration::kNone) return false;
+    if (QxReadXmlDeclaration(text, length).form != QxXmlDeclaration::kNone) return false;
     data_ = text;
     size_ = length;
     return true;
