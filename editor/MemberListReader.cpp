@@ -11,6 +11,7 @@
 #include "foundation/Qx_Buffer.h"
 #include "foundation/Qx_XmlDOM.h"
 #include "foundation/TextFile.h"
+#include "platform/QxBarrier.h"
 #include <memory>
 
 namespace {
@@ -87,9 +88,8 @@ std::unique_ptr<CObjectItem> ReadObject(const Qx_DOMElement& element) {
     return object;
 }
 
-}  // namespace
-
-int CObjectList::ReadMemberList(const wchar_t* path) {
+// The reading itself; the member puts it behind the barrier.
+int ReadInto(CObjectList& catalogue, const wchar_t* path) {
     // A file that cannot be read leaves the buffer empty, which the parser rejects.
     Qx_Buffer source;
     qx_GetTextFileSource(path, source);
@@ -106,7 +106,7 @@ int CObjectList::ReadMemberList(const wchar_t* path) {
             if (!object) continue;
             // The object joins the list before its members are read: a failure while
             // reading them leaves it there with the members read so far.
-            Add(object.get());
+            catalogue.Add(object.get());
             CObjectItem& added = *object.release();
             ReadMembers(*child, added);
         }
@@ -114,4 +114,10 @@ int CObjectList::ReadMemberList(const wchar_t* path) {
         return 0;
     }
     return 1;
+}
+
+}  // namespace
+
+int CObjectList::ReadMemberList(const wchar_t* path) {
+    return QxBarrier(0, [&] { return ReadInto(*this, path); });
 }
