@@ -96,9 +96,12 @@ bool QxXmlInput::FromWide(const wchar_t* text, size_t length) {
 }
 
 // What follows the declaration must not start as one again: a second declaration is not
-// well-formed, and XmlLite must never meet one (see XmlDeclaration.h).
+// well-formed, and XmlLite must never meet one (see XmlDeclaration.h). Nor may it hold
+// U+0000, which no document holds and which Wine's XmlLite takes for the end of its input,
+// with the same abort as a declaration cut short.
 bool QxXmlInput::Borrow(const char* text, size_t length) {
     if (QxReadXmlDeclaration(text, length).form != QxXmlDeclaration::kNone) return false;
+    if (std::char_traits<char>::find(text, length, '\0')) return false;
     data_ = text;
     size_ = length;
     return true;

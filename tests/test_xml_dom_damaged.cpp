@@ -13,7 +13,9 @@ int Load(const std::string& bytes) {
     Qx_XmlDOM dom(0);
     Qx_Buffer buffer(bytes.data(), static_cast<int>(bytes.size()));
     const int result = dom.LoadXML(buffer);
-    if (result != 1) EXPECT_EQ(dom.Count(), 0);
+    if (result != 1) {
+        EXPECT_EQ(dom.Count(), 0);
+    }
     return result;
 }
 
@@ -126,6 +128,8 @@ TEST(XmlDomDamaged, BrokenCharactersFail) {
     EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xDE00x\"/>")), 0);                // lone low surrogate
     EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xD83D\xDE00\"/>")), 1);           // a pair is one character
     EXPECT_EQ(Load("\xEF\xBB\xBF<a v=\"\xC3\"/>"), 0);                      // marked UTF-8 cut in a character
+    EXPECT_EQ(Load(std::string("<a>\0</a>", 8)), 0);                      // U+0000 is in no document
+    EXPECT_EQ(Load(Utf16Bytes(L"<?xml version=\"1.0\"?><a/>", false)), 0); // UTF-16 without its mark
     EXPECT_EQ(Load("<?xml version='1.0' encoding='utf-8'?><a v=\"\xE4\xB8\"/>"), 0);
     Qx_XmlDOM dom(0);
     EXPECT_EQ(dom.LoadXML(L"<a v=\"\xD800\"/>"), 0);
