@@ -153,7 +153,7 @@ void Campaign::RunPrefixes(Kind kind) {
     for (const Reference& reference : References(kind)) {
         const Document& document = reference.document;
         const std::wstring definition = Trimmed(Readers::CutDefinition(document.bytes));
-        for (size_t n = 0; n <= document.bytes.size(); ++n) {
+        for (size_t n : document.PrefixLengths()) {
             // A source holds the whole definition once what is cut from it is the whole one.
             const bool whole = kind == Kind::ServiceSource
                                    ? Trimmed(Readers::CutDefinition(document.bytes.substr(0, n))) == definition

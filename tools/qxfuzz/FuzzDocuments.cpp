@@ -66,6 +66,47 @@ std::vector<Seed> Seeds(Kind kind) {
     return {};
 }
 
+// A third seed per kind, longer than the pieces XmlLite reads its input in (8 KB): many
+// entries, each with a character beyond ASCII.
+std::wstring LongSeed(Kind kind) {
+    std::wstring head, entry, tail;
+    switch (kind) {
+    case Kind::ServerEnvironment:
+        head = L"<environments>\n<server>\n";
+        entry = L"  <env name=\"caf\u00e9 #\" grpname=\"g\" ip=\"10.0.0.1\" port=\"#\" TimeOut=\"10\"/>\n";
+        tail = L"</server>\n</environments>";
+        break;
+    case Kind::AdaptorCatalogue:
+        head = L"<adaptors>\n  <a adaptor=\"ADO\" moudle=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/>\n";
+        entry = L"  <a adaptor=\"A#\" moudle=\"m#\" id=\"i\" type=\"t\" name=\"\u00e9 #\" ver=\"1\"/>\n";
+        tail = L"</adaptors>";
+        break;
+    case Kind::ModuleList:
+        head = L"<adaptors>\n";
+        entry = L"  <module name=\"\u00e9 #\" module=\"QxEnv#\"/>\n";
+        tail = L"</adaptors>";
+        break;
+    case Kind::MemberList:
+        head = L"<objectlist>\n";
+        entry = L"  <o name=\"O#\" type=\"T\"><var name=\"v\" type=\"int\" comment=\"\u00e9\"/></o>\n";
+        tail = L"</objectlist>";
+        break;
+    case Kind::ServiceDefinition:
+    case Kind::ServiceSource:
+        head = L"<service name=\"long\">\n";
+        entry = L"  <statement variables=\"1\"><![CDATA[SELECT # AS n -- caf\u00e9]]></statement>\n";
+        tail = L"</service>";
+        break;
+    }
+    std::wstring text = head;
+    for (int i = 0; i < 300; ++i) {
+        std::wstring one = entry;
+        for (size_t at = one.find(L'#'); at != std::wstring::npos; at = one.find(L'#')) one.replace(at, 1, std::to_wstring(i));
+        text += one;
+    }
+    return text + tail;
+}
+
 std::string Encode(const std::wstring& text, unsigned codePage, bool* exact = nullptr) {
     if (text.empty()) return std::string();
     BOOL lossy = FALSE;
@@ -155,6 +196,16 @@ void AddSources(const Seed& seed, std::vector<Document>& out) {
 
 const char* KindName(Kind kind) { return kNames[static_cast<int>(kind)]; }
 
+std::vector<size_t> Document::PrefixLengths() const {
+    const size_t size = bytes.size();
+    std::vector<size_t> lengths;
+    for (size_t n = 0; n <= size; ++n) {
+        const size_t aroundPiece = (n + 24) % 4096;
+        if (size <= 2048 || n <= 512 || n + 1024 >= size || aroundPiece < 48) lengths.push_back(n);
+    }
+    return lengths;
+}
+
 bool KindByName(const std::string& name, Kind& kind) {
     for (int i = 0; i < kKindCount; ++i) {
         if (name == kNames[i]) {
@@ -167,7 +218,10 @@ bool KindByName(const std::string& name, Kind& kind) {
 
 std::vector<Document> Documents(Kind kind) {
     std::vector<Document> out;
-    for (const Seed& seed : Seeds(kind)) {
+    const std::wstring longText = LongSeed(kind);
+    std::vector<Seed> seeds = Seeds(kind);
+    seeds.push_back({L"long", longText.c_str()});
+    for (const Seed& seed : seeds) {
         if (kind == Kind::ServiceSource)
             AddSources(seed, out);
         else

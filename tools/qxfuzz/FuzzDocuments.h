@@ -21,6 +21,10 @@ struct Document {
     size_t wholeFrom = 0;
     size_t unit = 1;
     bool IsWholePrefix(size_t n) const { return n >= wholeFrom && (n - wholeFrom) % unit == 0; }
+    // The prefix lengths worth a case: all of them for a short document; for a long one
+    // the start, the end, and the bytes around every 4 KB (where XmlLite's pieces of input
+    // end).
+    std::vector<size_t> PrefixLengths() const;
 };
 
 // Every seed of the kind in every encoding it can be written in.
