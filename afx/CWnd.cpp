@@ -2,6 +2,7 @@
 
 #include "afx/AfxModule.h"
 #include "afx/CDC.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxHandle.h"
 
 #include <unordered_map>
@@ -63,7 +64,9 @@ const CWnd CWnd::wndTop;
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
     if (!wnd) return DefWindowProcW(hwnd, message, wParam, lParam);
-    LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    // A handler's exception would have to cross the system's own frames: it ends here,
+    // and the message counts as handled with 0.
+    LRESULT result = QxBarrier(LRESULT(0), [&] { return wnd->WindowProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY) wnd->OnFinalMessage();
     return result;
 }

@@ -4,6 +4,7 @@
 #include "config/ToolSettings.h"
 #include "config/WorkingDir.h"
 #include "foundation/QxStringFunctions.h"
+#include "platform/QxBarrier.h"
 #include <memory>
 
 namespace {
@@ -26,9 +27,7 @@ struct OwnedAdapterList {
     ~OwnedAdapterList() { qx_ClearAdapterInfoList(list); }
 };
 
-}  // namespace
-
-long qx_ReadAdapterInformation(Qx_PtrList& list) {
+long ReadCatalogue(Qx_PtrList& list) {
     Qx_XmlDOM document(0);
     switch (QxLoadConfigDocument(L"\\qrx_adaptor.xml", document)) {
     case QxConfigLoad::ReadFailed: AfxMessageBox(L"XML load failed"); return -1;
@@ -54,7 +53,7 @@ long qx_ReadAdapterInformation(Qx_PtrList& list) {
     return 0;
 }
 
-long qx_GetAdapterInfo(const wchar_t* key, ADAPTER_INFO& out) {
+long LookUp(const wchar_t* key, ADAPTER_INFO& out) {
     CString folder = QxReadToolSetting(kQxSettingComponentPath);
     if (folder.IsEmpty()) folder = L".";
 
@@ -63,14 +62,23 @@ long qx_GetAdapterInfo(const wchar_t* key, ADAPTER_INFO& out) {
     for (int i = 0; i < catalogue.list.Count(); ++i) {
         const ADAPTER_INFO* found = static_cast<const ADAPTER_INFO*>(catalogue.list.Items(i));
         if (!found || qx_strcmpW(found->adaptor, key) != 0) continue;
-        out.adaptor = found->adaptor;
-        out.id = found->id;
-        out.module = found->module;
-        out.name = found->name;
-        out.type = found->type;
-        out.ver = found->ver;
-        out.dir = folder.GetString();
+        // Filled aside and then moved in, so that out is either filled or as it was.
+        ADAPTER_INFO filled;
+        filled.adaptor = found->adaptor;
+        filled.id = found->id;
+        filled.module = found->module;
+        filled.name = found->name;
+        filled.type = found->type;
+        filled.ver = found->ver;
+        filled.dir = folder.GetString();
+        out = std::move(filled);
         return 0;
     }
     return -1;
 }
+
+}  // namespace
+
+long qx_ReadAdapterInformation(Qx_PtrList& list) { return QxBarrier(-1L, [&] { return ReadCatalogue(list); }); }
+
+long qx_GetAdapterInfo(const wchar_t* key, ADAPTER_INFO& out) { return QxBarrier(-1L, [&] { return LookUp(key, out); }); }

@@ -1,6 +1,7 @@
 #include "config/EnvironmentModules.h"
 #include "config/ConfigDocument.h"
 #include "config/QxRecords.h"
+#include "platform/QxBarrier.h"
 #include <memory>
 
 namespace {
@@ -11,9 +12,8 @@ std::unique_ptr<ENVIRONMENT_INFO> MakeRecord(const Qx_DOMElement* entry) {
     record->module += L"320";  // the tool's modules carry the product generation
     return record;
 }
-}  // namespace
 
-bool qx_ReadEnvironmentList(Qx_PtrList& list) {
+bool ReadModules(Qx_PtrList& list) {
     Qx_XmlDOM document(0);
     if (QxLoadConfigDocument(L"\\qrx_environment.xml", document) != QxConfigLoad::Ok) return false;
     const Qx_DOMElement* modules = document.GetItem(document.FindTag(L"adaptors", 0));
@@ -33,3 +33,6 @@ bool qx_ReadEnvironmentList(Qx_PtrList& list) {
     }
     return true;
 }
+}  // namespace
+
+bool qx_ReadEnvironmentList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadModules(list); }); }

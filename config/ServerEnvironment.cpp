@@ -1,6 +1,7 @@
 #include "config/ServerEnvironment.h"
 #include "config/ConfigDocument.h"
 #include "config/QxRecords.h"
+#include "platform/QxBarrier.h"
 #include <memory>
 #include <vector>
 
@@ -84,6 +85,8 @@ bool ReadGroup(Qx_PtrList& list, const GroupRule& group) {
 
 }  // namespace
 
-bool qx_ReadLocalList(Qx_PtrList& list) { return ReadGroup(list, kLocal); }
-bool qx_ReadAspJspList(Qx_PtrList& list) { return ReadGroup(list, kAspJsp); }
-bool qx_ReadServerList(Qx_PtrList& list) { return ReadGroup(list, kServer); }
+// Memory running out before the entries are read (the path, the file, its decoding)
+// leaves the list as it was and answers false, as a failure while reading them does.
+bool qx_ReadLocalList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadGroup(list, kLocal); }); }
+bool qx_ReadAspJspList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadGroup(list, kAspJsp); }); }
+bool qx_ReadServerList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadGroup(list, kServer); }); }

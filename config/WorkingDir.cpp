@@ -1,4 +1,5 @@
 #include "config/WorkingDir.h"
+#include "platform/QxBarrier.h"
 
 namespace {
 Qx_WString& Storage() {
@@ -7,7 +8,10 @@ Qx_WString& Storage() {
 }
 }  // namespace
 
-void qx_SetWorkingDir(const wchar_t* directory) { Storage().Set(directory); }
+// Without the memory for the new folder, the old one stays.
+void qx_SetWorkingDir(const wchar_t* directory) {
+    QxBarrierVoid([&] { Storage() = Qx_WString(directory); });
+}
 
 const Qx_WString& QxWorkingDir() { return Storage(); }
 

@@ -1,12 +1,7 @@
 #include "editor/MemberListWalk.h"
 #include "editor/MemberListFault.h"
-#include "platform/QxHandle.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_Buffer.h"
-#include "foundation/Qx_XmlDOM.h"
-#include "foundation/XmlInput.h"
-#include "foundation/XmlInputStream.h"
-#include "foundation/XmlLite.h"
 #include <cwchar>
 #include <string>
 
@@ -28,89 +23,37 @@ bool IsTag(const wchar_t* tag, unsigned length, const wchar_t* wanted) {
 }  // namespace
 
 bool QxMemberListWalk::Read(const Qx_Buffer& source) {
-    QxXmlInput input;
-    if (!input.Prepare(source.GetData(), static_cast<size_t>(source.GetLength()))) return false;
-    // Text without any markup is no document; Wine's XmlLite asserts on an empty one.
-    if (std::char_traits<char>::find(input.Data(), input.Size(), '<') == nullptr) return false;
-    QxXmlInputStream stream(input.Data(), input.Size());
-    QxComPtr<IXmlReader> reader;
-    if (FAILED(QxCreateXmlReader(reader.Put())) || FAILED(reader->SetInput(&stream))) return false;
-    reader->SetProperty(XmlReaderProperty_MaxElementDepth, Qx_XmlDOM::kMaxDepth + 1);  // Wine may ignore it
-    return Run(reader.Get()) && sawList_;
-}
-
-bool QxMemberListWalk::Run(IXmlReader* reader) {
-    XmlNodeType type;
-    HRESULT hr;
-    while ((hr = reader->Read(&type)) == S_OK) {
-        if (Stalled(reader, type)) return false;
-        const WCHAR* value = nullptr;
-        UINT length = 0;
-        switch (type) {
-        case XmlNodeType_Element:
-            if (!OpenElement(reader)) return false;
-            break;
-        case XmlNodeType_EndElement:
-            if (depth_ == 0) break;
-            if (--depth_ == 0) inList_ = false;
-            if (depth_ == 1) openObject_ = nullptr;
-            break;
-        case XmlNodeType_Text:
-        case XmlNodeType_CDATA:
-            // Not kept, but a value the reader cannot give fails the document.
-            if (FAILED(reader->GetValue(&value, &length))) return false;
-            break;
-        case XmlNodeType_DocumentType: return false;
-        default: break;  // declaration, whitespace, comments, processing instructions
-        }
+    QxXmlNodeReader nodes;
+    if (!nodes.Open(source.GetData(), static_cast<size_t>(source.GetLength()))) return false;
+    while (QxXmlNodeReader::Node node = nodes.Next()) {
+        if (node == QxXmlNodeReader::kElement) OpenElement(nodes);
+        if (node == QxXmlNodeReader::kEndElement) CloseElement(nodes.Depth());
     }
-    return hr == S_FALSE && depth_ == 0 && sawRoot_;
+    return !nodes.Failed() && sawList_;
 }
 
-// Wine's XmlLite, at the end of a document with elements still open, hands out the last
-// node again and again instead of failing. Two nodes never start at the same place, so a
-// repeat means the reader is stuck.
-bool QxMemberListWalk::Stalled(IXmlReader* reader, XmlNodeType type) {
-    UINT line = 0, column = 0;
-    reader->GetLineNumber(&line);
-    reader->GetLinePosition(&column);
-    const bool same = seen_ && type == lastType_ && line == lastLine_ && column == lastColumn_;
-    seen_ = true;
-    lastType_ = type;
-    lastLine_ = line;
-    lastColumn_ = column;
-    return same;
+void QxMemberListWalk::CloseElement(int depth) {
+    if (depth == 0) inList_ = false;
+    if (depth == 1) openObject_ = nullptr;
 }
 
-bool QxMemberListWalk::OpenElement(IXmlReader* reader) {
-    if (depth_ >= Qx_XmlDOM::kMaxDepth) return false;
-    const WCHAR* tag = nullptr;
-    UINT tagLength = 0;
-    if (FAILED(reader->GetQualifiedName(&tag, &tagLength))) return false;
-    const bool empty = reader->IsEmptyElement() != FALSE;  // before moving to attributes
-    const Kind kind = Classify(tag, tagLength);
+void QxMemberListWalk::OpenElement(QxXmlNodeReader& nodes) {
+    depth_ = nodes.Depth();
+    const Kind kind = Classify(nodes.Name(), nodes.NameLength());
     justAdded_ = nullptr;
     Guarded([&] { Begin(kind); });
-    for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
-        const WCHAR* name = nullptr;
-        const WCHAR* value = nullptr;
-        UINT nameLength = 0, valueLength = 0;
-        if (FAILED(reader->GetQualifiedName(&name, &nameLength)) || FAILED(reader->GetValue(&value, &valueLength)))
-            return false;
-        if (secondName_) Guarded([&] { Take(name, nameLength, value, valueLength); });
-    }
+    QxXmlNodeReader::Attribute attr;
+    while (nodes.NextAttribute(attr))
+        if (secondName_) Guarded([&] { Take(attr.name, attr.nameLength, attr.value, attr.valueLength); });
     Guarded([&] { Finish(kind); });
     secondName_ = nullptr;
-    if (empty) return true;
-    ++depth_;
+    if (nodes.IsEmptyElement()) return;
     if (kind == kList) inList_ = true;
     if (kind == kObject) openObject_ = justAdded_;
-    return true;
 }
 
 QxMemberListWalk::Kind QxMemberListWalk::Classify(const wchar_t* tag, unsigned length) {
     if (depth_ == 0) {
-        sawRoot_ = true;
         if (sawList_ || !IsExactly(tag, length, L"objectlist")) return kOther;
         sawList_ = true;
         return kList;

@@ -1,17 +1,15 @@
 #pragma once
 #include "editor/ObjectCatalogue.h"
-#include "platform/QxWin.h"
-#include <objidl.h>
-#include <xmllite.h>
+#include "foundation/XmlNodeReader.h"
 #include <memory>
 #include <vector>
 
 class Qx_Buffer;
 
-// One pass of XmlLite over a member list document that builds the catalogue's records as
-// the nodes go by, instead of a tree: the objects of the first top-level "objectlist", each
-// with its "var" and "method" members. It accepts exactly the documents that Qx_XmlDOM
-// loads: the same input preparation and the same checks on every node.
+// One pass over a member list document that builds the catalogue's records as the nodes
+// go by, instead of a tree: the objects of the first top-level "objectlist", each with its
+// "var" and "method" members. It reads through QxXmlNodeReader, as Qx_XmlDOM does, and so
+// accepts exactly the documents that Qx_XmlDOM loads.
 //
 // An object counts as added once it is in `objects` (document order), before its members
 // are read. An exception while records are built stops the building, never the pass: the
@@ -31,9 +29,8 @@ public:
 private:
     enum Kind { kOther, kList, kObject, kVariable, kMethod };
 
-    bool Run(IXmlReader* reader);
-    bool Stalled(IXmlReader* reader, XmlNodeType type);
-    bool OpenElement(IXmlReader* reader);
+    void OpenElement(QxXmlNodeReader& nodes);
+    void CloseElement(int depth);
     Kind Classify(const wchar_t* tag, unsigned length);
     void Begin(Kind kind);
     void Take(const wchar_t* name, unsigned nameLength, const wchar_t* value, unsigned valueLength);
@@ -44,10 +41,9 @@ private:
     std::vector<CObjectItem*>& objects_;
     bool stopped_ = false;
 
-    // Where the walk stands: open elements, whether the top-level one is the list, and the
-    // added object whose element is open at the level below it.
+    // Where the walk stands: the depth of the current element, whether the top-level one is
+    // the list, and the added object whose element is open at the level below it.
     int depth_ = 0;
-    bool sawRoot_ = false;
     bool sawList_ = false;
     bool inList_ = false;
     CObjectItem* openObject_ = nullptr;
@@ -62,9 +58,4 @@ private:
     const wchar_t* secondName_ = nullptr;
     Qx_WString* fields_[3] = {};
     bool taken_[3] = {};
-
-    // The place of the last node, to see the reader stuck.
-    bool seen_ = false;
-    XmlNodeType lastType_ = XmlNodeType_None;
-    UINT lastLine_ = 0, lastColumn_ = 0;
 };

@@ -1,4 +1,5 @@
 #include "foundation/CRegistry.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxHandle.h"
 #include <objbase.h>
 #include <shlwapi.h>
@@ -107,8 +108,8 @@ int CRegistry::GetValue(const wchar_t* name, CString& out) {
         out.Empty();
         return 0;
     }
-    out = TextOf(buffer.Get(), size);
-    return 1;
+    // Without the memory for the text, the answer is that of any failure.
+    return QxBarrier(0, [&] { out = TextOf(buffer.Get(), size); return 1; }, [&](const char*) { out.Empty(); });
 }
 
 int CRegistry::GetValue(const wchar_t* name, unsigned long& number) {

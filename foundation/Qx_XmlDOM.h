@@ -6,7 +6,6 @@
 
 class Qx_Buffer;
 class Qx_DOMElement;
-class QxXmlInput;
 
 // Node types a Qx_DOMElement can have.
 enum Qx_DOMNodeType {
@@ -108,14 +107,16 @@ public:
     ~Qx_XmlDOM() override;
 
     // 1 when the whole buffer parsed as one well-formed document, else 0 (the list is
-    // then empty). An empty buffer is no document.
+    // then empty): an empty buffer, a document cut short anywhere, any bytes at all that are
+    // not one whole document give 0. Never throws.
     int LoadXML(const Qx_Buffer& buffer);
     int LoadXML(const wchar_t* text, int length = -1);
     // What went wrong in the last failed load, for diagnostics; empty after success.
     const Qx_WString& GetLastError() const { return lastError_; }
 
 private:
-    int Parse(const QxXmlInput& input);
+    // text is UTF-16 when wide is set, else bytes in any encoding the class reads.
+    int Parse(const void* text, size_t count, bool wide);
 
     Qx_WString lastError_;
 };

@@ -1,12 +1,27 @@
 #include "foundation/TextFile.h"
 #include "foundation/Qx_AString.h"
 #include "foundation/Qx_File.h"
+#include "foundation/FileRewrite.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxWin.h"
 #include <string>
 
-bool qx_GetTextFileSource(const wchar_t* path, Qx_Buffer& buffer) {
+namespace {
+
+// Text mode ends a file at its first byte 0x1A and turns CR LF into LF. That serves files
+// in the ANSI code page and UTF-8, but damages UTF-16, whose characters hold such bytes
+// (U+041A, U+0D0A): a file that starts with a UTF-16 byte-order mark is read as it is.
+const char* ReadMode(const wchar_t* path) {
+    Qx_File probe;
+    unsigned char mark[2] = {};
+    const bool utf16 = probe.Open(path, "rb") == 0 && probe.Read(mark, 2) == 2 &&
+                       ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF));
+    return utf16 ? "rb" : "rt";
+}
+
+bool ReadTextFile(const wchar_t* path, Qx_Buffer& buffer) {
     Qx_File file;
-    if (file.Open(path, "rt") < 0) return false;
+    if (file.Open(path, ReadMode(path)) < 0) return false;
     int64_t size = file.GetSize();
     if (size < 0 || size > 0x7FFFFFFE) return false;
     // Read into a buffer of our own so that a failed read leaves the caller's untouched.
@@ -19,40 +34,41 @@ bool qx_GetTextFileSource(const wchar_t* path, Qx_Buffer& buffer) {
     return true;
 }
 
-namespace {
-// The folder part of path, with its separator; empty when path has none.
-std::wstring FolderOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+// The bytes that writing text in text mode puts on disk: ANSI, every LF as CR LF.
+std::string TextModeBytes(const Qx_WString& text) {
+    Qx_AString ansi(text, 0);
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(ansi.GetLength()));
+    for (char c : ansi.str()) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
 }
 
-// A new, empty temporary file beside target; empty when none can be made.
-std::wstring MakeTempBeside(const std::wstring& target) {
-    std::wstring folder = FolderOf(target);
-    wchar_t name[MAX_PATH + 1];
-    if (!GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"qxt", 0, name)) return std::wstring();
-    return name;
+// Opening a file with "wt" fails for a read-only file, and for a hidden or system file
+// (creating over one is refused unless the same attributes are asked for): writing one
+// fails the same way. Wine opens all of them.
+bool RefusesWriting(DWORD attributes) {
+    return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
 }
+
+long WriteTextFile(const wchar_t* path, const Qx_WString& text) {
+    if (!path || !*path) return -1;
+    const std::string bytes = TextModeBytes(text);
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND && QxWriteNewFile(path, bytes) ? 0 : -1;
+    if (RefusesWriting(attributes)) return -1;
+    return QxRewriteFileInPlace(path, bytes) ? 0 : -1;
+}
+
 }  // namespace
 
-long qx_PutTextFileSource(const wchar_t* path, Qx_WString text) {
-    if (!path || !*path) return -1;
-    const std::wstring target(path);
-    // Opening a read-only file for writing fails; replacing it must fail the same way.
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return -1;
-    Qx_AString bytes(text, 0);
-    std::wstring temp = MakeTempBeside(target);
-    if (temp.empty()) return -1;
+bool qx_GetTextFileSource(const wchar_t* path, Qx_Buffer& buffer) {
+    return QxBarrier(false, [&] { return ReadTextFile(path, buffer); });
+}
 
-    Qx_File file;
-    bool written = file.Open(temp.c_str(), "wt") == 0 &&
-                   file.Write(bytes.GetSafeBuffer(), bytes.GetLength(), -1) == bytes.GetLength();
-    written = file.Close() == 0 && written;
-    // The target is replaced in one step, and only by a complete file.
-    if (written && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return 0;
-    DeleteFileW(temp.c_str());
-    return -1;
+long qx_PutTextFileSource(const wchar_t* path, Qx_WString text) {
+    return QxBarrier(-1L, [&] { return WriteTextFile(path, text); });
 }

@@ -1,17 +1,18 @@
 #include "foundation/XmlInput.h"
 #include "foundation/QxCodePage.h"
+#include "foundation/XmlDeclaration.h"
 #include "platform/QxWin.h"
 
 namespace {
 
-bool Decode(unsigned codePage, DWORD flags, const char* bytes, size_t count, std::wstring& text) {
+bool Decode(unsigned codePage, const char* bytes, size_t count, std::wstring& text) {
     text.clear();
     if (count == 0) return true;
     if (count > 0x7FFFFFFF) return false;
-    int n = MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(count), nullptr, 0);
+    int n = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(count), nullptr, 0);
     if (n <= 0) return false;
     text.resize(static_cast<size_t>(n));
-    MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(count), &text[0], n);
+    MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(count), &text[0], n);
     return true;
 }
 
@@ -21,110 +22,87 @@ bool IsValidUtf8(const char* bytes, size_t count) {
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(count), nullptr, 0) > 0;
 }
 
-std::wstring DecodeUtf16(const char* bytes, size_t count, bool bigEndian) {
-    std::wstring text(count / 2, L'\0');
+// UTF-16 of a whole number of units; false for an odd byte count (a text cut inside a unit).
+bool DecodeUtf16(const char* bytes, size_t count, bool bigEndian, std::wstring& text) {
+    if (count % 2) return false;
+    text.assign(count / 2, L'\0');
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned char a = bytes[2 * i], b = bytes[2 * i + 1];
         text[i] = static_cast<wchar_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
     }
-    return text;
+    return true;
 }
 
-template <class Ch>
-bool IsBlank(Ch c) { return c == Ch(' ') || c == Ch('\t') || c == Ch('\r') || c == Ch('\n'); }
-
-// Where the encoding pseudo-attribute of an XML declaration at the start of text stands
-// (ASCII-compatible bytes or wide characters alike).
-struct DeclaredEncoding {
-    size_t attrStart = 0, valueStart = 0, valueEnd = 0;
-};
-
-template <class Ch>
-bool FindDeclaredEncoding(const Ch* text, size_t count, DeclaredEncoding& found) {
-    static const char kOpen[] = "<?xml";
-    static const char kName[] = "encoding";
-    if (count < 5) return false;
-    for (size_t i = 0; i < 5; ++i)
-        if (text[i] != static_cast<Ch>(kOpen[i])) return false;
-    size_t close = 5;
-    while (close + 1 < count && !(text[close] == Ch('?') && text[close + 1] == Ch('>'))) ++close;
-    if (close + 1 >= count) return false;
-    for (size_t i = 5; i + 8 <= close; ++i) {
-        size_t k = 0;
-        while (k < 8 && text[i + k] == static_cast<Ch>(kName[k])) ++k;
-        if (k < 8) continue;
-        size_t p = i + 8;
-        while (p < close && IsBlank(text[p])) ++p;
-        if (p >= close || text[p] != Ch('=')) continue;
-        ++p;
-        while (p < close && IsBlank(text[p])) ++p;
-        if (p >= close || (text[p] != Ch('"') && text[p] != Ch('\''))) return false;
-        size_t end = p + 1;
-        while (end < close && text[end] != text[p]) ++end;
-        if (end >= close) return false;
-        found.attrStart = i;
-        found.valueStart = p + 1;
-        found.valueEnd = end;
-        return true;
-    }
-    return false;
+bool StartsWithUtf16Mark(const unsigned char* u, size_t count, bool& bigEndian) {
+    if (count < 2) return false;
+    bigEndian = u[0] == 0xFE && u[1] == 0xFF;
+    return bigEndian || (u[0] == 0xFF && u[1] == 0xFE);
 }
 
 }  // namespace
 
 bool QxXmlInput::Prepare(const char* bytes, size_t count) {
     const unsigned char* u = reinterpret_cast<const unsigned char*>(bytes);
-    if (count >= 2 && u[0] == 0xFF && u[1] == 0xFE) return FromWide(DecodeUtf16(bytes + 2, count - 2, false));
-    if (count >= 2 && u[0] == 0xFE && u[1] == 0xFF) return FromWide(DecodeUtf16(bytes + 2, count - 2, true));
+    bool bigEndian = false;
+    if (StartsWithUtf16Mark(u, count, bigEndian)) {
+        std::wstring wide;
+        return DecodeUtf16(bytes + 2, count - 2, bigEndian, wide) && FromWide(wide.data(), wide.size());
+    }
     const bool utf8Mark = count >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
     const char* text = utf8Mark ? bytes + 3 : bytes;
     const size_t length = utf8Mark ? count - 3 : count;
 
-    // A UTF-8 mark decides over the declaration; the declaration is then only dropped.
+    const QxXmlDeclaration declaration = QxReadXmlDeclaration(text, length);
+    if (declaration.form == QxXmlDeclaration::kBroken) return false;
+    // A UTF-8 mark decides over the declaration.
     unsigned codePage = CP_UTF8;
-    DeclaredEncoding declared;
-    const bool hasDeclaration = FindDeclaredEncoding(text, length, declared);
-    bool declaredOther = false;
-    if (hasDeclaration) {
-        std::wstring name(text + declared.valueStart, text + declared.valueEnd);
-        unsigned named = qx_findcodepageW(name.c_str());
-        declaredOther = named != CP_UTF8;
-        if (!utf8Mark) {
-            if (named == 0) return false;  // 0 is the ANSI code page: the name was not known
-            codePage = named;
-        }
+    if (declaration.HasEncoding() && !utf8Mark) {
+        std::wstring name(text + declaration.nameStart, text + declaration.nameEnd);
+        codePage = qx_findcodepageW(name.c_str());
+        if (codePage == 0) return false;  // 0 is the ANSI code page: the name was not known
     }
+    // The declaration is ASCII in every encoding it can name, so it ends at the same byte.
+    const char* content = text + declaration.end;
+    const size_t contentLength = length - declaration.end;
     if (codePage == CP_UTF8) {
-        if (!IsValidUtf8(text, length)) {
-            if (utf8Mark || hasDeclaration) return false;  // announced as UTF-8, but it is not
-            codePage = CP_ACP;                              // no announcement: the ANSI code page
-        } else if (!declaredOther) {
-            data_ = bytes;
-            size_ = count;
-            return true;
-        }
+        if (IsValidUtf8(content, contentLength)) return Borrow(content, contentLength);
+        if (utf8Mark || declaration.HasEncoding()) return false;  // announced as UTF-8, but it is not
+        codePage = CP_ACP;                                         // no announcement: the ANSI code page
     }
     std::wstring wide;
-    return Decode(codePage, 0, text, length, wide) && FromWide(std::move(wide));
+    return Decode(codePage, content, contentLength, wide) && FromWide(wide.data(), wide.size());
 }
 
-bool QxXmlInput::PrepareWide(const wchar_t* text, size_t length) {
-    return FromWide(std::wstring(text, length));
-}
+bool QxXmlInput::PrepareWide(const wchar_t* text, size_t length) { return FromWide(text, length); }
 
-bool QxXmlInput::FromWide(std::wstring text) {
-    DeclaredEncoding declared;
-    if (FindDeclaredEncoding(text.c_str(), text.size(), declared))
-        text.erase(declared.attrStart, declared.valueEnd + 1 - declared.attrStart);
-    if (text.size() > 0x7FFFFFFF) return false;
+// The text is wide already: a declared encoding no longer applies and is passed over.
+bool QxXmlInput::FromWide(const wchar_t* text, size_t length) {
+    const QxXmlDeclaration declaration = QxReadXmlDeclaration(text, length);
+    if (declaration.form == QxXmlDeclaration::kBroken) return false;
+    text += declaration.end;
+    length -= declaration.end;
+    if (length > 0x7FFFFFFF) return false;
     storage_.clear();
-    if (!text.empty()) {
-        int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (length > 0) {
+        // A lone surrogate has no UTF-8 form: such text is not valid UTF-16.
+        int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, static_cast<int>(length), nullptr, 0,
+                                    nullptr, nullptr);
         if (n <= 0) return false;
         storage_.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &storage_[0], n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, static_cast<int>(length), &storage_[0], n, nullptr,
+                            nullptr);
     }
-    data_ = storage_.data();
-    size_ = storage_.size();
+    return Borrow(storage_.data(), storage_.size());
+}
+
+// What follows the declaration must not start as one again: a second declaration is not
+// well-formed, and XmlLite must never meet one (see XmlDeclaration.h). Nor may it hold
+// U+0000, which no document holds and which Wine's XmlLite takes for the end of its input,
+// with the same abort as a declaration cut short.
+bool QxXmlInput::Borrow(const char* text, size_t length) {
+    if (QxReadXmlDeclaration(text, length).form != QxXmlDeclaration::kNone) return false;
+    if (std::char_traits<char>::find(text, length, '\0')) return false;
+    data_ = text;
+    size_ = length;
     return true;
 }

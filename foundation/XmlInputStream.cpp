@@ -5,10 +5,7 @@ namespace {
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 }  // namespace
 
-QxXmlInputStream::QxXmlInputStream(const char* bytes, size_t count) : bytes_(bytes), count_(count) {
-    const bool marked = count >= 3 && memcmp(bytes, kUtf8Mark, 3) == 0;
-    markLeft_ = marked ? 0 : 3;
-}
+QxXmlInputStream::QxXmlInputStream(const char* bytes, size_t count) : bytes_(bytes), count_(count) {}
 
 HRESULT QxXmlInputStream::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;

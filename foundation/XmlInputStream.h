@@ -4,9 +4,10 @@
 
 // A read-only stream over UTF-8 bytes in memory for XmlLite, that never ends a read inside
 // a multi-byte character: Wine's XmlLite misreads a character split between two reads.
-// A read ends after an ASCII byte whenever one lies in the span asked for. Text without a
-// UTF-8 mark is read with one in front: Wine's XmlLite finds no document in unmarked UTF-8
-// that starts with blanks. The bytes are borrowed and must outlive the stream. Internal.
+// A read ends after an ASCII byte whenever one lies in the span asked for. The text, which
+// must not carry a mark of its own, is read with a UTF-8 mark in front: Wine's XmlLite finds
+// no document in unmarked UTF-8 that starts with blanks. The bytes are borrowed and must
+// outlive the stream. Internal.
 class QxXmlInputStream : public ISequentialStream {
 public:
     QxXmlInputStream(const char* bytes, size_t count);
@@ -26,6 +27,6 @@ private:
     const char* bytes_;
     size_t count_;
     size_t position_ = 0;
-    size_t markLeft_ = 0;  // bytes of the added mark not read yet
+    size_t markLeft_ = 3;  // bytes of the added mark not read yet
     ULONG references_ = 1;
 };

@@ -3,6 +3,7 @@
 #include "config/AdaptorCatalogue.h"
 #include "config/QxRecords.h"
 #include "foundation/Qx_File.h"
+#include "platform/QxBarrier.h"
 #include "runtime/Qx_EnvProvider.h"
 
 Qx_TarnWorkerCommon::Qx_TarnWorkerCommon() : Qx_TarnWorker(nullptr, nullptr) {}
@@ -10,12 +11,14 @@ Qx_TarnWorkerCommon::Qx_TarnWorkerCommon() : Qx_TarnWorker(nullptr, nullptr) {}
 Qx_TarnWorkerCommon::~Qx_TarnWorkerCommon() = default;
 
 long Qx_TarnWorkerCommon::ReadServiceXml(const Qx_WString& folder, const Qx_WString& name, Qx_Buffer& buffer) {
-    Qx_WString path = folder;
-    if (path.GetAt(path.GetLength() - 1) != L'\\') path += L'\\';
-    path += name;
-    // Only the name decides: a dot in a folder name must not suppress the extension.
-    if (name.Find(L'.') < 0) path += L".xml";
-    return Qx_File::ReadFile(path.c_str(), buffer) < 0 ? -1 : 0;
+    return QxBarrier(-1L, [&] {
+        Qx_WString path = folder;
+        if (path.GetAt(path.GetLength() - 1) != L'\\') path += L'\\';
+        path += name;
+        // Only the name decides: a dot in a folder name must not suppress the extension.
+        if (name.Find(L'.') < 0) path += L".xml";
+        return Qx_File::ReadFile(path.c_str(), buffer) < 0 ? -1L : 0L;
+    });
 }
 
 namespace {
@@ -57,8 +60,9 @@ void CollectOutputs(Qx_TarnWorker& worker, Qx_VariableList& variables, Qx_Datase
 }
 }  // namespace
 
-long qx_LoadLocalService(SERVER_INFO* server, const wchar_t* service, Qx_VariableList& variables,
-                         Qx_DatasetList& datasets, int system) {
+namespace {
+long LoadLocalService(SERVER_INFO* server, const wchar_t* service, Qx_VariableList& variables,
+                      Qx_DatasetList& datasets, int system) {
     CWaitCursor wait;
     if (!server) return -1;
     Qx_EnvProvider environment;
@@ -90,4 +94,10 @@ long qx_LoadLocalService(SERVER_INFO* server, const wchar_t* service, Qx_Variabl
     worker.FreeAll();
     worker.parentWorker = nullptr;
     return ran == 0 ? 0 : -1;
+}
+}  // namespace
+
+long qx_LoadLocalService(SERVER_INFO* server, const wchar_t* service, Qx_VariableList& variables,
+                         Qx_DatasetList& datasets, int system) {
+    return QxBarrier(-1L, [&] { return LoadLocalService(server, service, variables, datasets, system); });
 }

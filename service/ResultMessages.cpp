@@ -1,6 +1,7 @@
 #include "service/ResultMessages.h"
 #include "afx/AfxMessageBox.h"
 #include "foundation/QxCodePage.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxSystemError.h"
 
 namespace {
@@ -14,16 +15,28 @@ HMODULE ThisModule() {
 
 }  // namespace
 
-void qx_DisplayResultMsg(Qx_Result& result) {
+namespace {
+void DisplayResult(Qx_Result& result) {
     Qx_WString text;
     Qx_MsgView::GetMsgStr(QxGetLocaleCP(), text, result, 0x1331, L',', 1, L'"');
     if (!text.IsEmpty()) AfxMessageBox(text.c_str(), MB_OK, 0);
 }
+}  // namespace
 
-void qx_GetSystemErrorStr(Qx_WString& out) {
+void qx_DisplayResultMsg(Qx_Result& result) {
+    QxBarrierVoid([&] { DisplayResult(result); });
+}
+
+namespace {
+void SystemErrorText(Qx_WString& out) {
     const DWORD code = GetLastError();  // before anything else can change it
     // No text for the code: the out-parameter is emptied rather than left with stale text.
     out = QxSystemErrorText(code).c_str();
+}
+}  // namespace
+
+void qx_GetSystemErrorStr(Qx_WString& out) {
+    QxBarrierVoid([&] { SystemErrorText(out); });
 }
 
 Qx_WString QxFormatModuleMessage(unsigned id, const wchar_t* insert) {

@@ -3,6 +3,7 @@
 #include "afx/CWaitCursor.h"
 #include "config/AdaptorCatalogue.h"
 #include "config/QxRecords.h"
+#include "platform/QxBarrier.h"
 #include "resources/StringIds.h"
 #include "runtime/Qx_AdapterComWrapper.h"
 #include "runtime/Qx_EnvProvider.h"
@@ -16,7 +17,8 @@ long g_timeoutSeconds = 10;
 
 void qx_SetTimeout(long seconds) { g_timeoutSeconds = seconds; }
 
-Qx_Result qx_LoadAdapter(SERVER_INFO* server, Qx_AdapterComWrapper*& wrapper, Qx_Provider* provider) {
+namespace {
+Qx_Result LoadAdapter(SERVER_INFO* server, Qx_AdapterComWrapper*& wrapper, Qx_Provider* provider) {
     ADAPTER_INFO adapter;
     Qx_Result result;
     if (!server || !provider) {
@@ -44,9 +46,15 @@ Qx_Result qx_LoadAdapter(SERVER_INFO* server, Qx_AdapterComWrapper*& wrapper, Qx
     wrapper = loaded;
     return result;
 }
+}  // namespace
 
-long qx_LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList& variables,
-                          Qx_DatasetList& datasets, const wchar_t*, long) {
+Qx_Result qx_LoadAdapter(SERVER_INFO* server, Qx_AdapterComWrapper*& wrapper, Qx_Provider* provider) {
+    return QxBarrier(Qx_Result(-1), [&] { return LoadAdapter(server, wrapper, provider); });
+}
+
+namespace {
+long LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList& variables,
+                       Qx_DatasetList& datasets, const wchar_t*, long) {
     CWaitCursor wait;
     if (!server || server->grpname.IsEmpty() || service.IsEmpty()) return -1;
     Qx_EnvProvider environment;
@@ -69,4 +77,10 @@ long qx_LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableLi
     result.SetCode(code);
     qx_DisplayResultMsg(result);
     return -1;
+}
+}  // namespace
+
+long qx_LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList& variables,
+                          Qx_DatasetList& datasets, const wchar_t* format, long flags) {
+    return QxBarrier(-1L, [&] { return LoadServerService(server, std::move(service), variables, datasets, format, flags); });
 }

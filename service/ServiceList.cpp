@@ -1,6 +1,7 @@
 #include "service/ServiceList.h"
 #include "config/QxRecords.h"
 #include "foundation/Qx_Dir.h"
+#include "platform/QxBarrier.h"
 #include "service/ServerExecution.h"
 #include <memory>
 
@@ -63,7 +64,13 @@ long ListFromFolder(const SERVER_INFO& server, Qx_PtrList& list) {
 }
 }  // namespace
 
-long qx_GetSvcList(SERVER_INFO* server, Qx_PtrList& list, bool fromServer) {
+namespace {
+long ListServices(SERVER_INFO* server, Qx_PtrList& list, bool fromServer) {
     if (!server) return -1;
     return fromServer ? ListFromServer(*server, list) : ListFromFolder(*server, list);
+}
+}  // namespace
+
+long qx_GetSvcList(SERVER_INFO* server, Qx_PtrList& list, bool fromServer) {
+    return QxBarrier(-1L, [&] { return ListServices(server, list, fromServer); });
 }

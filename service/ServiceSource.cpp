@@ -4,6 +4,7 @@
 #include "foundation/Qx_VariableList.h"
 #include "foundation/Qx_XmlDOM.h"
 #include "foundation/TextFile.h"
+#include "platform/QxBarrier.h"
 #include "service/ServerExecution.h"
 #include <algorithm>
 #include <functional>
@@ -54,14 +55,22 @@ long SourceFromFolder(const SERVER_INFO& server, const wchar_t* service, Qx_WStr
     path.Format(L"%s%s.%s", folder.c_str(), service ? service : L"", L"xml");
     Qx_Buffer buffer;
     if (!qx_GetTextFileSource(path.c_str(), buffer)) return -1;
-    out.Set(buffer.GetData(), -1, 0);  // up to the first zero byte
+    Qx_WString text;
+    text.Set(buffer.GetData(), -1, 0);  // up to the first zero byte
+    out = std::move(text);              // out stays as it was should memory run out
     return 0;
 }
 }  // namespace
 
-long qx_GetSvcSource(SERVER_INFO* server, const wchar_t* service, Qx_WString& out) {
+namespace {
+long FetchSource(SERVER_INFO* server, const wchar_t* service, Qx_WString& out) {
     if (!server) return -1;
     return server->remote ? SourceFromServer(*server, service, out) : SourceFromFolder(*server, service, out);
+}
+}  // namespace
+
+long qx_GetSvcSource(SERVER_INFO* server, const wchar_t* service, Qx_WString& out) {
+    return QxBarrier(-1L, [&] { return FetchSource(server, service, out); });
 }
 
 namespace {
@@ -93,7 +102,8 @@ private:
 // look of their own: the walk jumps from marker to marker, skipping the lines outside the
 // block and copying the lines inside it in one piece, so a source of many megabytes is cut
 // in about the time of a few scans.
-void qx_GetXMLSource(Qx_WString& source, Qx_WString& out) {
+namespace {
+void CutDefinition(Qx_WString& source, Qx_WString& out) {
     const std::wstring_view text(source.c_str(), static_cast<size_t>(source.GetLength()));
     MarkerScan begin(text, kBegin), end(text, kEnd), orgBegin(text, kOrgBegin), orgEnd(text, kOrgEnd);
     std::wstring result;
@@ -124,8 +134,14 @@ void qx_GetXMLSource(Qx_WString& source, Qx_WString& out) {
     }
     out = Qx_WString(result);
 }
+}  // namespace
 
-void qx_GetCDataStr(const Qx_DOMElement* element, Qx_WString& out) {
+void qx_GetXMLSource(Qx_WString& source, Qx_WString& out) {
+    QxBarrierVoid([&] { CutDefinition(source, out); });
+}
+
+namespace {
+void CDataText(const Qx_DOMElement* element, Qx_WString& out) {
     if (!element) return;
     for (int i = 0; i < element->GetChildCount(); ++i) {
         const Qx_DOMElement* child = element->GetChildList()->GetItem(i);
@@ -136,18 +152,35 @@ void qx_GetCDataStr(const Qx_DOMElement* element, Qx_WString& out) {
     }
     out = element->GetText();
 }
+}  // namespace
 
-void qx_MakeDatasetColumns(Qx_Dataset& dataset) {
+void qx_GetCDataStr(const Qx_DOMElement* element, Qx_WString& out) {
+    QxBarrierVoid([&] { CDataText(element, out); });
+}
+
+namespace {
+void MakeColumns(Qx_Dataset& dataset) {
     dataset.ClearAll();
     dataset.AddColumn(L"name", QX_VT_STRING, 255, 1);
     dataset.AddColumn(L"type", QX_VT_STRING, 255, 1);
     dataset.AddColumn(L"size", QX_VT_STRING, 255, 1);
     dataset.AddColumn(L"comment", QX_VT_STRING, 1024, 1);
 }
+}  // namespace
 
-int qx_ValidXML(Qx_Buffer& buffer) {
+void qx_MakeDatasetColumns(Qx_Dataset& dataset) {
+    QxBarrierVoid([&] { MakeColumns(dataset); });
+}
+
+namespace {
+int IsValidXml(Qx_Buffer& buffer) {
     Qx_XmlDOM document(0);
     return document.LoadXML(buffer) == 1 ? 1 : 0;
+}
+}  // namespace
+
+int qx_ValidXML(Qx_Buffer& buffer) {
+    return QxBarrier(0, [&] { return IsValidXml(buffer); });
 }
 
 void qx_OldParseSvcSource(Qx_WString&, SVC_INFO*) {}

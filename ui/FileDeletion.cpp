@@ -1,4 +1,5 @@
 #include "ui/FileDeletion.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxWin.h"
 #include <shellapi.h>
 #include <string>
@@ -16,7 +17,8 @@ std::wstring FullPath(const wchar_t* path) {
 }
 }  // namespace
 
-int qx_DeleteFile(const wchar_t* path, int recycle) {
+namespace {
+int Delete(const wchar_t* path, int recycle) {
     if (!path || !*path) return 0;  // an empty list would report success for deleting nothing
     // The shell takes a list of names, each ended by a null, the list by a second one.
     std::wstring list = FullPath(path);
@@ -30,4 +32,9 @@ int qx_DeleteFile(const wchar_t* path, int recycle) {
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_FILESONLY;
     if (recycle) operation.fFlags |= FOF_ALLOWUNDO;
     return SHFileOperationW(&operation) == 0 ? 1 : 0;
+}
+}  // namespace
+
+int qx_DeleteFile(const wchar_t* path, int recycle) {
+    return QxBarrier(0, [&] { return Delete(path, recycle); });
 }

@@ -3,6 +3,7 @@
 #include "afx/CFileDialog.h"
 #include "afx/CWnd.h"
 #include "foundation/Qx_Dir.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxHandle.h"
 
 #include <shlobj.h>
@@ -36,21 +37,42 @@ long RunFormattedDialog(bool open, Qx_WString& fileName, const Qx_WString& descr
 
 }  // namespace
 
-int qx_SelectFilename(Qx_WString& fileName, const wchar_t* filter) {
+namespace {
+int ChooseFile(Qx_WString& fileName, const wchar_t* filter) {
     return RunFileDialog(true, fileName, L"sxml", filter) == IDOK ? 1 : 0;
 }
+}  // namespace
+
+int qx_SelectFilename(Qx_WString& fileName, const wchar_t* filter) {
+    return QxBarrier(0, [&] { return ChooseFile(fileName, filter); });
+}
+
+namespace {
+long ChooseFileToOpen(Qx_WString& fileName, Qx_WString description, Qx_WString extension, int allFiles) {
+    return RunFormattedDialog(true, fileName, description, extension, allFiles);
+}
+}  // namespace
 
 long qx_GetOpenDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension,
                            int allFiles) {
-    return RunFormattedDialog(true, fileName, description, extension, allFiles);
+    return QxBarrier(static_cast<long>(IDCANCEL),
+                     [&] { return ChooseFileToOpen(fileName, std::move(description), std::move(extension), allFiles); });
 }
+
+namespace {
+long ChooseFileToSave(Qx_WString& fileName, Qx_WString description, Qx_WString extension, int allFiles) {
+    return RunFormattedDialog(false, fileName, description, extension, allFiles);
+}
+}  // namespace
 
 long qx_GetSaveDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension,
                            int allFiles) {
-    return RunFormattedDialog(false, fileName, description, extension, allFiles);
+    return QxBarrier(static_cast<long>(IDCANCEL),
+                     [&] { return ChooseFileToSave(fileName, std::move(description), std::move(extension), allFiles); });
 }
 
-int qx_SelectFolder(CWnd* owner, Qx_WString& folder, const wchar_t* title) {
+namespace {
+int ChooseFolder(CWnd* owner, Qx_WString& folder, const wchar_t* title) {
     // A folder too long for the browser's MAX_PATH buffers counts as no folder at all:
     // the browser then opens at the current directory.
     if (!folder.IsEmpty() && folder.GetLength() < MAX_PATH && Qx_Dir::IsExist(folder))
@@ -79,8 +101,14 @@ int qx_SelectFolder(CWnd* owner, Qx_WString& folder, const wchar_t* title) {
     folder = path;
     return 1;
 }
+}  // namespace
 
-int CALLBACK qx_SelectFolder_BrowseCallbackProc(HWND dialog, UINT message, LPARAM lParam, LPARAM /*data*/) {
+int qx_SelectFolder(CWnd* owner, Qx_WString& folder, const wchar_t* title) {
+    return QxBarrier(0, [&] { return ChooseFolder(owner, folder, title); });
+}
+
+namespace {
+int BrowseCallback(HWND dialog, UINT message, LPARAM lParam) {
     if (message == BFFM_INITIALIZED) {
         wchar_t start[MAX_PATH] = {};
         if (!g_browseStartFolder.IsEmpty()) {
@@ -97,4 +125,10 @@ int CALLBACK qx_SelectFolder_BrowseCallbackProc(HWND dialog, UINT message, LPARA
             SendMessageW(dialog, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
     }
     return 0;
+}
+}  // namespace
+
+// The shell calls back through C code, which no exception may cross.
+int CALLBACK qx_SelectFolder_BrowseCallbackProc(HWND dialog, UINT message, LPARAM lParam, LPARAM /*data*/) {
+    return QxBarrier(0, [&] { return BrowseCallback(dialog, message, lParam); });
 }

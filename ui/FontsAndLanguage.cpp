@@ -4,6 +4,7 @@
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_WString.h"
 #include "config/ToolSettings.h"
+#include "platform/QxBarrier.h"
 #include "platform/QxHandle.h"
 
 namespace {
@@ -51,7 +52,8 @@ void CopyFaceName(wchar_t (&target)[LF_FACESIZE], const CString& face) {
 
 }  // namespace
 
-HFONT qx_GetFontByCharset(const wchar_t* charsetName) {
+namespace {
+HFONT FontByCharset(const wchar_t* charsetName) {
     if (!charsetName || qx_strlenW(charsetName) <= 0) return nullptr;
     const unsigned codePage = qx_findcodepageW(charsetName);
     // The database files code pages by their real number, so 0 (ANSI) is looked up as
@@ -66,8 +68,19 @@ HFONT qx_GetFontByCharset(const wchar_t* charsetName) {
     CopyFaceName(font.lfFaceName, face);
     return CreateFontIndirectW(&font);
 }
+}  // namespace
 
-void qx_GetLangStr(CString& language) {
+HFONT qx_GetFontByCharset(const wchar_t* charsetName) {
+    return QxBarrier(HFONT(nullptr), [&] { return FontByCharset(charsetName); });
+}
+
+namespace {
+void LanguageText(CString& language) {
     language = QxReadToolSetting(kQxSettingLang);
     if (language.IsEmpty()) language = L"KOR";
+}
+}  // namespace
+
+void qx_GetLangStr(CString& language) {
+    QxBarrierVoid([&] { LanguageText(language); });
 }

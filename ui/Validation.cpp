@@ -1,4 +1,5 @@
 #include "ui/Validation.h"
+#include "platform/QxBarrier.h"
 #include <cwctype>
 
 namespace {
@@ -20,9 +21,15 @@ int qx_ValidationSpecialChar(Qx_WString text, const wchar_t*, int, int, int exte
     return 1;
 }
 
-int qx_IsAlpha(const wchar_t* text) {
+namespace {
+int IsAllAlpha(const wchar_t* text) {
     const Qx_WString copy(text);
     for (int i = 0; i < copy.GetLength(); ++i)
         if (!iswalpha(copy.GetAt(i))) return 0;
     return 1;
+}
+}  // namespace
+
+int qx_IsAlpha(const wchar_t* text) {
+    return QxBarrier(0, [&] { return IsAllAlpha(text); });
 }
