@@ -1,4 +1,3 @@
 #pragma once
 // Editor assistance: the object member catalogue, its member list file and tip texts.
 #include "editor/ObjectCatalogue.h"
-#include "editor/MemberListFault.h"

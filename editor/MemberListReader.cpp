@@ -9,7 +9,6 @@
 //
 // The file is read in one pass (QxMemberListWalk); the objects read are then placed in the
 // list all at once, where adding each in turn with Add would have put them.
-#include "editor/MemberListFault.h"
 #include "editor/MemberListWalk.h"
 #include "editor/ObjectCatalogue.h"
 #include "foundation/QxStringFunctions.h"
@@ -44,7 +43,6 @@ public:
 // takes them in before each item greater than them give the same places, whether or not
 // the list was in order. Changes nothing when it throws.
 void MergeByName(CObjectList& list, const std::vector<CObjectItem*>& objects) {
-    QxMemberListStep();
     std::vector<CObjectItem*> incoming(objects);
     std::stable_sort(incoming.begin(), incoming.end(),
                      [](const CObjectItem* a, const CObjectItem* b) { return qx_stricmpW(a->name, b->name) < 0; });
@@ -58,7 +56,6 @@ void MergeByName(CObjectList& list, const std::vector<CObjectItem*>& objects) {
         merged.Add(list.Items(i));
     }
     while (next < incoming.size()) merged.Add(incoming[next++]);
-    QxMemberListStep();
     // The list's storage is replaced only once the copy is made.
     list.Qx_PtrList::operator=(merged);
 }
@@ -93,7 +90,6 @@ bool Place(CObjectList& list, ReadObjects& read) {
     bool complete = true;
     try {
         for (; placed < objects.size(); ++placed) {
-            QxMemberListStep();
             list.Add(objects[placed]);
         }
     } catch (...) {

@@ -1,5 +1,4 @@
 #include "editor/MemberListWalk.h"
-#include "editor/MemberListFault.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_Buffer.h"
 #include <cwchar>
@@ -83,7 +82,6 @@ void QxMemberListWalk::Guarded(Step step) {
 
 void QxMemberListWalk::Begin(Kind kind) {
     if (kind != kObject && kind != kVariable && kind != kMethod) return;
-    QxMemberListStep();
     Qx_WString* name;
     Qx_WString* second;
     Qx_WString* comment;
@@ -109,7 +107,6 @@ void QxMemberListWalk::Take(const wchar_t* name, unsigned nameLength, const wcha
     for (int i = 0; i < 3; ++i) {
         if (taken_[i] || !IsExactly(name, nameLength, names[i])) continue;
         taken_[i] = true;
-        QxMemberListStep();
         fields_[i]->Set(value, static_cast<int>(valueLength));
         return;
     }
@@ -125,7 +122,6 @@ void QxMemberListWalk::Finish(Kind kind) {
         method_.reset();
         return;
     }
-    QxMemberListStep();
     if (kind == kObject) {
         objects_.push_back(object_.get());
         justAdded_ = object_.release();

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "support/AllocationFailure.h"
 #include "QxQVInfo320U.h"
 #include "platform/QxWin.h"
 #include <algorithm>
@@ -511,25 +512,35 @@ int ExpectAPrefixWasAdded(const CObjectList& list, int sorted, int result, int p
 
 }  // namespace
 
+// Memory runs out at each allocation of a read in turn, once.
 TEST(ReadMemberList, MemoryRunningOutKeepsWhatWasAdded) {
     MemberFile file(kFaultDocument);
     for (int sorted = 0; sorted <= 1; ++sorted) {
-        QxSetMemberListFault(0);
+        int steps = 0;
         {
             ObjectListOwner clean;
-            ASSERT_EQ(clean.list.ReadMemberList(file.Path()), 1);
+            clean.list.sorted = sorted;
+            int result = 0;
+            {
+                AllocationFailure counting(1 << 30);
+                ASSERT_TRUE(counting.Valid());
+                result = clean.list.ReadMemberList(file.Path());
+                steps = AllocationFailure::Made();
+            }
+            ASSERT_EQ(result, 1);
         }
-        const int steps = QxSetMemberListFault(0);
         ASSERT_GT(steps, 40);
         std::vector<int> partial(kFaultObjects + 1), cutShort(kFaultObjects + 1);
-        for (int step = 1; step <= steps + 1; ++step) {
+        for (int step = 0; step <= steps; ++step) {
             ObjectListOwner owner;
             Prefill(owner.list, 3, 3);
             owner.list.sorted = sorted;
-            QxSetMemberListFault(step);
-            const int result = owner.list.ReadMemberList(file.Path());
-            QxSetMemberListFault(0);
-            if (step > steps) {
+            int result = 0;
+            {
+                AllocationFailure failure(step, true);
+                result = owner.list.ReadMemberList(file.Path());
+            }
+            if (step == steps) {
                 EXPECT_EQ(result, 1);
             }
             bool cut = false;
@@ -537,7 +548,7 @@ TEST(ReadMemberList, MemoryRunningOutKeepsWhatWasAdded) {
             partial[j] += result == 0;
             cutShort[j] += cut;
             if (::testing::Test::HasFailure()) {
-                ADD_FAILURE() << "sorted " << sorted << ", fault at step " << step << " of " << steps;
+                ADD_FAILURE() << "sorted " << sorted << ", fault at allocation " << step << " of " << steps;
                 return;
             }
         }

@@ -3,12 +3,12 @@
 
 // Makes memory run out, in every module that shares the C++ runtime, for as long as the
 // object lives: the runtime's import of malloc is pointed at a function that lets the first
-// `allowed` allocations through and fails every later one, so operator new throws
-// std::bad_alloc wherever the library stands. Nothing of the test may allocate through
-// operator new meanwhile (assertions come after). One at a time.
+// `allowed` allocations through and fails every later one (or, with `once`, only the next
+// one), so operator new throws std::bad_alloc wherever the library stands. Nothing of the
+// test may allocate through operator new meanwhile (assertions come after). One at a time.
 class AllocationFailure {
 public:
-    explicit AllocationFailure(int allowed);
+    explicit AllocationFailure(int allowed, bool once = false);
     ~AllocationFailure();
     AllocationFailure(const AllocationFailure&) = delete;
     AllocationFailure& operator=(const AllocationFailure&) = delete;
@@ -16,6 +16,8 @@ public:
     bool Valid() const { return patch_.Valid(); }
     // How many allocations have failed so far.
     static int Failed();
+    // How many allocations went through so far.
+    static int Made();
 
 private:
     ImportPatch patch_;

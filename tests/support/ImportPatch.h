@@ -21,3 +21,9 @@ private:
     FARPROC* slot_ = nullptr;
     FARPROC original_;
 };
+
+// A function of any type as the FARPROC an import slot holds.
+template <class Function>
+FARPROC AsFarProc(Function* function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
+}

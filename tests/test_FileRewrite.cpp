@@ -120,7 +120,7 @@ TEST(TextFileRewrite, AWriteThatFailsPutsTheOldBytesBack) {
     {
         g_writeCalls = 0;
         ImportPatch patch(L"QxQVInfo320U.dll", GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WriteFile"),
-                          reinterpret_cast<FARPROC>(&WriteFileThatFillsTheDisk));
+                          AsFarProc(&WriteFileThatFillsTheDisk));
         ASSERT_TRUE(patch.Valid());
         EXPECT_EQ(qx_PutTextFileSource(path.c_str(), Qx_WString(L"new content, longer than the old one")), -1);
         EXPECT_EQ(g_writeCalls, 3);  // two for the new text, one for the old bytes
