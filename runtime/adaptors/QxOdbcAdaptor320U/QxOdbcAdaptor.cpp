@@ -201,11 +201,12 @@ private:
         SQLRETURN rc;
         switch (v.GetType()) {
         case QX_VT_STRING: {
-            const Qx_WString& s = v.GetString();
-            ind = static_cast<SQLLEN>(s.GetLength()) * 2;
-            SQLULEN size = s.GetLength() > 0 ? static_cast<SQLULEN>(s.GetLength()) : 1;
+            // The value's own text: the driver reads it when the statement runs.
+            const int length = v.GetTextLength();
+            ind = static_cast<SQLLEN>(length) * 2;
+            SQLULEN size = length > 0 ? static_cast<SQLULEN>(length) : 1;
             rc = SQLBindParameter(st.Get(), index, SQL_PARAM_INPUT, SQL_C_WCHAR, size > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR,
-                                  size, 0, const_cast<wchar_t*>(s.c_str()), ind, &ind);
+                                  size, 0, const_cast<wchar_t*>(v.GetText()), ind, &ind);
             break;
         }
         case QX_VT_INT:
