@@ -1,11 +1,12 @@
 #pragma once
 #include "platform/QxExport.h"
 #include "foundation/Qx_Dataset.h"
-#include <memory>
-#include <vector>
+#include <deque>
 
 // Datasets by id. The list keeps copies of what it is given and frees them itself.
 // Ids are matched without regard to case; of two of one id the first is found.
+// The datasets lie in blocks of several, none moves while the list grows: a pointer to
+// one stays valid until the list is emptied or destroyed.
 class QX_API Qx_DatasetList {
 public:
     Qx_DatasetList();
@@ -15,8 +16,11 @@ public:
 
     // Adds a copy of dataset under id (the copy's id is set to it); answers the new index.
     int AddDataset(const wchar_t* id, const Qx_Dataset& dataset);
+    // Takes the dataset over instead of copying it.
+    int AddDataset(const wchar_t* id, Qx_Dataset&& dataset);
     // Adds a copy under the dataset's own id.
     int Add(const Qx_Dataset& dataset);
+    int Add(Qx_Dataset&& dataset);
     // Null when absent.
     Qx_Dataset* GetItem(const wchar_t* id) const;
     // Null when index is out of range.
@@ -26,5 +30,5 @@ public:
     void ReleaseList();
 
 private:
-    std::vector<std::unique_ptr<Qx_Dataset>> items_;
+    std::deque<Qx_Dataset> items_;
 };

@@ -1,8 +1,7 @@
 #pragma once
 #include "platform/QxExport.h"
 #include "foundation/Qx_Variant.h"
-#include <memory>
-#include <vector>
+#include <deque>
 
 // A named value.
 class QX_API Qx_Variable : public Qx_Variant {
@@ -18,6 +17,8 @@ private:
 
 // Variables by name. The list keeps copies of what it is given and frees them itself.
 // Names are matched without regard to case; of two of one name the first is found.
+// The variables lie in blocks of several, none moves while the list grows: a pointer
+// to one stays valid until the list is emptied or destroyed.
 class QX_API Qx_VariableList {
 public:
     // owns is kept for callers that pass 1; the list always owns its copies.
@@ -30,6 +31,7 @@ public:
     int AddStr(const wchar_t* name, const wchar_t* value);
     // Adds a copy; answers the new index.
     int Add(const Qx_Variable& variable);
+    int Add(Qx_Variable&& variable);
     int Add(const wchar_t* name, const Qx_Variant& value);
     // Null when absent.
     Qx_Variable* GetItem(const wchar_t* name) const;
@@ -40,5 +42,5 @@ public:
     void ReleaseList();
 
 private:
-    std::vector<std::unique_ptr<Qx_Variable>> items_;
+    std::deque<Qx_Variable> items_;
 };

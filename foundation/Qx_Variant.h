@@ -1,8 +1,8 @@
 #pragma once
 #include "platform/QxExport.h"
 #include "foundation/Qx_WString.h"
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 // Type codes of a Qx_Variant (also the column types of a Qx_Dataset).
 enum Qx_VariantType {
@@ -14,16 +14,31 @@ enum Qx_VariantType {
     QX_VT_BINARY = 13, // bytes
 };
 
-// One value of one of the types above.
+class Qx_Dataset;
+
+// One value of one of the types above, in 24 bytes on both targets. Numbers, texts of up
+// to kInlineChars characters and byte strings of up to kInlineBytes bytes are held in the
+// value itself; longer ones in a heap block of their own, or, for the cells of a dataset
+// that placed them, in that dataset's text store (see Qx_Dataset).
 class QX_API Qx_Variant {
 public:
-    Qx_Variant();
-    explicit Qx_Variant(const wchar_t* text);
+    static const int kInlineChars = 10;
+    static const int kInlineBytes = 22;
 
-    int GetType() const { return type_; }
-    bool IsNull() const { return type_ == QX_VT_NULL; }
+    Qx_Variant() noexcept { head_.type = QX_VT_NULL; head_.size = 0; }
+    explicit Qx_Variant(const wchar_t* text);
+    Qx_Variant(const Qx_Variant& other);
+    // Takes over a block of the other's own; a payload placed in a dataset is copied.
+    Qx_Variant(Qx_Variant&& other);
+    Qx_Variant& operator=(const Qx_Variant& other);
+    Qx_Variant& operator=(Qx_Variant&& other);
+    ~Qx_Variant() { Release(); }
+
+    int GetType() const { return head_.type; }
+    bool IsNull() const { return head_.type == QX_VT_NULL; }
 
     void SetNull();
+    // length -1: up to the terminator.
     void SetString(const wchar_t* text, int length = -1);
     void SetInt(int32_t value);
     void SetInt64(int64_t value);
@@ -36,19 +51,78 @@ public:
     int64_t ToInt64() const;  // strings are parsed leniently; binary and null give 0
     double ToDouble() const;
 
-    // Binary (and string) payload access.
-    const char* GetBytes() const { return bytes_.data(); }
-    int GetByteCount() const { return static_cast<int>(bytes_.size()); }
-    const Qx_WString& GetString() const { return text_; }
-    int64_t GetInteger() const { return integer_; }
-    double GetDouble() const { return double_; }
+    // A string's characters, terminated (they may hold zeros of their own: see the
+    // length); the empty text for other types. Valid until the value changes.
+    const wchar_t* GetText() const;
+    int GetTextLength() const { return head_.type == QX_VT_STRING ? Count() : 0; }
+    // A binary value's bytes (never null); no bytes for other types.
+    const char* GetBytes() const;
+    int GetByteCount() const { return head_.type == QX_VT_BINARY ? Count() : 0; }
+    int64_t GetInteger() const;  // ints and int64s; 0 otherwise
+    double GetDouble() const { return head_.type == QX_VT_DOUBLE ? real_.value : 0; }
 
     bool operator==(const Qx_Variant& other) const;
 
+    // Makes this a text (QX_VT_STRING) or else binary value of count units and answers
+    // where its payload goes, for the caller to fill with PayloadBytes (a text's
+    // terminator is set): inline when it fits, else a new block of the value's own.
+    char* PreparePayload(int type, uint32_t count);
+
+    // Bytes that a text (with its terminator) or binary value of count units takes
+    // outside the value when it does not fit inline.
+    static size_t PayloadBytes(int type, uint32_t count) {
+        return type == QX_VT_STRING ? (static_cast<size_t>(count) + 1) * sizeof(wchar_t) : count;
+    }
+    static bool FitsInline(int type, uint32_t count) {
+        return count <= static_cast<uint32_t>(type == QX_VT_STRING ? kInlineChars : kInlineBytes);
+    }
+
 private:
-    int type_;
-    Qx_WString text_;
-    std::string bytes_;
-    int64_t integer_;
-    double double_;
+    friend class Qx_Dataset;
+
+    // size: the count of an inline payload, or one of these for a payload held elsewhere.
+    enum : uint8_t { kOwnedBlock = 0xfe, kPlacedBlock = 0xff };
+    struct Head {
+        uint8_t type;
+        uint8_t size;
+    };
+    struct Inline {
+        uint8_t type;
+        uint8_t size;
+        wchar_t text[kInlineChars + 1];  // also the bytes of a short binary value
+    };
+    struct Integer {
+        uint8_t type;
+        uint8_t size;
+        int64_t value;
+    };
+    struct Real {
+        uint8_t type;
+        uint8_t size;
+        double value;
+    };
+    struct Block {
+        uint8_t type;
+        uint8_t size;
+        uint32_t count;    // characters of a text, bytes of a binary value
+        const char* data;  // a text is terminated
+    };
+
+    bool IsBlock() const { return head_.size >= kOwnedBlock; }
+    int Count() const { return IsBlock() ? static_cast<int>(block_.count) : head_.size; }
+    const char* Payload() const { return IsBlock() ? block_.data : reinterpret_cast<const char*>(inline_.text); }
+    void Release() noexcept;
+    void CopyFrom(const Qx_Variant& other);
+
+    // Points the value at storage of PayloadBytes that its dataset owns.
+    char* Place(int type, uint32_t count, char* storage);
+
+    // All members share the head (type and size), which is read through any of them.
+    union {
+        Head head_;
+        Inline inline_;
+        Integer integer_;
+        Real real_;
+        Block block_;
+    };
 };

@@ -13,5 +13,5 @@ void Qx_EnvProvider::SetEnvStr(const wchar_t* name, const wchar_t* value) {
 
 const wchar_t* Qx_EnvProvider::GetEnvStr(const wchar_t* name) const {
     const Qx_Variable* v = envs_.GetItem(name);
-    return v ? v->GetString().c_str() : nullptr;
+    return v ? v->GetText() : nullptr;
 }

@@ -61,7 +61,7 @@ void Qx_Provider::LoadEnvs(const Qx_VariableList& envs) {
 }
 
 const wchar_t* Qx_Provider::GetEnvStr(const wchar_t* name) const {
-    if (const Qx_Variable* v = envs_.GetItem(name)) return v->GetString().c_str();
+    if (const Qx_Variable* v = envs_.GetItem(name)) return v->GetText();
     if (parentProvider)
         if (const wchar_t* value = parentProvider->GetEnvStr(name)) return value;
     return envProvider ? envProvider->GetEnvStr(name) : nullptr;

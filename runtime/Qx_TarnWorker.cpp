@@ -43,7 +43,7 @@ bool Convert(const Qx_Variant& in, int type, Qx_Variant& out) {
         else if (type == QX_VT_INT) out.SetInt(static_cast<int32_t>(in.ToInt64()));
         return in.GetType() != QX_VT_BINARY;
     }
-    const wchar_t* text = in.GetString().c_str();
+    const wchar_t* text = in.GetText();
     wchar_t* end = nullptr;
     errno = 0;
     if (type == QX_VT_DOUBLE) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -322,4 +323,39 @@ TEST_F(ServiceServerTest, LogsOneLinePerRequest) {
     Sleep(100);
     std::wstring log = ServerLog();
     EXPECT_NE(log.find(L"demo/demo_customers_by_city code=0 rows=1"), std::wstring::npos) << Narrow(Qx_WString(log.c_str()));
+}
+
+namespace {
+std::string ServiceSource(const std::string& className) {
+    return "/**__SERVICE XML BEGIN__\n<service name=\"s\" class_name=\"" + className + "\"/>\n__SERVICE XML END__**/\n";
+}
+
+// name -> class name of every listed source, or why the request failed.
+std::map<std::wstring, std::wstring> ListedServices(int port) {
+    Qx_VariableList vars(1);
+    Qx_DatasetList datasets;
+    Qx_WString error;
+    std::map<std::wstring, std::wstring> out;
+    EXPECT_EQ(Send(port, L"dbm_svc_get_svclist", vars, datasets, &error), 0) << Narrow(error);
+    const Qx_Dataset* list = datasets.GetItem(L"output");
+    for (int r = 0; list && r < list->GetRowCount(); ++r)
+        out[list->GetColumn(r, L"name")->ToString().str()] = list->GetColumn(r, L"class_name")->ToString().str();
+    return out;
+}
+}  // namespace
+
+TEST(ServiceServerIndex, AChangedAddedOrRemovedSourceShowsAtTheNextRequest) {
+    QxTestTempFolder dir;
+    dir.Write(L"one.cpp", ServiceSource("COne"));
+    dir.Write(L"two.cpp", ServiceSource("CTwo"));
+    QxServerProcess server;
+    ASSERT_TRUE(server.Start(L"--services \"" + dir.Path() + L"\""));
+    using Listing = std::map<std::wstring, std::wstring>;
+    EXPECT_EQ(ListedServices(server.Port()), (Listing{{L"one.cpp", L"COne"}, {L"two.cpp", L"CTwo"}}));
+    EXPECT_EQ(ListedServices(server.Port()), (Listing{{L"one.cpp", L"COne"}, {L"two.cpp", L"CTwo"}}));
+
+    dir.Write(L"one.cpp", ServiceSource("COneRewritten"));
+    dir.Write(L"three.cpp", ServiceSource("CThree"));
+    ASSERT_TRUE(DeleteFileW(dir.File(L"two.cpp").c_str()));
+    EXPECT_EQ(ListedServices(server.Port()), (Listing{{L"one.cpp", L"COneRewritten"}, {L"three.cpp", L"CThree"}}));
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include <cstring>
+#include <string>
+#include <vector>
 
 TEST(QxVariant, TypesAndTextForms) {
     Qx_Variant v;
@@ -98,4 +101,159 @@ TEST(QxResult, MessagesNeverReadAsSuccess) {
     Qx_Result codeOnly(-3);
     Qx_MsgView::GetMsgStr(0, text, codeOnly, 4913, L',', 1, L'"');
     EXPECT_EQ(text, L"Error code -3.");
+}
+
+namespace {
+std::wstring Text(size_t length, wchar_t first = L'a') {
+    std::wstring text;
+    for (size_t i = 0; i < length; ++i) text += static_cast<wchar_t>(first + i % 26);
+    return text;
+}
+}  // namespace
+
+TEST(QxVariant, TextsAndBytesOnEitherSideOfTheInlineLimit) {
+    for (size_t length : {size_t(0), size_t(1), size_t(Qx_Variant::kInlineChars), size_t(Qx_Variant::kInlineChars + 1), size_t(5000)}) {
+        std::wstring text = Text(length);
+        if (length > 2) text[1] = L'\0';  // a zero of the text's own is kept
+        Qx_Variant v;
+        v.SetString(text.data(), static_cast<int>(text.size()));
+        ASSERT_EQ(v.GetTextLength(), static_cast<int>(length));
+        EXPECT_EQ(std::wstring(v.GetText(), length), text);
+        EXPECT_EQ(v.GetText()[length], L'\0');
+        EXPECT_EQ(v.ToString().str(), text);
+        Qx_Variant copy(v), moved(std::move(v));
+        EXPECT_TRUE(copy == moved);
+        EXPECT_EQ(std::wstring(moved.GetText(), length), text);
+    }
+    for (int count : {1, Qx_Variant::kInlineBytes, Qx_Variant::kInlineBytes + 1, 70000}) {
+        std::string bytes(static_cast<size_t>(count), '\0');
+        for (int i = 0; i < count; ++i) bytes[static_cast<size_t>(i)] = static_cast<char>(i * 7);
+        Qx_Variant v;
+        v.SetBinary(bytes.data(), count);
+        EXPECT_EQ(std::string(v.GetBytes(), static_cast<size_t>(v.GetByteCount())), bytes);
+        EXPECT_EQ(v.GetTextLength(), 0);
+        EXPECT_STREQ(v.GetText(), L"");
+        Qx_Variant other;
+        other = v;
+        EXPECT_TRUE(other == v);
+        other.SetInt(3);  // the old payload goes
+        EXPECT_EQ(other.GetByteCount(), 0);
+        EXPECT_EQ(other.GetInteger(), 3);
+    }
+}
+
+TEST(QxVariant, SetFromItsOwnPayload) {
+    for (size_t length : {size_t(4), size_t(40)}) {
+        Qx_Variant v;
+        std::wstring text = Text(length);
+        v.SetString(text.c_str());
+        v.SetString(v.GetText() + 1);
+        EXPECT_EQ(v.ToString().str(), text.substr(1));
+        v.SetBinary(v.GetText(), 4);
+        EXPECT_EQ(v.GetByteCount(), 4);
+        v.SetBinary(v.GetBytes() + 1, 3);
+        EXPECT_EQ(v.GetByteCount(), 3);
+        v = v;
+        EXPECT_EQ(v.GetByteCount(), 3);
+    }
+}
+
+TEST(QxDataset, CellPointersSurviveLaterRows) {
+    for (int reserved : {0, 3}) {
+        Qx_Dataset ds(L"output");
+        ds.AddColumn(L"id", QX_VT_INT, 4, 0);
+        ds.AddColumn(L"name", QX_VT_STRING, 80, 0);
+        ds.ReserveRows(reserved);
+        std::vector<Qx_Variant*> kept;
+        for (int r = 0; r < 5000; ++r) {
+            int row = ds.AppendRow();
+            ASSERT_EQ(row, r);
+            Qx_Variant id;
+            id.SetInt(r);
+            ds.SetColumn(row, nullptr, id, 0);
+            ds.SetColumn(row, L"name", Text(static_cast<size_t>(r % 30)).c_str());
+            if (r % 97 == 0) kept.push_back(ds.GetColumn(row, L"name"));
+        }
+        for (size_t i = 0; i < kept.size(); ++i) {
+            int row = static_cast<int>(i) * 97;
+            EXPECT_EQ(kept[i], ds.GetColumn(row, L"name"));
+            EXPECT_EQ(kept[i]->ToString().str(), Text(static_cast<size_t>(row % 30)));
+            EXPECT_EQ(ds.GetRowCells(row)[0].GetInteger(), row);
+        }
+        EXPECT_EQ(ds.GetRowCells(5000), nullptr);
+        EXPECT_EQ(ds.GetRowCells(-1), nullptr);
+    }
+}
+
+TEST(QxDataset, StoredTextsLiveAsLongAsTheirHolders) {
+    Qx_Dataset* ds = new Qx_Dataset(L"d");
+    ds->AddColumn(L"v", QX_VT_STRING, 0, 0);
+    ds->AddColumn(L"b", QX_VT_BINARY, 0, 0);
+    for (int r = 0; r < 300; ++r) {
+        int row = ds->AppendRow();
+        std::wstring text = Text(static_cast<size_t>(r));
+        memcpy(ds->PreparePayload(*ds->GetColumn(row, L"v"), QX_VT_STRING, static_cast<uint32_t>(r)), text.data(),
+               text.size() * sizeof(wchar_t));
+        memcpy(ds->PreparePayload(*ds->GetColumn(row, L"b"), QX_VT_BINARY, static_cast<uint32_t>(r)), std::string(r, 'x').data(),
+               static_cast<size_t>(r));
+    }
+    Qx_Dataset copy(*ds);
+    Qx_Variant out(*ds->GetColumn(299, L"v"));
+    Qx_Variant taken(std::move(*ds->GetColumn(298, L"v")));
+    Qx_Dataset assigned;
+    assigned = *ds;
+    assigned.AddColumn(L"late", QX_VT_INT, 4, 0);  // every row moves to make room
+    delete ds;
+    EXPECT_EQ(out.ToString().str(), Text(299));
+    EXPECT_EQ(taken.ToString().str(), Text(298));
+    for (const Qx_Dataset* d : {&copy, &assigned}) {
+        ASSERT_EQ(d->GetRowCount(), 300);
+        for (int r = 0; r < 300; r += 13) {
+            EXPECT_EQ(d->GetColumn(r, L"v")->ToString().str(), Text(static_cast<size_t>(r)));
+            EXPECT_EQ(d->GetColumn(r, L"b")->GetByteCount(), r);
+        }
+    }
+    EXPECT_TRUE(assigned.GetColumn(299, L"late")->IsNull());
+    Qx_Dataset moved(std::move(assigned));
+    EXPECT_EQ(moved.GetColumn(150, L"v")->ToString().str(), Text(150));
+    EXPECT_EQ(assigned.GetRowCount(), 0);
+    moved.ClearRows();
+    EXPECT_EQ(moved.GetColumnCount(), 3);
+    moved.SetColumn(moved.AppendRow(), L"v", Text(50).c_str());
+    EXPECT_EQ(moved.GetColumn(0, L"v")->ToString().str(), Text(50));
+}
+
+TEST(QxDataset, RowsBeforeTheFirstColumnGetCellsWithIt) {
+    Qx_Dataset ds;
+    ds.AppendRow();
+    ds.AppendRow();
+    EXPECT_EQ(ds.GetColumn(0, nullptr, 0), nullptr);
+    ds.AddColumn(L"Name", QX_VT_STRING, 10, 0);
+    ds.AddColumn(L"name", QX_VT_STRING, 10, 0);
+    EXPECT_TRUE(ds.GetColumn(1, L"name")->IsNull());
+    EXPECT_EQ(ds.FindColumn(L"name"), 0);  // the first of a name without regard to case
+    EXPECT_EQ(ds.FindColumn(L"NAME"), 0);
+    Qx_Dataset copy(ds);
+    EXPECT_EQ(copy.GetRowCount(), 2);
+}
+
+TEST(QxLists, ItemPointersSurviveLaterAdds) {
+    Qx_VariableList vars(1);
+    vars.AddStr(L"first", L"a value longer than a cell holds");
+    Qx_Variable* first = vars.GetItemNN(0);
+    Qx_DatasetList datasets;
+    datasets.AddDataset(L"first", Qx_Dataset());
+    Qx_Dataset* firstSet = datasets.GetItemNN(0);
+    for (int i = 0; i < 1000; ++i) {
+        vars.AddStr(L"v", L"x");
+        Qx_Dataset ds(L"d");
+        datasets.Add(std::move(ds));
+    }
+    EXPECT_EQ(vars.GetItem(L"FIRST"), first);
+    EXPECT_EQ(first->ToString(), L"a value longer than a cell holds");
+    EXPECT_EQ(datasets.GetItem(L"First"), firstSet);
+    EXPECT_EQ(datasets.GetItemNN(1000)->GetId(), L"d");
+    Qx_DatasetList copy(datasets);
+    EXPECT_EQ(copy.Count(), 1001);
+    EXPECT_NE(copy.GetItemNN(0), firstSet);
 }

@@ -149,6 +149,11 @@ std::vector<ValueCase> ValueCases() {
     add("double nan", [](Qx_Variant& v) { v.SetDouble(std::nan("")); });
     add("empty binary", [](Qx_Variant& v) { v.SetBinary(nullptr, 0); });
     add("binary", [](Qx_Variant& v) { v.SetBinary("\0\x01\xff\x80zz", 6); });
+    // Either side of what a cell holds in itself.
+    add("string of 10", [](Qx_Variant& v) { v.SetString(L"0123456789"); });
+    add("string of 11", [](Qx_Variant& v) { v.SetString(L"0123456789a"); });
+    add("binary of 22", [](Qx_Variant& v) { v.SetBinary("0123456789012345678901", 22); });
+    add("binary of 23", [](Qx_Variant& v) { v.SetBinary("01234567890123456789012", 23); });
     return cases;
 }
 
@@ -235,6 +240,23 @@ TEST(WireProtocolRoundTrip, EmptyAndLargeDatasets) {
     EXPECT_EQ(code, 0);
     ASSERT_EQ(out.Count(), 3);
     for (int i = 0; i < 3; ++i) ExpectSameDataset(*datasets.GetItemNN(i), *out.GetItemNN(i));
+}
+
+TEST(WireProtocolRoundTrip, DecodedValuesOutliveTheFrameAndTheirList) {
+    std::string* frame = new std::string(EncodeSampleReply());
+    long code = 0;
+    Qx_WStrList messages;
+    Qx_VariableList vars(1);
+    Qx_DatasetList* datasets = new Qx_DatasetList();
+    Qx_WString error;
+    ASSERT_TRUE(QxWireCodec::DecodeReply(frame->data(), frame->size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars,
+                                         *datasets, error));
+    delete frame;
+    Qx_Dataset copy(*datasets->GetItemNN(0));
+    Qx_Variant cell(*datasets->GetItemNN(0)->GetColumn(1, L"name"));
+    delete datasets;
+    ExpectSameDataset(SampleDataset(2), copy);
+    EXPECT_TRUE(cell == *SampleDataset(2).GetColumn(1, L"name"));
 }
 
 TEST(WireProtocolRoundTrip, RowsOfADatasetWithoutColumnsAreNotSent) {

@@ -1,5 +1,7 @@
 #include "runtime/internal/QxWireProtocol.h"
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 static_assert(sizeof(wchar_t) == 2, "UTF-16 text is copied as it is held");
 
@@ -14,34 +16,30 @@ const size_t kMinPair = kMinString + kMinValue;
 const size_t kMinColumn = kMinString + 12;
 const size_t kMinDataset = kMinString + 4 + 4;
 
+// x86 is little-endian, like the wire: numbers and UTF-16 text are copied as they are held.
 class Writer {
 public:
     explicit Writer(std::string& out) : out_(out) {}
 
     void U8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
-    void U16(uint16_t v) { Raw(v, 2); }
-    void U32(uint32_t v) { Raw(v, 4); }
-    void I32(int32_t v) { Raw(static_cast<uint32_t>(v), 4); }
-    void I64(int64_t v) { Raw(static_cast<uint64_t>(v), 8); }
-    void F64(double v) {
-        uint64_t bits;
-        memcpy(&bits, &v, sizeof bits);
-        Raw(bits, 8);
-    }
+    void U16(uint16_t v) { Raw(&v, 2); }
+    void U32(uint32_t v) { Raw(&v, 4); }
+    void I32(int32_t v) { Raw(&v, 4); }
+    void I64(int64_t v) { Raw(&v, 8); }
+    void F64(double v) { Raw(&v, 8); }
     void Bytes(const char* data, size_t count) {
         U32(static_cast<uint32_t>(count));
         out_.append(data, count);
     }
-    void String(const Qx_WString& text) {
-        // Windows is little-endian and wchar_t is one UTF-16 unit: the text is its own encoding.
-        const std::wstring& s = text.str();
-        U32(static_cast<uint32_t>(s.size() * 2));
-        out_.append(reinterpret_cast<const char*>(s.data()), s.size() * 2);
+    void Text(const wchar_t* text, size_t length) {
+        U32(static_cast<uint32_t>(length * 2));
+        out_.append(reinterpret_cast<const char*>(text), length * 2);
     }
+    void String(const Qx_WString& text) { Text(text.c_str(), static_cast<size_t>(text.GetLength())); }
     void Value(const Qx_Variant& v) {
         U8(static_cast<uint8_t>(v.GetType()));
         switch (v.GetType()) {
-        case QX_VT_STRING: String(v.GetString()); break;
+        case QX_VT_STRING: Text(v.GetText(), static_cast<size_t>(v.GetTextLength())); break;
         case QX_VT_INT: I32(static_cast<int32_t>(v.GetInteger())); break;
         case QX_VT_INT64: I64(v.GetInteger()); break;
         case QX_VT_DOUBLE: F64(v.GetDouble()); break;
@@ -70,8 +68,10 @@ public:
         }
         const int rows = columns > 0 ? ds.GetRowCount() : 0;
         U32(static_cast<uint32_t>(rows));
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < columns; ++c) Value(*ds.GetColumn(r, nullptr, c));
+        for (int r = 0; r < rows; ++r) {
+            const Qx_Variant* cells = ds.GetRowCells(r);
+            for (int c = 0; c < columns; ++c) Value(cells[c]);
+        }
     }
     void Datasets(const Qx_DatasetList& list) {
         U32(static_cast<uint32_t>(list.Count()));
@@ -88,17 +88,23 @@ public:
     }
     void Finish(size_t start) {
         uint32_t length = static_cast<uint32_t>(out_.size() - start - QxWireCodec::kHeaderSize);
-        for (int i = 0; i < 4; ++i) out_[start + 8 + i] = static_cast<char>((length >> (8 * i)) & 0xff);
+        memcpy(&out_[start + 8], &length, 4);
     }
 
 private:
-    void Raw(uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out_.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-    }
+    void Raw(const void* v, size_t bytes) { out_.append(static_cast<const char*>(v), bytes); }
     std::string& out_;
 };
 
-// Reads a body; the first failure sticks and names what broke.
+// What the decoded items take in memory, as the header tells.
+size_t TextCost(size_t chars) { return (chars + 1) * sizeof(wchar_t); }
+size_t PayloadCost(int type, uint32_t count) {
+    return Qx_Variant::FitsInline(type, count) ? 0 : (Qx_Variant::PayloadBytes(type, count) + 1) & ~size_t(1);
+}
+
+// Reads a body; the first failure sticks and names what broke. Every item is written
+// where it stays (cells straight into their dataset's rows and text store), and what it
+// costs is counted against budget before it is made.
 class Reader {
 public:
     Reader(const char* data, size_t size, Qx_WString& error)
@@ -106,6 +112,7 @@ public:
 
     bool ok() const { return ok_; }
     size_t left() const { return left_; }
+    size_t spent() const { return spent_; }
     bool Fail(const wchar_t* what) {
         if (ok_) error_ = what;
         ok_ = false;
@@ -116,7 +123,7 @@ public:
     uint64_t Raw(int bytes) {
         if (!ok_ || left_ < static_cast<size_t>(bytes)) return Fail(L"frame ends inside a number"), 0;
         uint64_t v = 0;
-        for (int i = 0; i < bytes; ++i) v |= static_cast<uint64_t>(p_[i]) << (8 * i);
+        memcpy(&v, p_, static_cast<size_t>(bytes));
         p_ += bytes;
         left_ -= static_cast<size_t>(bytes);
         return v;
@@ -132,34 +139,44 @@ public:
         if (static_cast<uint64_t>(count) * minSize > left_) return Fail(what);
         return true;
     }
-    bool String(Qx_WString& out) {
-        uint32_t bytes = U32();
+    // The byte count of a text or binary payload, checked against what remains.
+    bool Length(uint32_t& bytes, bool text) {
+        bytes = U32();
         if (!ok_) return false;
-        if (bytes > left_) return Fail(L"string length runs past the end of the frame");
-        if (bytes % 2 != 0) return Fail(L"string length is odd");
+        if (bytes > left_) return Fail(text ? L"string length runs past the end of the frame"
+                                            : L"binary length runs past the end of the frame");
+        if (text && bytes % 2 != 0) return Fail(L"string length is odd");
+        return true;
+    }
+    bool String(Qx_WString& out) {
+        uint32_t bytes;
+        if (!Length(bytes, true)) return false;
         // Copied bytewise: the text need not be aligned in the frame.
         if (bytes > 0) memcpy(out.GetSafeBuffer(static_cast<int>(bytes / 2)), p_, bytes);
         else out.Empty();
-        p_ += bytes;
-        left_ -= bytes;
+        Skip(bytes);
         return true;
     }
-    bool Value(Qx_Variant& v) {
+    bool Spend(size_t bytes) {
+        if (bytes > budget_ - spent_) return Fail(L"the frame's content exceeds the memory allowed for it");
+        spent_ += bytes;
+        return true;
+    }
+    // A value into v; long payloads go to store when given, else to a block of v's own.
+    bool Value(Qx_Variant& v, Qx_Dataset* store) {
         uint8_t type = U8();
         if (!ok_) return false;
         switch (type) {
         case QX_VT_NULL: v.SetNull(); return true;
-        case QX_VT_STRING: {
-            // Through a reused buffer: one allocation per value instead of two.
-            uint32_t bytes = U32();
-            if (!ok_) return false;
-            if (bytes > left_) return Fail(L"string length runs past the end of the frame");
-            if (bytes % 2 != 0) return Fail(L"string length is odd");
-            scratch_.resize(bytes / 2);
-            if (bytes > 0) memcpy(&scratch_[0], p_, bytes);
-            p_ += bytes;
-            left_ -= bytes;
-            v.SetString(scratch_.c_str(), static_cast<int>(scratch_.size()));
+        case QX_VT_STRING:
+        case QX_VT_BINARY: {
+            uint32_t bytes;
+            if (!Length(bytes, type == QX_VT_STRING)) return false;
+            uint32_t count = type == QX_VT_STRING ? bytes / 2 : bytes;
+            if (!Spend(PayloadCost(type, count))) return false;
+            char* to = store ? store->PreparePayload(v, type, count) : v.PreparePayload(type, count);
+            memcpy(to, p_, bytes);
+            Skip(bytes);
             return true;
         }
         case QX_VT_INT: v.SetInt(I32()); return ok_;
@@ -171,15 +188,6 @@ public:
             v.SetDouble(d);
             return ok_;
         }
-        case QX_VT_BINARY: {
-            uint32_t count = U32();
-            if (!ok_) return false;
-            if (count > left_) return Fail(L"binary length runs past the end of the frame");
-            v.SetBinary(p_, static_cast<int>(count));
-            p_ += count;
-            left_ -= count;
-            return true;
-        }
         default: return Fail(L"unknown value type");
         }
     }
@@ -187,17 +195,26 @@ public:
         uint32_t count;
         if (!Count(kMinPair, count, L"variable count exceeds the frame")) return false;
         for (uint32_t i = 0; i < count; ++i) {
-            Qx_Variable v;
             Qx_WString name;
-            if (!String(name) || !Value(v)) return false;
-            v.SetName(name.c_str());
-            list.Add(v);
+            if (!String(name) || !Spend(sizeof(Qx_Variable) + TextCost(name.GetLength()))) return false;
+            Qx_Variable& v = *list.GetItemNN(list.Add(Qx_Variable(name.c_str(), Qx_Variant())));
+            if (!Value(v, nullptr)) return false;
+        }
+        return true;
+    }
+    bool Messages(Qx_WStrList& messages) {
+        uint32_t count;
+        if (!Count(kMinString, count, L"message count exceeds the frame")) return false;
+        for (uint32_t i = 0; i < count; ++i) {
+            Qx_WString text;
+            if (!String(text) || !Spend(sizeof(Qx_WString) + TextCost(text.GetLength()))) return false;
+            messages.Add(text.c_str());
         }
         return true;
     }
     bool Dataset(Qx_DatasetList& list) {
         Qx_WString id;
-        if (!String(id)) return false;
+        if (!String(id) || !Spend(sizeof(Qx_Dataset) + TextCost(id.GetLength()))) return false;
         // Filled in place, so that a large dataset is never copied.
         Qx_Dataset& ds = *list.GetItemNN(list.AddDataset(id.c_str(), Qx_Dataset()));
         uint32_t columns;
@@ -206,17 +223,20 @@ public:
             Qx_WString name;
             if (!String(name)) return false;
             int32_t type = I32(), size = I32(), flag = I32();
-            if (!ok_) return false;
+            if (!ok_ || !Spend(sizeof(Qx_DatasetColumn) + TextCost(name.GetLength()))) return false;
             ds.AddColumn(name.c_str(), type, size, flag);
         }
         uint32_t rows = U32();
         if (!ok_) return false;
         if (rows > 0 && columns == 0) return Fail(L"rows in a dataset without columns");
-        if (static_cast<uint64_t>(rows) * columns * kMinValue > left_) return Fail(L"row count exceeds the frame");
+        const uint64_t cells = static_cast<uint64_t>(rows) * columns;
+        if (cells * kMinValue > left_ || rows > INT32_MAX) return Fail(L"row count exceeds the frame");
+        if (!Spend(static_cast<size_t>(cells) * sizeof(Qx_Variant))) return false;
+        ds.ReserveRows(static_cast<int>(rows));
         for (uint32_t r = 0; r < rows; ++r) {
-            int row = ds.AppendRow();
+            Qx_Variant* row = ds.GetRowCells(ds.AppendRow());
             for (uint32_t c = 0; c < columns; ++c)
-                if (!Value(*ds.GetColumn(row, nullptr, static_cast<int>(c)))) return false;
+                if (!Value(row[c], &ds)) return false;
         }
         return true;
     }
@@ -229,11 +249,17 @@ public:
     }
 
 private:
+    void Skip(size_t bytes) {
+        p_ += bytes;
+        left_ -= bytes;
+    }
+
     const unsigned char* p_;
     size_t left_;
     Qx_WString& error_;
     bool ok_ = true;
-    std::wstring scratch_;
+    size_t spent_ = 0;
+    size_t budget_ = SIZE_MAX;  // no bound yet
 };
 
 // Checks the header of a whole frame and that its body is all there; gives the body.
@@ -261,6 +287,17 @@ bool Finish(Reader& in, Qx_WString& error) {
         return false;
     }
     return true;
+}
+
+// Runs a decoding step; running out of memory fails the frame instead of throwing.
+template <class Step>
+bool Guarded(Reader& in, Qx_WString& error, Step step) {
+    try {
+        step();
+    } catch (const std::bad_alloc&) {
+        in.Fail(L"not enough memory to decode the frame");
+    }
+    return Finish(in, error);
 }
 
 }  // namespace
@@ -323,8 +360,7 @@ bool QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFram
     size_t bodySize;
     if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REQUEST, body, bodySize, error)) return false;
     Reader in(body, bodySize, error);
-    (void)(in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets));
-    return Finish(in, error);
+    return Guarded(in, error, [&] { return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets); });
 }
 
 bool QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
@@ -333,15 +369,8 @@ bool QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame,
     size_t bodySize;
     if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REPLY, body, bodySize, error)) return false;
     Reader in(body, bodySize, error);
-    code = in.I32();
-    uint32_t count;
-    if (in.Count(kMinString, count, L"message count exceeds the frame")) {
-        for (uint32_t i = 0; i < count; ++i) {
-            Qx_WString text;
-            if (!in.String(text)) break;
-            messages.Add(text.c_str());
-        }
-    }
-    (void)(in.ok() && in.Pairs(variables) && in.Datasets(datasets));
-    return Finish(in, error);
+    return Guarded(in, error, [&] {
+        code = in.I32();
+        return in.ok() && in.Messages(messages) && in.Pairs(variables) && in.Datasets(datasets);
+    });
 }

@@ -31,7 +31,21 @@
 // Decoding trusts nothing: every count and length is checked against the bytes that
 // remain in the body (each element needs at least its smallest encoding) before anything
 // is allocated, the body must be used up exactly, and the header's length is checked
-// against the maximum frame size before the body is read.
+// against the maximum frame size before the body is read. Running out of memory fails
+// the frame; nothing is thrown.
+//
+// What decoded items cost, counted by the decoder before it makes them (text(n): a name,
+// id or message of n characters, 2n + 2 bytes):
+//   variable   sizeof(Qx_Variable) + text(name)      56 + text on x86_64, 48 on i686
+//   message    sizeof(Qx_WString) + text             32 + text, 24 + text
+//   dataset    sizeof(Qx_Dataset) + text(id)         136 + text, 80 + text
+//   column     sizeof(Qx_DatasetColumn) + text(name) 48 + text, 36 + text
+//   cell       sizeof(Qx_Variant), 24 on both, in one block per dataset of rows x columns
+//   payload    a text of more than 10 characters (2n + 2 bytes) or bytes of more than 22,
+//              rounded up to even, in the dataset's text store (a variable's: a block of
+//              its own)
+// The most per byte of a frame is 24, a null cell (1 byte on the wire); the store may
+// hold up to about as much again unused as it holds, and allocators add their own.
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_VariableList.h"
 #include "foundation/Qx_WStrList.h"

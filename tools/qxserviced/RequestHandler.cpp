@@ -1,5 +1,6 @@
 #include "RequestHandler.h"
 #include "runtime/internal/QxRuntimeText.h"
+#include <utility>
 
 using qxrt::operator+;
 
@@ -52,7 +53,7 @@ void RequestHandler::ListServices(ServerReply& reply) const {
         Fail(reply, QX_RT_E_FAIL, Qx_WString(L"The service folder cannot be listed."));
         return;
     }
-    reply.datasets.AddDataset(L"output", output);
+    reply.datasets.AddDataset(L"output", std::move(output));
 }
 
 void RequestHandler::LoadService(const Qx_DatasetList& datasets, ServerReply& reply) const {
@@ -74,7 +75,7 @@ void RequestHandler::LoadService(const Qx_DatasetList& datasets, ServerReply& re
     Qx_Variant value;
     value.SetBinary(bytes.GetSafeBuffer(), bytes.GetLength());
     output.SetColumn(output.AppendRow(), L"value", value);
-    reply.datasets.AddDataset(L"output", output);
+    reply.datasets.AddDataset(L"output", std::move(output));
 }
 
 void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& service, Qx_VariableList& variables,

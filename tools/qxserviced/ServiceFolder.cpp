@@ -1,8 +1,10 @@
 #include "ServiceFolder.h"
 #include "platform/QxFileNames.h"
+#include "platform/QxHandle.h"
 #include "platform/QxWin.h"
-#include <cstdio>
 #include "runtime/internal/QxServiceDefinition.h"
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -31,6 +33,22 @@ Qx_WString WithExtension(const Qx_WString& name, const wchar_t* extension) {
     int length = file.GetLength(), extLength = qx_strlenW(extension);
     if (length < extLength || qx_stricmpW(file.c_str() + length - extLength, extension) != 0) file += extension;
     return file;
+}
+
+bool IsSourceName(const wchar_t* name) {
+    size_t length = wcslen(name);
+    return length > 4 && qx_stricmpW(name + length - 4, L".cpp") == 0;
+}
+
+bool SameFile(uint64_t size, const FILETIME& written, const WIN32_FIND_DATAW& found) {
+    return size == ((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow) &&
+           CompareFileTime(&written, &found.ftLastWriteTime) == 0;
+}
+
+// A text cell written into the dataset's own storage.
+void PutText(Qx_Dataset& ds, Qx_Variant& cell, const std::wstring& text) {
+    char* to = ds.PreparePayload(cell, QX_VT_STRING, static_cast<uint32_t>(text.size()));
+    memcpy(to, text.data(), text.size() * sizeof(wchar_t));
 }
 
 }  // namespace
@@ -67,34 +85,80 @@ Qx_WString ServiceFolder::CutServiceXml(const Qx_WString& source) {
 bool ServiceFolder::ListSources(Qx_Dataset& out) const {
     const wchar_t* columns[] = {L"name", L"class_name", L"size", L"date", L"time"};
     for (const wchar_t* c : columns) out.AddColumn(c, QX_VT_STRING, 255, 1);
-    Qx_WStrList names;
-    if (Qx_Dir::GetList(folder_.c_str(), names, L"cpp") < 0) return false;
-    for (int i = 0; i < names.Count(); ++i) {
-        Qx_WString name(*names.GetItem(i));
-        std::wstring path = folder_ + L"\\" + name.str();
-        WIN32_FILE_ATTRIBUTE_DATA info;
-        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info)) continue;
-        SYSTEMTIME utc, local;
-        FileTimeToSystemTime(&info.ftLastWriteTime, &utc);
-        SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-        Qx_WString size, date, time, className;
-        size = Qx_WString(std::to_wstring((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow));
-        date.Format(L"%04u-%02u-%02u", local.wYear, local.wMonth, local.wDay);
-        time.Format(L"%02u:%02u:%02u", local.wHour, local.wMinute, local.wSecond);
-        Qx_WString text, error;
-        if (ReadSource(name, text, error)) {
-            Qx_AString xml(CutServiceXml(text), CP_UTF8);
-            QxServiceDefinition def;
-            if (def.Load(Qx_Buffer(xml.GetSafeBuffer(), xml.GetLength()), error)) className = def.className;
-        }
-        int row = out.AppendRow();
-        out.SetColumn(row, L"name", name.c_str());
-        out.SetColumn(row, L"class_name", className.c_str());
-        out.SetColumn(row, L"size", size.c_str());
-        out.SetColumn(row, L"date", date.c_str());
-        out.SetColumn(row, L"time", time.c_str());
+    std::lock_guard<std::mutex> lock(indexMutex_);
+    if (!Refresh()) return false;
+    out.ReserveRows(static_cast<int>(entries_.size()));
+    for (const Entry& e : entries_) {
+        Qx_Variant* row = out.GetRowCells(out.AppendRow());
+        PutText(out, row[0], e.name);
+        PutText(out, row[1], e.className);
+        PutText(out, row[2], e.sizeText);
+        PutText(out, row[3], e.date);
+        PutText(out, row[4], e.time);
     }
     return true;
+}
+
+// One listing of the folder: unchanged entries stay, changed ones are read again in
+// place, and the index is rebuilt (and sorted) only when a source came or went.
+bool ServiceFolder::Refresh() const {
+    WIN32_FIND_DATAW found;
+    QxFind find(FindFirstFileExW((folder_ + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        Reindex({});
+        return true;
+    }
+    std::vector<bool> seen(entries_.size(), false);
+    std::vector<Entry> added;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsSourceName(found.cFileName)) continue;
+        auto at = positions_.find(found.cFileName);
+        if (at == positions_.end()) {
+            added.push_back(ReadEntry(found));
+            continue;
+        }
+        Entry& entry = entries_[at->second];
+        seen[at->second] = true;
+        if (!SameFile(entry.size, entry.written, found)) entry = ReadEntry(found);
+    } while (FindNextFileW(find.Get(), &found));
+    if (added.empty() && std::find(seen.begin(), seen.end(), false) == seen.end()) return true;
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (seen[i]) added.push_back(std::move(entries_[i]));
+    Reindex(std::move(added));
+    return true;
+}
+
+void ServiceFolder::Reindex(std::vector<Entry> entries) const {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return qx_stricmpW(a.name.c_str(), b.name.c_str()) < 0; });
+    entries_ = std::move(entries);
+    positions_.clear();
+    for (size_t i = 0; i < entries_.size(); ++i) positions_[entries_[i].name] = i;
+}
+
+ServiceFolder::Entry ServiceFolder::ReadEntry(const WIN32_FIND_DATAW& found) const {
+    Entry entry;
+    entry.name = found.cFileName;
+    entry.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    entry.written = found.ftLastWriteTime;
+    entry.sizeText = std::to_wstring(entry.size);
+    SYSTEMTIME utc, local;
+    FileTimeToSystemTime(&found.ftLastWriteTime, &utc);
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    Qx_WString date, time;
+    date.Format(L"%04u-%02u-%02u", local.wYear, local.wMonth, local.wDay);
+    time.Format(L"%02u:%02u:%02u", local.wHour, local.wMinute, local.wSecond);
+    entry.date = date.str();
+    entry.time = time.str();
+    Qx_WString text, error;
+    if (ReadSource(Qx_WString(found.cFileName), text, error)) {
+        Qx_AString xml(CutServiceXml(text), CP_UTF8);
+        QxServiceDefinition def;
+        if (def.Load(Qx_Buffer(xml.GetSafeBuffer(), xml.GetLength()), error)) entry.className = def.className.str();
+    }
+    return entry;
 }
 
 bool ServiceFolder::ReadSource(const Qx_WString& name, Qx_WString& text, Qx_WString& error) const {

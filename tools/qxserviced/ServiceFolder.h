@@ -2,7 +2,12 @@
 // The server's folder of service sources: "<name>.cpp" files with a service XML block, and
 // "<name>.xml" definitions. Every name is checked before it touches the file system.
 #include "QxQVInfo320U.h"
+#include "platform/QxWin.h"
+#include <cstdint>
+#include <mutex>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 class ServiceFolder {
 public:
@@ -15,7 +20,10 @@ public:
     static bool IsSafeName(const Qx_WString& name);
 
     // Fills out (columns name, class_name, size, date, time; all text) with one row per
-    // "*.cpp" source, sorted by name. False when the folder cannot be listed.
+    // "*.cpp" source, sorted by name. The rows come from an index of the folder that one
+    // directory listing brings up to date: a source is read (for its class name) only
+    // when it is new or its size or last-write time changed. False when the folder cannot
+    // be listed. Safe to call from several threads.
     bool ListSources(Qx_Dataset& out) const;
     // The text of a source ("<name>.cpp"; name may carry the extension already). False
     // when the name is unsafe or the file cannot be read; error says which.
@@ -29,5 +37,20 @@ public:
     static Qx_WString CutServiceXml(const Qx_WString& source);
 
 private:
+    // What the list shows of one source, and what tells that it changed.
+    struct Entry {
+        std::wstring name;
+        uint64_t size = 0;
+        FILETIME written = {};
+        std::wstring sizeText, date, time, className;
+    };
+    bool Refresh() const;
+    Entry ReadEntry(const WIN32_FIND_DATAW& found) const;
+    void Reindex(std::vector<Entry> entries) const;
+
     std::wstring folder_;
+    // The index: a cache behind the const interface, guarded by indexMutex_.
+    mutable std::mutex indexMutex_;
+    mutable std::vector<Entry> entries_;  // sorted as Qx_Dir::GetList sorts
+    mutable std::unordered_map<std::wstring, size_t> positions_;  // exact name to entry
 };

@@ -233,17 +233,18 @@ private:
         SQLRETURN rc;
         switch (v.GetType()) {
         case QX_VT_STRING: {
-            const Qx_WString& s = v.GetString();
-            // Drivers take text up to its first U+0000: the value would be cut, not sent.
-            if (std::char_traits<wchar_t>::find(s.c_str(), static_cast<size_t>(s.GetLength()), L'\0')) {
+            // The value's own text: the driver reads it when the statement runs. Drivers take
+            // text up to its first U+0000: the value would be cut, not sent.
+            const int length = v.GetTextLength();
+            if (std::char_traits<wchar_t>::find(v.GetText(), static_cast<size_t>(length), L'\0')) {
                 error.Format(L"parameter %u holds the character U+0000, which the database cannot take; it is refused "
                              L"rather than cut", static_cast<unsigned>(index));
                 return false;
             }
-            ind = static_cast<SQLLEN>(s.GetLength()) * 2;
-            SQLULEN size = s.GetLength() > 0 ? static_cast<SQLULEN>(s.GetLength()) : 1;
+            ind = static_cast<SQLLEN>(length) * 2;
+            SQLULEN size = length > 0 ? static_cast<SQLULEN>(length) : 1;
             rc = SQLBindParameter(st.Get(), index, SQL_PARAM_INPUT, SQL_C_WCHAR, size > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR,
-                                  size, 0, const_cast<wchar_t*>(s.c_str()), ind, &ind);
+                                  size, 0, const_cast<wchar_t*>(v.GetText()), ind, &ind);
             break;
         }
         case QX_VT_INT:
