@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -120,11 +121,11 @@ void RoundTrips(int port, const wchar_t* label, const wchar_t* service, bool cit
             Percentile(samples, 0.99), kRequests, failures);
 }
 
-// Serves one prebuilt frame (or raw bytes) to every connection, after reading its request
-// frame when asked to.
+// Serves one prebuilt frame to every connection, after reading its request frame, and keeps
+// the last request.
 class CannedServer {
 public:
-    CannedServer(const std::string& payload, bool readRequest) : payload_(payload), readRequest_(readRequest) {
+    explicit CannedServer(const std::string& payload) : payload_(payload) {
         QxWinsockStartup();
         listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         sockaddr_in addr = {};
@@ -142,6 +143,10 @@ public:
         thread_.join();
     }
     int Port() const { return port_; }
+    std::string LastRequest() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lastRequest_;
+    }
 
 private:
     void Loop() {
@@ -155,10 +160,12 @@ private:
             if (!client) continue;
             BOOL noDelay = TRUE;
             setsockopt(client.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
-            if (readRequest_) {
+            {
                 std::string frame;
                 Qx_WString error;
                 if (QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(10000), frame, error) != QX_IO_OK) continue;
+                std::lock_guard<std::mutex> lock(mutex_);
+                lastRequest_ = frame;
             }
             QxSendAll(client.Get(), payload_.data(), payload_.size(), QxDeadline(10000));
             shutdown(client.Get(), SD_SEND);
@@ -169,7 +176,8 @@ private:
     }
 
     std::string payload_;
-    bool readRequest_;
+    mutable std::mutex mutex_;
+    std::string lastRequest_;
     QxSocket listener_;
     int port_ = 0;
     std::atomic<bool> stop_{false};
@@ -204,6 +212,7 @@ void LargeReply() {
     QxWireCodec::EncodeReply(0, Qx_WStrList(), Qx_VariableList(1), datasets, reply);
 
     std::vector<double> protocol, bare;
+    std::string request;
     std::vector<double> decodeOnly;
     for (int i = 0; i < 10; ++i) {
         long code = 0;
@@ -216,7 +225,7 @@ void LargeReply() {
         decodeOnly.push_back(NowMs() - start);
     }
     {
-        CannedServer server(reply, true);
+        CannedServer server(reply);
         Qx_Provider provider;
         provider.SetEnvStr(L"GROUP_NAME", L"bench");
         provider.SetEnvStr(L"SERVICE_NAME", L"bench_large");
@@ -233,9 +242,13 @@ void LargeReply() {
                 return;
             }
         }
+        request = server.LastRequest();
     }
+    // The bare reference carries the same bytes both ways over the same server: the request
+    // SendReq sent, written with plain blocking sends, and the reply read into a buffer of
+    // its final size.
     {
-        CannedServer server(reply, false);
+        CannedServer server(reply);
         std::vector<char> buffer(reply.size());
         for (int i = 0; i < kRuns; ++i) {
             double start = NowMs();
@@ -244,6 +257,11 @@ void LargeReply() {
             QxConnectTcp(L"127.0.0.1", server.Port(), QxDeadline(10000), s, error);
             u_long blocking = 0;
             ioctlsocket(s.Get(), FIONBIO, &blocking);
+            for (size_t sent = 0; sent < request.size();) {
+                int n = send(s.Get(), request.data() + sent, static_cast<int>(request.size() - sent), 0);
+                if (n <= 0) break;
+                sent += static_cast<size_t>(n);
+            }
             size_t got = 0;
             while (got < buffer.size()) {
                 int n = recv(s.Get(), buffer.data() + got, static_cast<int>(buffer.size() - got), 0);

@@ -14,6 +14,11 @@ namespace {
 const wchar_t* const kRequestEnv[] = {L"GROUP_NAME", L"SERVICE_NAME", L"SERVICE_TYPE",
                                       L"LISTENER_ID", L"REQUEST_ID", L"CLIENT_IP"};
 const long kDefaultTimeoutSeconds = 10;
+// What a decoded reply may take in the host, on top of the codec's bound per byte: a
+// server that sends 64 MiB of null cells (1.5 GiB decoded) is refused, while real replies
+// (texts and numbers decode to one to three times their bytes) pass far below it. The
+// host is a 32-bit process with 2 GiB of address space.
+const size_t kMaxDecodedReply = 256u << 20;
 }  // namespace
 
 Qx_AdapterComWrapper::Qx_AdapterComWrapper(Qx_Provider* provider, QxAdaptor* adaptor)
@@ -72,9 +77,12 @@ long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& data
     }
     long code = 0;
     Qx_WStrList messages;
+    QxWireCodec::DecodeCost cost;
+    cost.limit = kMaxDecodedReply;
     if (!QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code, messages, variables,
-                                  datasets, error)) {
-        Fail(QX_RT_E_PROTOCOL, Qx_WString(L"The server's reply is not valid: ") + error);
+                                  datasets, error, &cost)) {
+        Fail(QX_RT_E_PROTOCOL,
+             Qx_WString(cost.overLimit ? L"The server's reply is refused: " : L"The server's reply is not valid: ") + error);
         return QX_RT_E_PROTOCOL;
     }
     if (code == 0) return 0;

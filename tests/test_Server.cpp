@@ -49,7 +49,11 @@ protected:
         ASSERT_TRUE(setupFailure_.empty()) << Narrow(setupFailure_);
         port_ = server_->Port();
     }
-    void TearDown() override { EXPECT_TRUE(server_->Running()) << "the server must survive every client"; }
+    void TearDown() override {
+        if (server_) {
+            EXPECT_TRUE(server_->Running()) << "the server must survive every client";
+        }
+    }
 
     // A normal request, as a well-behaved client sends it meanwhile.
     long ListServices() {
@@ -120,6 +124,27 @@ TEST_F(ServerLimitsTest, FramesPastTheReceiveBudgetAreRefusedWithAReply) {
     greedy.Reset();
     WaitForRoom();
     EXPECT_EQ(ListServices(), 0) << "the budget is given back with the connection";
+}
+
+TEST_F(ServerLimitsTest, ARequestThatWouldDecodePastTheBudgetIsRefusedWithAReply) {
+    // 2 MiB of null cells decode to 48 MiB, more than the whole budget.
+    Qx_Dataset nulls(L"input");
+    nulls.AddColumn(L"v", QX_VT_STRING, 1, 0);
+    nulls.ReserveRows(2 << 20);
+    for (int r = 0; r < (2 << 20); ++r) nulls.AppendRow();
+    Qx_DatasetList datasets;
+    datasets.Add(nulls);
+    const std::string frame = QxTestRequestFrame(L"dbm_svc_get_svclist", Qx_VariableList(1), datasets);
+    QxSocket client = QxTestRawConnect(port_);
+    ASSERT_TRUE(client);
+    ASSERT_EQ(QxSendAll(client.Get(), frame.data(), frame.size(), QxDeadline(5000)), QX_IO_OK);
+    long code = 0;
+    Qx_WString message;
+    ASSERT_TRUE(QxTestReadReply(client.Get(), 5000, code, message)) << "a refusal frame, not a silent close";
+    EXPECT_EQ(code, QX_RT_E_BUSY);
+    EXPECT_NE(message.Find(L"memory"), -1) << Narrow(message.str());
+    client.Reset();
+    EXPECT_EQ(ListServices(), 0) << "what the decoding took is given back";
 }
 
 TEST_F(ServerLimitsTest, HeadersAnnouncingLargeFramesCostOnlyWhatArrives) {

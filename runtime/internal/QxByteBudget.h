@@ -1,6 +1,6 @@
 #pragma once
-// A budget of bytes that many threads draw on at once: the server's receive buffers of all
-// connections together, so that a crowd of clients announcing large frames cannot make it
+// A budget of bytes that many threads draw on at once: the server's receive buffers, decoded
+// requests and replies of all connections together, so that a crowd of clients announcing large frames cannot make it
 // allocate more than the budget. Taking never blocks: past the budget it fails.
 #include <atomic>
 #include <cstddef>
@@ -23,6 +23,11 @@ public:
     void Give(uint64_t count) { used_.fetch_sub(count, std::memory_order_relaxed); }
 
     uint64_t Used() const { return used_.load(std::memory_order_relaxed); }
+    // What is left now (others may take it meanwhile).
+    uint64_t Room() const {
+        const uint64_t used = Used();
+        return used < limit_ ? limit_ - used : 0;
+    }
     uint64_t Limit() const { return limit_; }
 
 private:
@@ -44,6 +49,12 @@ public:
         if (budget_ && !budget_->Take(total - held_)) return false;
         held_ = total;
         return true;
+    }
+    // Gives back what is held beyond total.
+    void ShrinkTo(uint64_t total) {
+        if (total >= held_) return;
+        if (budget_) budget_->Give(held_ - total);
+        held_ = total;
     }
     void Release() {
         if (budget_ && held_) budget_->Give(held_);

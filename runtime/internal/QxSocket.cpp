@@ -22,6 +22,8 @@ int WaitSocket(SOCKET s, bool forWrite, int64_t ms) {
 
 // The most a frame's buffer grows by at once.
 const size_t kMaxPiece = 1u << 20;
+// What a frame's buffer first grows by beyond its header.
+const size_t kFirstPiece = 64u << 10;
 
 // Waits until s has bytes (or news of a close) to read, watching the deadline and stop.
 QxIoStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile long* stop) {
@@ -169,34 +171,35 @@ QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, 
     QxWireHeader header;
     if (!QxWireCodec::ParseHeader(frame.data(), frame.size(), maxFrame, header, error)) return QX_IO_BAD_FRAME;
     const size_t total = QxWireCodec::kHeaderSize + header.length;
-    // The buffer grows by what has arrived (what the socket holds, at most a chunk), so a
-    // peer that announces much and sends little costs little; the budget is charged for the
-    // buffer's capacity, which is what the growth really allocates.
-    while (frame.size() < total) {
-        st = WaitReadable(s, deadline, stop);
-        if (st != QX_IO_OK) return st;
-        u_long waiting = 0;
-        ioctlsocket(s, FIONREAD, &waiting);
-        const size_t have = frame.size();
-        const size_t piece = std::min<size_t>(total - have, std::max<size_t>(1, std::min<size_t>(waiting, kMaxPiece)));
-        if (frame.capacity() < have + piece) frame.reserve(std::min(total, std::max(have + piece, 2 * have)));
-        if (share && !share->GrowTo(frame.capacity())) {
-            error.Format(L"the receive budget of %llu bytes is taken by other frames",
-                         static_cast<unsigned long long>(share->Budget()->Limit()));
-            return QX_IO_BUSY;
+    // The buffer grows with what has arrived, at most doubling, so a peer that announces
+    // much and sends little costs little; the budget is charged for each growth. Bytes are
+    // received straight into it, and the socket is only waited on when it has nothing: a
+    // reply that streams in costs one call per piece.
+    size_t have = frame.size();
+    while (have < total) {
+        if (stop && *stop) return QX_IO_STOPPED;
+        if (have == frame.size()) {
+            const size_t grown = std::min(total, have + std::max(kFirstPiece, have));
+            if (share && !share->GrowTo(grown)) {
+                error.Format(L"the receive budget of %llu bytes is taken by other frames",
+                             static_cast<unsigned long long>(share->Budget()->Limit()));
+                return QX_IO_BUSY;
+            }
+            frame.resize(grown);
         }
-        frame.resize(have + piece);
-        int n = recv(s, &frame[have], static_cast<int>(piece), 0);
+        const size_t room = std::min(frame.size() - have, kMaxPiece);
+        int n = recv(s, &frame[have], static_cast<int>(room), 0);
+        if (n > 0) {
+            have += static_cast<size_t>(n);
+            continue;
+        }
         if (n == 0) {
             error = L"connection closed inside a frame";
             return QX_IO_BAD_FRAME;
         }
-        if (n < 0) {
-            frame.resize(have);
-            if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
-            return QX_IO_ERROR;
-        }
-        frame.resize(have + static_cast<size_t>(n));
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
+        st = WaitReadable(s, deadline, stop);
+        if (st != QX_IO_OK) return st;
     }
     return QX_IO_OK;
 }

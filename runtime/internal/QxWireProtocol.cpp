@@ -109,6 +109,8 @@ class Reader {
 public:
     Reader(const char* data, size_t size, Qx_WString& error)
         : p_(reinterpret_cast<const unsigned char*>(data)), left_(size), error_(error) {}
+    void Limit(size_t budget) { budget_ = budget; }
+    bool OverLimit() const { return overLimit_; }
 
     bool ok() const { return ok_; }
     size_t left() const { return left_; }
@@ -158,9 +160,18 @@ public:
         return true;
     }
     bool Spend(size_t bytes) {
-        if (bytes > budget_ - spent_) return Fail(L"the frame's content exceeds the memory allowed for it");
-        spent_ += bytes;
-        return true;
+        if (bytes <= budget_ - spent_) {
+            spent_ += bytes;
+            return true;
+        }
+        if (ok_) {
+            overLimit_ = true;
+            Qx_WString text;
+            text.Format(L"the frame's content would take more than the %llu bytes of memory allowed for it",
+                        static_cast<unsigned long long>(budget_));
+            Fail(text.c_str());
+        }
+        return false;
     }
     // A value into v; long payloads go to store when given, else to a block of v's own.
     bool Value(Qx_Variant& v, Qx_Dataset* store) {
@@ -259,7 +270,8 @@ private:
     Qx_WString& error_;
     bool ok_ = true;
     size_t spent_ = 0;
-    size_t budget_ = SIZE_MAX;  // no bound yet
+    size_t budget_ = SIZE_MAX;
+    bool overLimit_ = false;
 };
 
 // Checks the header of a whole frame and that its body is all there; gives the body.
@@ -289,13 +301,20 @@ bool Finish(Reader& in, Qx_WString& error) {
     return true;
 }
 
-// Runs a decoding step; running out of memory fails the frame instead of throwing.
+// Runs a decoding step within its limit; running out of memory fails the frame instead
+// of throwing.
 template <class Step>
-bool Guarded(Reader& in, Qx_WString& error, Step step) {
+bool Guarded(Reader& in, size_t frameBytes, QxWireCodec::DecodeCost* cost, Qx_WString& error, Step step) {
+    const size_t bound = QxWireCodec::DecodeBound(frameBytes);
+    in.Limit(cost && cost->limit != 0 && cost->limit < bound ? cost->limit : bound);
     try {
         step();
     } catch (const std::bad_alloc&) {
         in.Fail(L"not enough memory to decode the frame");
+    }
+    if (cost) {
+        cost->spent = in.spent();
+        cost->overLimit = in.OverLimit();
     }
     return Finish(in, error);
 }
@@ -355,21 +374,23 @@ bool QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxFrame
 }
 
 bool QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFrame, Qx_VariableList& env,
-                                Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error) {
+                                Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
+                                DecodeCost* cost) {
     const char* body;
     size_t bodySize;
     if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REQUEST, body, bodySize, error)) return false;
     Reader in(body, bodySize, error);
-    return Guarded(in, error, [&] { return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets); });
+    return Guarded(in, size, cost, error, [&] { return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets); });
 }
 
 bool QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
-                              Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error) {
+                              Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
+                              DecodeCost* cost) {
     const char* body;
     size_t bodySize;
     if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REPLY, body, bodySize, error)) return false;
     Reader in(body, bodySize, error);
-    return Guarded(in, error, [&] {
+    return Guarded(in, size, cost, error, [&] {
         code = in.I32();
         return in.ok() && in.Messages(messages) && in.Pairs(variables) && in.Datasets(datasets);
     });

@@ -46,6 +46,9 @@
 //              its own)
 // The most per byte of a frame is 24, a null cell (1 byte on the wire); the store may
 // hold up to about as much again unused as it holds, and allocators add their own.
+// Decoding stops, failing the frame, once the count would pass a bound: by default
+// DecodeBound(frame bytes), 32 bytes per byte of the frame, or less when the caller says
+// (a budget shared with others).
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_VariableList.h"
 #include "foundation/Qx_WStrList.h"
@@ -82,11 +85,28 @@ public:
     static bool ParseHeader(const char* bytes, size_t count, uint32_t maxFrame, QxWireHeader& header,
                             Qx_WString& error);
 
+    // What decoding a frame of frameBytes bytes may take, counted as above.
+    static const size_t kDecodeFactor = 32;
+    static const size_t kDecodeSlack = 4096;
+    static size_t DecodeBound(size_t frameBytes) {
+        return frameBytes > (SIZE_MAX - kDecodeSlack) / kDecodeFactor ? SIZE_MAX : kDecodeFactor * frameBytes + kDecodeSlack;
+    }
+
+    // What a decoding may take and took: at most `limit` bytes (0: DecodeBound of the frame,
+    // and never more than that); `spent` is what the decoded items took, as counted above.
+    struct DecodeCost {
+        size_t limit = 0;
+        size_t spent = 0;
+        bool overLimit = false;  // the frame failed for passing the limit
+    };
+
     // Decode a whole frame (header and body). The decoded items are appended to the lists.
     static bool DecodeRequest(const char* frame, size_t size, uint32_t maxFrame, Qx_VariableList& env,
-                              Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error);
+                              Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
+                              DecodeCost* cost = nullptr);
     // The reply's variables and datasets are appended straight to the caller's lists, so
     // that a large reply is never copied; after a failure they may hold part of it.
     static bool DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
-                            Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error);
+                            Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
+                            DecodeCost* cost = nullptr);
 };

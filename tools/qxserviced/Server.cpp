@@ -376,18 +376,43 @@ void Server::WorkLoop() {
     }
 }
 
+// Decodes the request within what the memory budget has left, at most the codec's bound
+// for the frame, and keeps for the work what the decoded items take.
+bool Server::Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost, Qx_VariableList& env,
+                    Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& why) {
+    const uint64_t bound = QxWireCodec::DecodeBound(c.in.size());
+    uint64_t reserve = std::min<uint64_t>(bound, budget_.Room());
+    while (reserve > 0 && !share.GrowTo(reserve)) reserve /= 2;  // others took some meanwhile
+    cost.limit = reserve > 0 ? static_cast<size_t>(reserve) : 1;
+    const bool decoded =
+        QxWireCodec::DecodeRequest(c.in.data(), c.in.size(), config_.maxFrame, env, variables, datasets, why, &cost);
+    share.ShrinkTo(cost.spent);
+    if (!decoded && cost.overLimit && reserve < bound)
+        why = L"the server's memory budget has no room for its content now; try again later";
+    return decoded;
+}
+
 // Decodes, runs and encodes one request; the serving thread sends the reply.
 void Server::Work(Connection& c) {
     const DWORD started = GetTickCount();
     Qx_VariableList env(1), variables(1);
     Qx_DatasetList datasets;
     Qx_WString why;
-    const bool decoded =
-        QxWireCodec::DecodeRequest(c.in.data(), c.in.size(), config_.maxFrame, env, variables, datasets, why);
+    QxBudgetShare decodedShare(&budget_);
+    QxWireCodec::DecodeCost cost;
+    const bool decoded = Decode(c, decodedShare, cost, env, variables, datasets, why);
     c.in = std::string();  // decoded: the bytes go before the work starts
     c.expected = 0;
     c.inShare.Release();
     if (!decoded) {
+        if (cost.overLimit) {
+            // A request that is whole but would take too much memory is answered, not dropped.
+            Qx_WString text(L"The request is refused: ");
+            text += why;
+            c.out = RefusalFrame(text);
+            Log(c.peer + L" refused: " + why);
+            return;
+        }
         Log(c.peer + L" dropped: malformed request (" + why + L")");
         c.closeAfterWrite = true;
         return;

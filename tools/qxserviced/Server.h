@@ -16,6 +16,7 @@
 #include "RequestHandler.h"
 #include "runtime/internal/QxByteBudget.h"
 #include "runtime/internal/QxSocket.h"
+#include "runtime/internal/QxWireProtocol.h"
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -55,6 +56,8 @@ private:
     bool StartWorkerIfNeeded();
     void WorkLoop();
     void Work(Connection& c);
+    bool Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost, Qx_VariableList& env,
+                Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& why);
     void Wake();
     bool WaitForWorkers(int graceMs);
 

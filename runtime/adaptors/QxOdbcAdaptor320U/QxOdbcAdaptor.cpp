@@ -343,7 +343,7 @@ private:
                                  limits_.maxBytes);
                     return QX_RT_E_DATABASE;
                 }
-                bytes += cell.GetType() == QX_VT_STRING ? 2ll * cell.GetString().GetLength() : cell.GetByteCount();
+                bytes += cell.GetType() == QX_VT_STRING ? 2ll * cell.GetTextLength() : cell.GetByteCount();
             }
         }
     }

@@ -389,3 +389,45 @@ TEST(WireProtocolHostile, RandomCorruptionNeverCrashes) {
     EXPECT_GT(refused, 0);
     EXPECT_GT(decoded, 0);
 }
+
+// Decoding counts what it makes: a frame of null cells (24 bytes each for 1 on the wire)
+// stays within the bound per byte, and a lower limit fails the frame as soon as it is passed.
+TEST(WireProtocolHostile, DecodedMemoryIsBoundedPerFrame) {
+    Qx_Dataset nulls(L"output");
+    nulls.AddColumn(L"a", QX_VT_INT, 4, 0);
+    nulls.AddColumn(L"b", QX_VT_INT, 4, 0);
+    for (int r = 0; r < 5000; ++r) nulls.AppendRow();
+    Qx_DatasetList datasets;
+    datasets.Add(nulls);
+    std::string frame;
+    QxWireCodec::EncodeReply(0, Qx_WStrList(), Qx_VariableList(1), datasets, frame);
+
+    long code = 0;
+    Qx_WStrList messages;
+    Qx_VariableList vars(1);
+    Qx_WString error;
+    QxWireCodec::DecodeCost cost;
+    {
+        Qx_DatasetList out;
+        ASSERT_TRUE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
+                                             vars, out, error, &cost))
+            << error.str();
+        EXPECT_GE(cost.spent, 10000 * sizeof(Qx_Variant));
+        EXPECT_LE(cost.spent, QxWireCodec::DecodeBound(frame.size()));
+        EXPECT_FALSE(cost.overLimit);
+    }
+    QxWireCodec::DecodeCost tight;
+    tight.limit = 10000 * sizeof(Qx_Variant) - 1;
+    Qx_DatasetList out;
+    EXPECT_FALSE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
+                                          vars, out, error, &tight));
+    EXPECT_TRUE(tight.overLimit);
+    EXPECT_NE(error.Find(L"memory"), -1) << error.str();
+    EXPECT_LE(tight.spent, tight.limit);
+    // A limit above the bound per byte is not taken: the bound stays, and this frame is within it.
+    QxWireCodec::DecodeCost loose;
+    loose.limit = SIZE_MAX;
+    Qx_DatasetList again;
+    EXPECT_TRUE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
+                                         vars, again, error, &loose));
+}
