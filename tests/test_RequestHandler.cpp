@@ -4,6 +4,8 @@
 #include "runtime/internal/QxSocket.h"
 #include "support/QxServerProcess.h"
 #include "support/RuntimeTestSupport.h"
+#include "support/ServiceClient.h"
+#include "support/TestDatabase.h"
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -16,93 +18,46 @@ namespace {
 
 std::string Narrow(const Qx_WString& text) { return Qx_AString(text.c_str(), -1, CP_UTF8).str(); }
 
-// Sends one request the way the library's server execution does.
 long Send(int port, const wchar_t* service, Qx_VariableList& vars, Qx_DatasetList& datasets,
-          Qx_WString* error = nullptr, long timeout = 10) {
-    Qx_EnvProvider env;
-    Qx_Provider provider(&env);
-    provider.SetRequestEnv(L"demo", service);
-    Qx_AdapterComWrapper* wrapper = nullptr;
-    long rc = provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"tcp", L"COM", 1, L"TCP", wrapper, 1);
-    if (rc != 0) {
-        if (error) *error = provider.GetLastErrorText();
-        return rc;
+          Qx_WString* error = nullptr) {
+    return QxTestSend(port, service, vars, datasets, error);
+}
+
+// A service server on the demo database of each backend: one per backend, started when its
+// first test runs and stopped with the suite.
+struct BackendServer {
+    explicit BackendServer(QxBackend backend) : database(backend) {
+        failure = database.Failure();
+        if (failure.empty()) failure = database.MakeDemo();
+        if (!failure.empty()) return;
+        std::wstring args = L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" +
+                            database.Connection() + L"\" --read-timeout 2 --max-frame 1048576";
+        if (!server.Start(args, temp.File(L"server.log"))) failure = L"the server did not start";
     }
-    rc = wrapper->SendReq(vars, datasets, L"127.0.0.1", port, timeout, 1, 0);
-    if (error) *error = wrapper->GetLastErrorText();
-    return rc;
-}
+    QxTestTempFolder temp;
+    QxTestDatabase database;
+    QxServerProcess server;  // stopped before the database and the folder go
+    std::wstring failure;
+};
 
-Qx_DatasetList InputName(const wchar_t* name) {
-    Qx_Dataset input(L"input");
-    input.AddColumn(L"name", QX_VT_STRING, 80, 1);
-    input.SetColumn(input.AppendRow(), L"name", name);
-    Qx_DatasetList list;
-    list.AddDataset(L"input", input);
-    return list;
-}
-
-// A raw client for frames the library would never send.
-QxSocket RawConnect(int port) {
-    QxSocket s;
-    Qx_WString error;
-    QxConnectTcp(L"127.0.0.1", port, QxDeadline(5000), s, error);
-    return s;
-}
-
-// True when the server closes the connection (or resets it) within ms.
-bool ClosedByPeer(SOCKET s, int ms) {
-    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
-    while (GetTickCount64() < end) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval tv = {0, 100 * 1000};
-        if (select(0, &set, nullptr, nullptr, &tv) > 0) {
-            char buffer[256];
-            int n = recv(s, buffer, sizeof buffer, 0);
-            if (n <= 0) return true;
-        }
-    }
-    return false;
-}
-
-std::string RequestHeader(uint32_t length) {
-    std::string h("QXWP\x01\x00\x01\x00", 8);
-    for (int i = 0; i < 4; ++i) h.push_back(static_cast<char>((length >> (8 * i)) & 0xff));
-    return h;
-}
-
-class ServiceServerTest : public ::testing::Test {
+class ServiceServerTest : public ::testing::TestWithParam<QxBackend> {
 protected:
-    static void SetUpTestSuite() {
-        temp_ = new QxTestTempFolder();
-        std::wstring connection;
-        setupFailure_ = QxTestMakeDemoDb(temp_->File(L"demo.db"), connection);
-        if (!setupFailure_.empty()) return;
-        server_ = new QxServerProcess();
-        std::wstring args = L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" + connection +
-                            L"\" --read-timeout 2 --max-frame 1048576";
-        if (!server_->Start(args, temp_->File(L"server.log"))) setupFailure_ = L"the server did not start";
-    }
-    static void TearDownTestSuite() {
-        delete server_;  // stops it before its folder goes
-        server_ = nullptr;
-        delete temp_;
-        temp_ = nullptr;
-    }
+    static void TearDownTestSuite() { servers_.clear(); }
     void SetUp() override {
-        ASSERT_TRUE(setupFailure_.empty()) << Narrow(Qx_WString(setupFailure_.c_str()));
-        port_ = server_->Port();
+        std::unique_ptr<BackendServer>& server = servers_[GetParam()];
+        if (!server) server.reset(new BackendServer(GetParam()));
+        server_ = server.get();
+        ASSERT_TRUE(server_->failure.empty()) << Narrow(Qx_WString(server_->failure.c_str()));
+        port_ = server_->server.Port();
     }
     void TearDown() override {
-        if (server_) {
-            EXPECT_TRUE(server_->Running()) << "the server must survive every client";
+        if (server_ && server_->failure.empty()) {
+            EXPECT_TRUE(server_->server.Running()) << "the server must survive every client";
         }
     }
 
-    static std::wstring ServerLog() {
-        std::ifstream file(std::filesystem::path(temp_->File(L"server.log")), std::ios::binary);
+    std::wstring ServerLog() const {
+        std::ifstream file(std::filesystem::path(server_->temp.File(L"server.log")), std::ios::binary);
         std::stringstream all;
         all << file.rdbuf();
         Qx_WString text;
@@ -111,18 +66,18 @@ protected:
     }
 
     int port_ = 0;
-    static QxTestTempFolder* temp_;
-    static QxServerProcess* server_;
-    static std::wstring setupFailure_;
+    BackendServer* server_ = nullptr;
+    static std::map<QxBackend, std::unique_ptr<BackendServer>> servers_;
 };
 
-QxTestTempFolder* ServiceServerTest::temp_ = nullptr;
-QxServerProcess* ServiceServerTest::server_ = nullptr;
-std::wstring ServiceServerTest::setupFailure_;
+std::map<QxBackend, std::unique_ptr<BackendServer>> ServiceServerTest::servers_;
+
+INSTANTIATE_TEST_SUITE_P(Backends, ServiceServerTest, ::testing::ValuesIn(QxAllBackends()),
+                         [](const ::testing::TestParamInfo<QxBackend>& info) { return QxBackendName(info.param); });
 
 }  // namespace
 
-TEST_F(ServiceServerTest, ListsEveryServiceSource) {
+TEST_P(ServiceServerTest, ListsEveryServiceSource) {
     Qx_VariableList vars(1);
     Qx_DatasetList datasets;
     Qx_WString error;
@@ -142,10 +97,10 @@ TEST_F(ServiceServerTest, ListsEveryServiceSource) {
     EXPECT_EQ(out->GetColumn(3, L"time")->ToString().GetLength(), 8);
 }
 
-TEST_F(ServiceServerTest, LoadsASourceAsAnsiBytes) {
+TEST_P(ServiceServerTest, LoadsASourceAsAnsiBytes) {
     for (const wchar_t* name : {L"demo_fail", L"demo_fail.cpp"}) {
         Qx_VariableList vars(1);
-        Qx_DatasetList datasets = InputName(name);
+        Qx_DatasetList datasets = QxTestInputName(name);
         Qx_WString error;
         ASSERT_EQ(Send(port_, L"dbm_svc_load_svc", vars, datasets, &error), 0) << Narrow(error);
         const Qx_Dataset* out = datasets.GetItem(L"output");
@@ -159,12 +114,12 @@ TEST_F(ServiceServerTest, LoadsASourceAsAnsiBytes) {
     }
 }
 
-TEST_F(ServiceServerTest, RefusesNamesThatLeaveTheFolder) {
+TEST_P(ServiceServerTest, RefusesNamesThatLeaveTheFolder) {
     const wchar_t* names[] = {L"..\\..\\CMakeLists.txt", L"../services/demo_fail", L"\\Windows\\win.ini",
                               L"C:\\windows\\win.ini", L"C:demo_fail", L"..", L"", L"sub\\demo_fail"};
     for (const wchar_t* name : names) {
         Qx_VariableList vars(1);
-        Qx_DatasetList datasets = InputName(name);
+        Qx_DatasetList datasets = QxTestInputName(name);
         Qx_WString error;
         EXPECT_NE(Send(port_, L"dbm_svc_load_svc", vars, datasets, &error), 0) << Narrow(Qx_WString(name));
         EXPECT_EQ(datasets.GetItem(L"output"), nullptr) << Narrow(Qx_WString(name));
@@ -176,7 +131,7 @@ TEST_F(ServiceServerTest, RefusesNamesThatLeaveTheFolder) {
     EXPECT_EQ(Send(port_, L"..\\services\\demo_fail", vars, datasets, &error), QX_RT_E_JOB) << Narrow(error);
 }
 
-TEST_F(ServiceServerTest, RunsAServiceWithAnInput) {
+TEST_P(ServiceServerTest, RunsAServiceWithAnInput) {
     Qx_VariableList vars(1);
     vars.AddStr(L"city", L"Lyon");
     Qx_DatasetList datasets;
@@ -193,7 +148,7 @@ TEST_F(ServiceServerTest, RunsAServiceWithAnInput) {
     EXPECT_EQ(customers->GetColumn(0, L"name")->ToString(), L"Ada Brenner");
 }
 
-TEST_F(ServiceServerTest, ReturnsTwoDatasets) {
+TEST_P(ServiceServerTest, ReturnsTwoDatasets) {
     Qx_VariableList vars(1);
     Qx_Variant id;
     id.SetInt(5);
@@ -207,7 +162,7 @@ TEST_F(ServiceServerTest, ReturnsTwoDatasets) {
     EXPECT_EQ(datasets.GetItem(L"orders")->GetRowCount(), 1);
 }
 
-TEST_F(ServiceServerTest, FailuresComeBackWithCodeAndMessage) {
+TEST_P(ServiceServerTest, FailuresComeBackWithCodeAndMessage) {
     struct Case {
         const wchar_t* service;
         long code;
@@ -233,7 +188,7 @@ TEST_F(ServiceServerTest, FailuresComeBackWithCodeAndMessage) {
     }
 }
 
-TEST_F(ServiceServerTest, ServesSeveralClientsAtOnce) {
+TEST_P(ServiceServerTest, ServesSeveralClientsAtOnce) {
     const int kThreads = 6, kRequests = 10;
     std::atomic<int> good{0};
     std::vector<std::thread> threads;
@@ -252,38 +207,38 @@ TEST_F(ServiceServerTest, ServesSeveralClientsAtOnce) {
     EXPECT_EQ(good.load(), kThreads * kRequests);
 }
 
-TEST_F(ServiceServerTest, StalledClientIsDroppedWithoutDisturbingOthers) {
-    QxSocket stalled = RawConnect(port_);
+TEST_P(ServiceServerTest, StalledClientIsDroppedWithoutDisturbingOthers) {
+    QxSocket stalled = QxTestRawConnect(port_);
     ASSERT_TRUE(stalled);
-    std::string partial = RequestHeader(100).substr(0, 5);
+    std::string partial = QxTestRequestHeader(100).substr(0, 5);
     ASSERT_EQ(send(stalled.Get(), partial.data(), static_cast<int>(partial.size()), 0), 5);
     // Others are served while it stalls.
     Qx_VariableList vars(1);
     Qx_DatasetList datasets;
     EXPECT_EQ(Send(port_, L"dbm_svc_get_svclist", vars, datasets), 0);
     // The server's read time-out is 2 s.
-    EXPECT_TRUE(ClosedByPeer(stalled.Get(), 8000));
+    EXPECT_TRUE(QxTestClosedByPeer(stalled.Get(), 8000));
     EXPECT_NE(ServerLog().find(L"read time-out"), std::wstring::npos);
 }
 
-TEST_F(ServiceServerTest, BadFramesDropOnlyThatClient) {
+TEST_P(ServiceServerTest, BadFramesDropOnlyThatClient) {
     struct Case {
         const char* label;
         std::string bytes;
         bool closeAfter;
     } cases[] = {
-        {"disconnect mid-frame", RequestHeader(100) + std::string(10, 'x'), true},
-        {"oversized frame", RequestHeader(2u * 1024 * 1024), false},
+        {"disconnect mid-frame", QxTestRequestHeader(100) + std::string(10, 'x'), true},
+        {"oversized frame", QxTestRequestHeader(2u * 1024 * 1024), false},
         {"not the protocol", "GET / HTTP/1.1\r\nHost: x\r\n\r\n", false},
         {"wrong version", std::string("QXWP\x09\x00\x01\x00\x00\x00\x00\x00", 12), false},
-        {"malformed body", RequestHeader(4) + std::string("\xff\xff\xff\xff", 4), false},
+        {"malformed body", QxTestRequestHeader(4) + std::string("\xff\xff\xff\xff", 4), false},
     };
     for (const Case& c : cases) {
-        QxSocket s = RawConnect(port_);
+        QxSocket s = QxTestRawConnect(port_);
         ASSERT_TRUE(s) << c.label;
         send(s.Get(), c.bytes.data(), static_cast<int>(c.bytes.size()), 0);
         if (c.closeAfter) s.Reset();
-        else EXPECT_TRUE(ClosedByPeer(s.Get(), 1500)) << c.label;  // well before the read time-out
+        else EXPECT_TRUE(QxTestClosedByPeer(s.Get(), 1500)) << c.label;  // well before the read time-out
         Qx_VariableList vars(1);
         Qx_DatasetList datasets;
         EXPECT_EQ(Send(port_, L"dbm_svc_get_svclist", vars, datasets), 0) << c.label;
@@ -291,8 +246,8 @@ TEST_F(ServiceServerTest, BadFramesDropOnlyThatClient) {
     EXPECT_NE(ServerLog().find(L"malformed request"), std::wstring::npos);
 }
 
-TEST_F(ServiceServerTest, OneConnectionCarriesSeveralRequests) {
-    QxSocket s = RawConnect(port_);
+TEST_P(ServiceServerTest, OneConnectionCarriesSeveralRequests) {
+    QxSocket s = QxTestRawConnect(port_);
     ASSERT_TRUE(s);
     Qx_VariableList env(1);
     env.AddStr(L"GROUP_NAME", L"demo");
@@ -315,7 +270,7 @@ TEST_F(ServiceServerTest, OneConnectionCarriesSeveralRequests) {
     }
 }
 
-TEST_F(ServiceServerTest, LogsOneLinePerRequest) {
+TEST_P(ServiceServerTest, LogsOneLinePerRequest) {
     Qx_VariableList vars(1);
     vars.AddStr(L"city", L"Cork");
     Qx_DatasetList datasets;
