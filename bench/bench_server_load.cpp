@@ -384,6 +384,7 @@ public:
             QxSocket client(accept(listener_.Get(), nullptr, nullptr));
             std::string request;
             Qx_WString error;
+            QxSetNonBlocking(client.Get());  // as QxRecvFrame wants it
             QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), request, error);
             const size_t first = stallMs_ > 0 ? QxWireCodec::kHeaderSize : reply_.size();
             QxSendAll(client.Get(), reply_.data(), first, QxDeadline(10000));

@@ -40,16 +40,17 @@ QxIoStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile lon
 QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
     size_t got = 0;
     while (got < count) {
-        QxIoStatus st = WaitReadable(s, deadline, stop);
-        if (st != QX_IO_OK) return st;
+        if (stop && *stop) return QX_IO_STOPPED;
         int chunk = count - got > kMaxPiece ? static_cast<int>(kMaxPiece) : static_cast<int>(count - got);
         int n = recv(s, data + got, chunk, 0);
         if (n == 0) return QX_IO_CLOSED;
-        if (n < 0) {
-            if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
-            return QX_IO_ERROR;
+        if (n > 0) {
+            got += static_cast<size_t>(n);
+            continue;
         }
-        got += static_cast<size_t>(n);
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
+        QxIoStatus st = WaitReadable(s, deadline, stop);
+        if (st != QX_IO_OK) return st;
     }
     return QX_IO_OK;
 }

@@ -66,7 +66,9 @@ QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline&
 // first byte; a close inside a frame, a bad header or a frame past maxFrame give
 // QX_IO_BAD_FRAME (error says why). stop, when given, is polled about every 200 ms; when it
 // turns non-zero the receive ends with QX_IO_STOPPED. After anything but QX_IO_OK the
-// connection must be closed: part of a frame may have been read.
+// connection must be closed: part of a frame may have been read. The socket must be
+// non-blocking (as QxConnectTcp makes it): bytes that are there are taken at once, and
+// only an empty socket is waited on, within the deadline.
 QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
                        Qx_WString& error, const volatile long* stop = nullptr, QxBudgetShare* share = nullptr);
 
