@@ -2,6 +2,7 @@
 #include "tools/qxfuzz/FuzzMutator.h"
 #include "platform/QxWin.h"
 #include <psapi.h>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -148,12 +149,29 @@ const std::vector<Campaign::Reference>& Campaign::References(Kind kind) {
     return references;
 }
 
-void Campaign::RunPrefixes(Kind kind) {
+namespace {
+
+// The prefix lengths a bounded run takes of all: see RunPrefixes.
+std::vector<size_t> Sampled(std::vector<size_t> lengths, size_t sample, Mutator& random) {
+    if (sample == 0 || lengths.size() <= sample) return lengths;
+    std::vector<size_t> kept;
+    const size_t tail = std::min<size_t>(4, sample);
+    for (size_t i = 0; i < lengths.size(); ++i)
+        if (lengths[i] <= Campaign::kSampleHead || i + tail >= lengths.size()) kept.push_back(lengths[i]);
+    while (kept.size() < sample) kept.push_back(lengths[random.Below(lengths.size())]);
+    return kept;
+}
+
+}  // namespace
+
+void Campaign::RunPrefixes(Kind kind, size_t sample) {
     Stopwatch stopwatch(tallies_[static_cast<int>(kind)]);
+    uint64_t documentIndex = 0;
     for (const Reference& reference : References(kind)) {
         const Document& document = reference.document;
         const std::wstring definition = Trimmed(Readers::CutDefinition(document.bytes));
-        for (size_t n : document.PrefixLengths()) {
+        Mutator random(CaseSeed(seed_, static_cast<int>(kind), ~documentIndex++));
+        for (size_t n : Sampled(document.PrefixLengths(), sample, random)) {
             // A source holds the whole definition once what is cut from it is the whole one.
             const bool whole = kind == Kind::ServiceSource
                                    ? Trimmed(Readers::CutDefinition(document.bytes.substr(0, n))) == definition

@@ -36,8 +36,11 @@ public:
     Campaign(const Campaign&) = delete;
     Campaign& operator=(const Campaign&) = delete;
 
-    // Every prefix of every document of the kind, through every reader.
-    void RunPrefixes(Kind kind);
+    // Every prefix of every document of the kind, through every reader; with sample, at
+    // most that many per document: those inside the first kSampleHead bytes (where the
+    // XML declaration stands), the last few, and others chosen by the seed.
+    void RunPrefixes(Kind kind, size_t sample = 0);
+    static const size_t kSampleHead = 48;
     // count damaged documents of the kind, cases first .. first + count - 1 of this seed.
     void RunMutations(Kind kind, uint64_t count, uint64_t first = 0);
     // The bytes of one damaged case, as RunMutations makes them.
