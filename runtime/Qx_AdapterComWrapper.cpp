@@ -19,6 +19,8 @@ const long kDefaultTimeoutSeconds = 10;
 // (texts and numbers decode to one to three times their bytes) pass far below it. The
 // host is a 32-bit process with 2 GiB of address space.
 const size_t kMaxDecodedReply = 256u << 20;
+// Reply buffers up to this size are kept for the next request.
+const size_t kKeptReplyBytes = 4u << 20;
 }  // namespace
 
 Qx_AdapterComWrapper::Qx_AdapterComWrapper(Qx_Provider* provider, QxAdaptor* adaptor)
@@ -44,12 +46,16 @@ void Qx_AdapterComWrapper::Fail(long code, const Qx_WString& text) {
 long Qx_AdapterComWrapper::SendReq(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address,
                                    int port, long timeoutSeconds, int, int) {
     // A reply too large for the memory left, above all, fails this request only.
-    return QxBarrier(static_cast<long>(QX_RT_E_FAIL), [&] { return Send(variables, datasets, address, port, timeoutSeconds); },
-                     [&](const char* what) {
-                         Qx_WString text;
-                         text.Set(what);
-                         Fail(QX_RT_E_FAIL, Qx_WString(L"The request failed: ") + text);
-                     });
+    const long rc = QxBarrier(static_cast<long>(QX_RT_E_FAIL),
+                              [&] { return Send(variables, datasets, address, port, timeoutSeconds); },
+                              [&](const char* what) {
+                                  Qx_WString text;
+                                  text.Set(what);
+                                  Fail(QX_RT_E_FAIL, Qx_WString(L"The request failed: ") + text);
+                              });
+    if (reply_.capacity() > kKeptReplyBytes) std::string().swap(reply_);
+    else reply_.clear();
+    return rc;
 }
 
 long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address, int port,
@@ -66,7 +72,9 @@ long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& data
         const wchar_t* value = provider_ ? provider_->GetEnvStr(name) : nullptr;
         env.AddStr(name, value ? value : L"");
     }
-    std::string request, reply;
+    std::string request;
+    std::string& reply = reply_;
+    reply.clear();
     QxWireCodec::EncodeRequest(env, variables, datasets, request);
     Qx_WString error;
     long rc = com->Exchange(request, reply, address, port, timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds,

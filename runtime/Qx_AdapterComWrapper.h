@@ -5,6 +5,7 @@
 #include "foundation/Qx_Result.h"
 #include "foundation/Qx_VariableList.h"
 #include "foundation/Qx_WString.h"
+#include <string>
 
 class Qx_Provider;
 class QxAdaptor;
@@ -56,6 +57,9 @@ private:
     Qx_Provider* provider_;
     Qx_Result lastResult_;
     Qx_WString lastError_;
+    // The last reply's buffer, kept for the next one when it is not large: a reply received
+    // into memory already touched costs no fresh pages.
+    std::string reply_;
 };
 
 // A frame service: one loaded adaptor module and the adaptor it made. Releasing it
