@@ -251,7 +251,7 @@ std::string Mutate(const std::string& frame, std::mt19937& random) {
 void Mutations(Target& target, int count, unsigned seed, int seconds) {
     const std::vector<std::string> samples = SampleRequests();
     std::atomic<int> next{0}, replied{0}, closed{0};
-    const auto end = Clock::now() + std::chrono::seconds(std::max(seconds * 10, 30));
+    const auto end = Clock::now() + std::chrono::seconds(std::max({seconds * 10, 30, count / 200}));
     std::vector<std::thread> threads;
     auto start = Clock::now();
     for (int t = 0; t < 8; ++t)
@@ -308,6 +308,30 @@ void Drips(Target& target, int clients) {
     target.Report("the drips");
 }
 
+// The highest working set of a process while the object lives, sampled every 10 ms: the
+// system keeps only one peak for the whole life of a process.
+class PeakSampler {
+public:
+    explicit PeakSampler(unsigned long pid) : pid_(pid), thread_([this] {
+        while (!done_) {
+            peak_ = std::max(peak_.load(), QxTestWorkingSet(pid_));
+            Sleep(10);
+        }
+    }) {}
+    ~PeakSampler() { Stop(); }
+    size_t Stop() {
+        done_ = true;
+        if (thread_.joinable()) thread_.join();
+        return peak_;
+    }
+
+private:
+    unsigned long pid_;
+    std::atomic<bool> done_{false};
+    std::atomic<size_t> peak_{0};
+    std::thread thread_;
+};
+
 void HugeCounts(Target& target) {
     // Counts that claim far more items than the bytes can hold.
     std::string lie = QxTestRequestHeader(16) + std::string("\xff\xff\xff\x7f", 4) + std::string(12, '\0');
@@ -325,15 +349,22 @@ void HugeCounts(Target& target) {
     datasets.AddDataset(L"input", nulls);
     const std::string frame = QxTestRequestFrame(L"dbm_svc_get_svclist", Qx_VariableList(1), datasets);
     const size_t before = target.WorkingSet();
-    QxSocket s = QxTestRawConnect(target.Port());
-    QxSendAll(s.Get(), frame.data(), frame.size(), QxDeadline(10000));
     long code = 1;
     Qx_WString message;
-    const bool answered = QxTestReadReply(s.Get(), 10000, code, message);
+    bool answered = false;
+    size_t peak = 0;
+    {
+        PeakSampler sampler(target.Pid());
+        QxSocket s = QxTestRawConnect(target.Port());
+        QxSendAll(s.Get(), frame.data(), frame.size(), QxDeadline(10000));
+        answered = QxTestReadReply(s.Get(), 10000, code, message);
+        peak = sampler.Stop();
+    }
     wprintf(L"counts: %d of 100 frames claiming 2^31 items refused; a %.1f MiB frame of %d null cells %ls (code %ld); "
-            L"server peak working set %.1f MiB, %.1f MiB before it\n",
+            L"server working set %.1f MiB before, at most %.1f MiB during the request (+%.1f MiB, %.0f x the frame)\n",
             refused, frame.size() / 1048576.0, 3 * 1000 * 1000, answered ? L"answered" : L"not answered", code,
-            QxTestPeakWorkingSet(target.Pid()) / 1048576.0, before / 1048576.0);
+            before / 1048576.0, peak / 1048576.0, (peak - std::min(peak, before)) / 1048576.0,
+            static_cast<double>(peak - std::min(peak, before)) / static_cast<double>(frame.size()));
     target.Report("the counts");
 }
 
@@ -400,30 +431,6 @@ private:
     int stallMs_;
     QxSocket listener_;
     int port_ = 0;
-    std::thread thread_;
-};
-
-// The highest working set of a process while the object lives, sampled every 10 ms: the
-// system keeps only one peak for the whole life of a process.
-class PeakSampler {
-public:
-    explicit PeakSampler(unsigned long pid) : pid_(pid), thread_([this] {
-        while (!done_) {
-            peak_ = std::max(peak_.load(), QxTestWorkingSet(pid_));
-            Sleep(10);
-        }
-    }) {}
-    ~PeakSampler() { Stop(); }
-    size_t Stop() {
-        done_ = true;
-        if (thread_.joinable()) thread_.join();
-        return peak_;
-    }
-
-private:
-    unsigned long pid_;
-    std::atomic<bool> done_{false};
-    std::atomic<size_t> peak_{0};
     std::thread thread_;
 };
 
