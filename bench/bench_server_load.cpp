@@ -348,6 +348,13 @@ void HugeCounts(Target& target) {
     Qx_DatasetList datasets;
     datasets.AddDataset(L"input", nulls);
     const std::string frame = QxTestRequestFrame(L"dbm_svc_get_svclist", Qx_VariableList(1), datasets);
+    // The server's first listing reads every source (the 16 MB one too): done before, so
+    // that only the frame is measured.
+    {
+        Qx_VariableList vars(1);
+        Qx_DatasetList none;
+        QxTestSend(target.Port(), L"dbm_svc_get_svclist", vars, none);
+    }
     const size_t before = target.WorkingSet();
     long code = 1;
     Qx_WString message;

@@ -5,6 +5,8 @@
 #include "runtime/internal/QxServiceDefinition.h"
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <string_view>
 
 namespace {
 
@@ -51,6 +53,13 @@ void PutText(Qx_Dataset& ds, Qx_Variant& cell, const std::wstring& text) {
     memcpy(to, text.data(), text.size() * sizeof(wchar_t));
 }
 
+// Appends line to out without any occurrence of mark.
+void AppendWithout(std::wstring& out, std::wstring_view line, std::wstring_view mark) {
+    for (size_t at; (at = line.find(mark)) != std::wstring_view::npos; line.remove_prefix(at + mark.size()))
+        out.append(line.substr(0, at));
+    out.append(line);
+}
+
 }  // namespace
 
 bool ServiceFolder::IsSafeName(const Qx_WString& name) {
@@ -58,28 +67,31 @@ bool ServiceFolder::IsSafeName(const Qx_WString& name) {
            name.Find(L':') < 0 && !QxIsReservedDeviceName(name.str());
 }
 
+// One pass over the lines of the source, in place: a large source costs only the block cut
+// out of it, never a copy of every line.
 Qx_WString ServiceFolder::CutServiceXml(const Qx_WString& source) {
-    Qx_WStrList lines;
-    lines.Parse(source.c_str(), L"\n", 0, 0);
-    Qx_WString out;
+    const std::wstring& text = source.str();
+    std::wstring out;
     bool inBlock = false;
-    for (int i = 0; i < lines.Count(); ++i) {
-        Qx_WString line(*lines.GetItem(i));
-        if (line.Find(kBegin) >= 0) {
-            line.Replace(kBegin, L"");
-            out += line;
+    for (size_t start = 0; start < text.size();) {
+        const size_t newline = text.find(L'\n', start);
+        const size_t end = newline == std::wstring::npos ? text.size() : newline + 1;
+        std::wstring_view line(text.data() + start, end - start);
+        start = end;
+        const size_t begin = line.find(kBegin), finish = line.find(kEnd);
+        if (begin != std::wstring_view::npos) {
+            AppendWithout(out, line, kBegin);
             inBlock = true;
-        } else if (line.Find(kEnd) >= 0) {
-            line.Replace(kEnd, L"");
-            out += line;
+        } else if (finish != std::wstring_view::npos) {
+            AppendWithout(out, line, kEnd);
             inBlock = false;
-        } else if (line.Find(kOrgBegin) >= 0 || line.Find(kOrgEnd) >= 0) {
+        } else if (line.find(kOrgBegin) != std::wstring_view::npos || line.find(kOrgEnd) != std::wstring_view::npos) {
             continue;
         } else if (inBlock) {
-            out += line;
+            out.append(line);
         }
     }
-    return out;
+    return Qx_WString(out.c_str(), static_cast<int>(out.size()));
 }
 
 bool ServiceFolder::ListSources(Qx_Dataset& out) const {
