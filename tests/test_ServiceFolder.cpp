@@ -163,3 +163,16 @@ TEST(ServiceFolderIndex, ListsFromSeveralThreadsWhileSourcesChange) {
     EXPECT_EQ(last.order.size(), 60u);
     EXPECT_EQ(last.rows[L"s0.cpp"].className, L"CChangedxxxxxxxxx");
 }
+
+// The block between the marks, the marks themselves taken out of their lines, the original
+// source's marker lines dropped, and nothing outside the block.
+TEST(ServiceFolderCut, TheDefinitionBlockComesOutWithItsLineBreaks) {
+    const Qx_WString source(
+        L"int before;\r\n/**__SERVICE XML BEGIN__<service name=\"s\">\r\n  <statement/>\r\n"
+        L"//____ORG_SOURCE_BEGIN____\r\n</service>__SERVICE XML END__**/\r\n//____ORG_SOURCE_END____\r\nint after;");
+    EXPECT_EQ(ServiceFolder::CutServiceXml(source).str(),
+              L"<service name=\"s\">\r\n  <statement/>\r\n</service>\r\n");
+    EXPECT_EQ(ServiceFolder::CutServiceXml(Qx_WString(L"no block at all\n")).str(), L"");
+    // A source cut short keeps what the block held so far; one without a last line break too.
+    EXPECT_EQ(ServiceFolder::CutServiceXml(Qx_WString(L"/**__SERVICE XML BEGIN__\n<a/>")).str(), L"\n<a/>");
+}
