@@ -1,16 +1,9 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "support/TestTexts.h"
 #include <cstring>
 #include <string>
 #include <vector>
-
-namespace {
-std::wstring Text(size_t length, wchar_t first = L'a') {
-    std::wstring text;
-    for (size_t i = 0; i < length; ++i) text += static_cast<wchar_t>(first + i % 26);
-    return text;
-}
-}  // namespace
 
 TEST(QxVariableList, OwnsCopiesFoundByNameIgnoringCase) {
     Qx_VariableList list(1);
@@ -103,13 +96,13 @@ TEST(QxDataset, CellPointersSurviveLaterRows) {
             Qx_Variant id;
             id.SetInt(r);
             ds.SetColumn(row, nullptr, id, 0);
-            ds.SetColumn(row, L"name", Text(static_cast<size_t>(r % 30)).c_str());
+            ds.SetColumn(row, L"name", QxTestText(static_cast<size_t>(r % 30)).c_str());
             if (r % 97 == 0) kept.push_back(ds.GetColumn(row, L"name"));
         }
         for (size_t i = 0; i < kept.size(); ++i) {
             int row = static_cast<int>(i) * 97;
             EXPECT_EQ(kept[i], ds.GetColumn(row, L"name"));
-            EXPECT_EQ(kept[i]->ToString().str(), Text(static_cast<size_t>(row % 30)));
+            EXPECT_EQ(kept[i]->ToString().str(), QxTestText(static_cast<size_t>(row % 30)));
             EXPECT_EQ(ds.GetRowCells(row)[0].GetInteger(), row);
         }
         EXPECT_EQ(ds.GetRowCells(5000), nullptr);
@@ -123,7 +116,7 @@ TEST(QxDataset, StoredTextsLiveAsLongAsTheirHolders) {
     ds->AddColumn(L"b", QX_VT_BINARY, 0, 0);
     for (int r = 0; r < 300; ++r) {
         int row = ds->AppendRow();
-        std::wstring text = Text(static_cast<size_t>(r));
+        std::wstring text = QxTestText(static_cast<size_t>(r));
         memcpy(ds->PreparePayload(*ds->GetColumn(row, L"v"), QX_VT_STRING, static_cast<uint32_t>(r)), text.data(),
                text.size() * sizeof(wchar_t));
         memcpy(ds->PreparePayload(*ds->GetColumn(row, L"b"), QX_VT_BINARY, static_cast<uint32_t>(r)), std::string(r, 'x').data(),
@@ -136,23 +129,23 @@ TEST(QxDataset, StoredTextsLiveAsLongAsTheirHolders) {
     assigned = *ds;
     assigned.AddColumn(L"late", QX_VT_INT, 4, 0);  // every row moves to make room
     delete ds;
-    EXPECT_EQ(out.ToString().str(), Text(299));
-    EXPECT_EQ(taken.ToString().str(), Text(298));
+    EXPECT_EQ(out.ToString().str(), QxTestText(299));
+    EXPECT_EQ(taken.ToString().str(), QxTestText(298));
     for (const Qx_Dataset* d : {&copy, &assigned}) {
         ASSERT_EQ(d->GetRowCount(), 300);
         for (int r = 0; r < 300; r += 13) {
-            EXPECT_EQ(d->GetColumn(r, L"v")->ToString().str(), Text(static_cast<size_t>(r)));
+            EXPECT_EQ(d->GetColumn(r, L"v")->ToString().str(), QxTestText(static_cast<size_t>(r)));
             EXPECT_EQ(d->GetColumn(r, L"b")->GetByteCount(), r);
         }
     }
     EXPECT_TRUE(assigned.GetColumn(299, L"late")->IsNull());
     Qx_Dataset moved(std::move(assigned));
-    EXPECT_EQ(moved.GetColumn(150, L"v")->ToString().str(), Text(150));
+    EXPECT_EQ(moved.GetColumn(150, L"v")->ToString().str(), QxTestText(150));
     EXPECT_EQ(assigned.GetRowCount(), 0);
     moved.ClearRows();
     EXPECT_EQ(moved.GetColumnCount(), 3);
-    moved.SetColumn(moved.AppendRow(), L"v", Text(50).c_str());
-    EXPECT_EQ(moved.GetColumn(0, L"v")->ToString().str(), Text(50));
+    moved.SetColumn(moved.AppendRow(), L"v", QxTestText(50).c_str());
+    EXPECT_EQ(moved.GetColumn(0, L"v")->ToString().str(), QxTestText(50));
 }
 
 TEST(QxDataset, RowsBeforeTheFirstColumnGetCellsWithIt) {

@@ -1,16 +1,9 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "support/TestTexts.h"
 #include <cstring>
 #include <string>
 #include <vector>
-
-namespace {
-std::wstring Text(size_t length, wchar_t first = L'a') {
-    std::wstring text;
-    for (size_t i = 0; i < length; ++i) text += static_cast<wchar_t>(first + i % 26);
-    return text;
-}
-}  // namespace
 
 TEST(QxVariant, TypesAndTextForms) {
     Qx_Variant v;
@@ -35,7 +28,7 @@ TEST(QxVariant, TypesAndTextForms) {
 
 TEST(QxVariant, TextsAndBytesOnEitherSideOfTheInlineLimit) {
     for (size_t length : {size_t(0), size_t(1), size_t(Qx_Variant::kInlineChars), size_t(Qx_Variant::kInlineChars + 1), size_t(5000)}) {
-        std::wstring text = Text(length);
+        std::wstring text = QxTestText(length);
         if (length > 2) text[1] = L'\0';  // a zero of the text's own is kept
         Qx_Variant v;
         v.SetString(text.data(), static_cast<int>(text.size()));
@@ -67,7 +60,7 @@ TEST(QxVariant, TextsAndBytesOnEitherSideOfTheInlineLimit) {
 TEST(QxVariant, SetFromItsOwnPayload) {
     for (size_t length : {size_t(4), size_t(40)}) {
         Qx_Variant v;
-        std::wstring text = Text(length);
+        std::wstring text = QxTestText(length);
         v.SetString(text.c_str());
         v.SetString(v.GetText() + 1);
         EXPECT_EQ(v.ToString().str(), text.substr(1));
