@@ -138,6 +138,24 @@ TEST(ServiceFolderIndex, EmptiedOrMissingFolder) {
     EXPECT_FALSE(missing.ListSources(ds));
 }
 
+// More entries than one read of the directory holds (the reads take 256 KiB): every
+// source is listed once, and changes show whichever read brings their entries.
+TEST(ServiceFolderIndex, AFolderOfManyReadsListsEverySource) {
+    QxTestTempFolder dir;
+    const std::wstring padding(180, L'p');  // a record of some 450 bytes: two reads or more
+    const int kSources = 900;
+    for (int i = 0; i < kSources; ++i) dir.Write(L"s" + std::to_wstring(i) + padding + L".cpp", Source("C"));
+    ServiceFolder folder(dir.Path());
+    Listing first = List(folder);
+    ASSERT_EQ(first.rows.size(), static_cast<size_t>(kSources));
+    EXPECT_EQ(first.order.size(), static_cast<size_t>(kSources)) << "no source is listed twice";
+    for (int i : {0, kSources - 1}) dir.Write(L"s" + std::to_wstring(i) + padding + L".cpp", Source("CChanged"));
+    Listing second = List(folder);
+    EXPECT_EQ(second.order, first.order);
+    EXPECT_EQ(second.rows[L"s0" + padding + L".cpp"].className, L"CChanged");
+    EXPECT_EQ(second.rows[L"s" + std::to_wstring(kSources - 1) + padding + L".cpp"].className, L"CChanged");
+}
+
 TEST(ServiceFolderIndex, ListsFromSeveralThreadsWhileSourcesChange) {
     QxTestTempFolder dir;
     for (int i = 0; i < 50; ++i) dir.Write(L"s" + std::to_wstring(i) + L".cpp", Source("C" + std::to_string(i)));

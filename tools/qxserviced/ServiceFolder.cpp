@@ -37,14 +37,8 @@ Qx_WString WithExtension(const Qx_WString& name, const wchar_t* extension) {
     return file;
 }
 
-bool IsSourceName(const wchar_t* name) {
-    size_t length = wcslen(name);
-    return length > 4 && qx_stricmpW(name + length - 4, L".cpp") == 0;
-}
-
-bool SameFile(uint64_t size, const FILETIME& written, const WIN32_FIND_DATAW& found) {
-    return size == ((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow) &&
-           CompareFileTime(&written, &found.ftLastWriteTime) == 0;
+bool IsSourceName(std::wstring_view name) {
+    return name.size() > 4 && CompareStringOrdinal(name.data() + name.size() - 4, 4, L".cpp", 4, TRUE) == CSTR_EQUAL;
 }
 
 // A text cell written into the dataset's own storage.
@@ -114,27 +108,22 @@ bool ServiceFolder::ListSources(Qx_Dataset& out) const {
 // One listing of the folder: unchanged entries stay, changed ones are read again in
 // place, and the index is rebuilt (and sorted) only when a source came or went.
 bool ServiceFolder::Refresh() const {
-    WIN32_FIND_DATAW found;
-    QxFind find(FindFirstFileExW((folder_ + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) {
-        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-        Reindex({});
-        return true;
-    }
     std::vector<bool> seen(entries_.size(), false);
     std::vector<Entry> added;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsSourceName(found.cFileName)) continue;
-        auto at = positions_.find(found.cFileName);
+    const bool listed = listing_.List(folder_, [&](const DirectoryEntry& found) {
+        if ((found.attributes & FILE_ATTRIBUTE_DIRECTORY) || !IsSourceName(found.name)) return;
+        auto at = positions_.find(found.name);
         if (at == positions_.end()) {
-            added.push_back(ReadEntry(found));
-            continue;
+            added.emplace_back();
+            added.back().name = found.name;
+            Read(added.back(), found);
+            return;
         }
         Entry& entry = entries_[at->second];
         seen[at->second] = true;
-        if (!SameFile(entry.size, entry.written, found)) entry = ReadEntry(found);
-    } while (FindNextFileW(find.Get(), &found));
+        if (entry.size != found.size || CompareFileTime(&entry.written, &found.written) != 0) Read(entry, found);
+    });
+    if (!listed) return false;
     if (added.empty() && std::find(seen.begin(), seen.end(), false) == seen.end()) return true;
     for (size_t i = 0; i < entries_.size(); ++i)
         if (seen[i]) added.push_back(std::move(entries_[i]));
@@ -142,35 +131,36 @@ bool ServiceFolder::Refresh() const {
     return true;
 }
 
+// The map's keys are views of the entries' names, so they are dropped before the entries.
 void ServiceFolder::Reindex(std::vector<Entry> entries) const {
+    positions_.clear();
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return qx_stricmpW(a.name.c_str(), b.name.c_str()) < 0; });
     entries_ = std::move(entries);
-    positions_.clear();
+    positions_.reserve(entries_.size());
     for (size_t i = 0; i < entries_.size(); ++i) positions_[entries_[i].name] = i;
 }
 
-ServiceFolder::Entry ServiceFolder::ReadEntry(const WIN32_FIND_DATAW& found) const {
-    Entry entry;
-    entry.name = found.cFileName;
-    entry.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    entry.written = found.ftLastWriteTime;
+// Everything of an entry but its name, which stays (the index's keys view it).
+void ServiceFolder::Read(Entry& entry, const DirectoryEntry& found) const {
+    entry.size = found.size;
+    entry.written = found.written;
     entry.sizeText = std::to_wstring(entry.size);
     SYSTEMTIME utc, local;
-    FileTimeToSystemTime(&found.ftLastWriteTime, &utc);
+    FileTimeToSystemTime(&found.written, &utc);
     SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
     Qx_WString date, time;
     date.Format(L"%04u-%02u-%02u", local.wYear, local.wMonth, local.wDay);
     time.Format(L"%02u:%02u:%02u", local.wHour, local.wMinute, local.wSecond);
     entry.date = date.str();
     entry.time = time.str();
+    entry.className.clear();
     Qx_WString text, error;
-    if (ReadSource(Qx_WString(found.cFileName), text, error)) {
+    if (ReadSource(Qx_WString(entry.name.c_str()), text, error)) {
         Qx_AString xml(CutServiceXml(text), CP_UTF8);
         QxServiceDefinition def;
         if (def.Load(Qx_Buffer(xml.GetSafeBuffer(), xml.GetLength()), error)) entry.className = def.className.str();
     }
-    return entry;
 }
 
 bool ServiceFolder::ReadSource(const Qx_WString& name, Qx_WString& text, Qx_WString& error) const {

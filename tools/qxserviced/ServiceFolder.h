@@ -1,11 +1,13 @@
 #pragma once
 // The server's folder of service sources: "<name>.cpp" files with a service XML block, and
 // "<name>.xml" definitions. Every name is checked before it touches the file system.
+#include "DirectoryListing.h"
 #include "QxQVInfo320U.h"
 #include "platform/QxWin.h"
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -45,12 +47,13 @@ private:
         std::wstring sizeText, date, time, className;
     };
     bool Refresh() const;
-    Entry ReadEntry(const WIN32_FIND_DATAW& found) const;
+    void Read(Entry& entry, const DirectoryEntry& found) const;
     void Reindex(std::vector<Entry> entries) const;
 
     std::wstring folder_;
     // The index: a cache behind the const interface, guarded by indexMutex_.
     mutable std::mutex indexMutex_;
     mutable std::vector<Entry> entries_;  // sorted as Qx_Dir::GetList sorts
-    mutable std::unordered_map<std::wstring, size_t> positions_;  // exact name to entry
+    mutable std::unordered_map<std::wstring_view, size_t> positions_;  // exact name (viewed) to entry
+    mutable DirectoryListing listing_;
 };
