@@ -6,9 +6,19 @@
 #include <memory>
 
 namespace {
-Qx_WString ColumnText(const Qx_Dataset& dataset, int row, const wchar_t* column) {
-    const Qx_Variant* value = dataset.GetColumn(row, column, -1);
-    return value ? value->ToString() : Qx_WString();
+// The columns of the server's list that a record takes, found once for all rows.
+struct ListColumns {
+    int name, className, size, date, time;
+    explicit ListColumns(const Qx_Dataset& list)
+        : name(list.FindColumn(L"name")), className(list.FindColumn(L"class_name")), size(list.FindColumn(L"size")),
+          date(list.FindColumn(L"date")), time(list.FindColumn(L"time")) {}
+};
+
+// A cell's text; a column the list lacks gives the empty text.
+Qx_WString CellText(const Qx_Variant* row, int column) {
+    if (column < 0) return Qx_WString();
+    const Qx_Variant& cell = row[column];
+    return cell.GetType() == QX_VT_STRING ? Qx_WString(cell.GetText(), cell.GetTextLength()) : cell.ToString();
 }
 
 // A new record for one listed service of server, identity filled, description empty.
@@ -33,14 +43,16 @@ long ListFromServer(SERVER_INFO& server, Qx_PtrList& list) {
         return -1;
     const Qx_Dataset* output = datasets.GetItem(L"output");
     if (!output) return 0;
+    const ListColumns columns(*output);
     for (int row = 0; row < output->GetRowCount(); ++row) {
-        Qx_WString name = ColumnText(*output, row, L"name");
+        const Qx_Variant* cells = output->GetRowCells(row);
+        Qx_WString name = CellText(cells, columns.name);
         name.Replace(L".cpp", L"");
         std::unique_ptr<SVC_INFO> info = NewRecord(server, name);
-        info->class_name = ColumnText(*output, row, L"class_name");
-        info->size = ColumnText(*output, row, L"size");
-        info->date = ColumnText(*output, row, L"date");
-        info->time = ColumnText(*output, row, L"time");
+        info->class_name = CellText(cells, columns.className);
+        info->size = CellText(cells, columns.size);
+        info->date = CellText(cells, columns.date);
+        info->time = CellText(cells, columns.time);
         Append(list, std::move(info));
     }
     return 0;
