@@ -75,7 +75,8 @@ namespace {
 ULONGLONG After(int seconds) { return GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000; }
 }  // namespace
 
-Server::Server(const ServerConfig& config) : config_(config), handler_(config), budget_(config.budget) {
+Server::Server(const ServerConfig& config)
+    : config_(config), log_(stderr), handler_(config), budget_(config.budget) {
     std::wstring module = config.adaptorDir + L"\\" + config.dbModule;
     if (config.dbModule.find(L'.') == std::wstring::npos) module += L".dll";
     pinnedDatabaseModule_ = QxModule(LoadLibraryExW(module.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
@@ -101,9 +102,7 @@ void Server::Log(const Qx_WString& line) {
     for (wchar_t& ch : clean)
         if (ch < 0x20 || ch == 0x7f) ch = L'?';
     Qx_AString bytes(Now() + L" " + clean.c_str() + L"\n", CP_UTF8);
-    std::lock_guard<std::mutex> lock(logMutex_);
-    fwrite(bytes.GetSafeBuffer(), 1, static_cast<size_t>(bytes.GetLength()), stderr);
-    fflush(stderr);
+    log_.Write(std::string(bytes.GetSafeBuffer(), static_cast<size_t>(bytes.GetLength())));
 }
 
 bool Server::Listen(Qx_WString& error) {

@@ -14,6 +14,7 @@
 // one, gets a refusal frame and is closed), the workers, and one budget of bytes for the
 // requests being received and the replies being sent.
 #include "RequestHandler.h"
+#include "ServerLog.h"
 #include "runtime/internal/QxByteBudget.h"
 #include "runtime/internal/QxSocket.h"
 #include "runtime/internal/QxWireProtocol.h"
@@ -37,8 +38,10 @@ public:
     bool Run(int graceMs = 1500);
     void Stop();
 
-    // One line on standard error, cut to a stated length; lines of several threads never mix.
+    // One line on standard error, cut to a stated length and stamped with the time; lines
+    // of several threads never mix. It is queued: FlushLog waits until it is out.
     void Log(const Qx_WString& line);
+    void FlushLog() { log_.Flush(); }
 
 private:
     struct Connection;
@@ -62,6 +65,7 @@ private:
     bool WaitForWorkers(int graceMs);
 
     const ServerConfig& config_;
+    ServerLog log_;  // before everything that logs, so it goes after them
     RequestHandler handler_;
     // Keeps the database adaptor loaded between requests, so that each job only connects.
     QxModule pinnedDatabaseModule_;
@@ -71,7 +75,6 @@ private:
     QxByteBudget budget_;
     int port_ = 0;
     volatile long stop_ = 0;
-    std::mutex logMutex_;
 
     std::mutex workMutex_;
     std::condition_variable workReady_;

@@ -130,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
         // Requests still running (a slow statement, say) are not waited for: their threads
         // use the server, so the process ends here rather than destroying it under them.
         server.Log(Qx_WString(L"stopped; requests still running were abandoned"));
-        fflush(stderr);
+        server.FlushLog();
         ExitProcess(0);
     }
     server.Log(Qx_WString(L"stopped"));
