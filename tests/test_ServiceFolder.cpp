@@ -131,6 +131,7 @@ TEST(ServiceFolderIndex, EmptiedOrMissingFolder) {
     dir.Write(L"s.cpp", Source("C"));
     ServiceFolder folder(dir.Path());
     EXPECT_EQ(List(folder).order.size(), 1u);
+    EXPECT_EQ(List(ServiceFolder(dir.Path() + L"\\")).order.size(), 1u) << "a folder given with a trailing backslash";
     ASSERT_TRUE(DeleteFileW(dir.File(L"s.cpp").c_str()));
     EXPECT_TRUE(List(folder).order.empty());
     ServiceFolder missing(dir.File(L"nowhere"));
