@@ -175,12 +175,14 @@ QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, 
     // The buffer grows with what has arrived, at most doubling, so a peer that announces
     // much and sends little costs little; the budget is charged for each growth. Bytes are
     // received straight into it, and the socket is only waited on when it has nothing: a
-    // reply that streams in costs one call per piece.
+    // reply that streams in costs one call per piece. A buffer the caller kept from an
+    // earlier frame is used whole at once: it costs nothing more, and each call under Wine
+    // costs a trip to its server.
     size_t have = frame.size();
     while (have < total) {
         if (stop && *stop) return QX_IO_STOPPED;
         if (have == frame.size()) {
-            const size_t grown = std::min(total, have + std::max(kFirstPiece, have));
+            const size_t grown = std::min(total, std::max(frame.capacity(), have + std::max(kFirstPiece, have)));
             if (share && !share->GrowTo(grown)) {
                 error.Format(L"the receive budget of %llu bytes is taken by other frames",
                              static_cast<unsigned long long>(share->Budget()->Limit()));
