@@ -136,9 +136,15 @@ void ServiceFolder::Reindex(std::vector<Entry> entries) const {
     positions_.clear();
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return qx_stricmpW(a.name.c_str(), b.name.c_str()) < 0; });
-    entries_ = std::move(entries);
-    positions_.reserve(entries_.size());
-    for (size_t i = 0; i < entries_.size(); ++i) positions_[entries_[i].name] = i;
+    entries_.clear();
+    entries_.reserve(entries.size());  // no reallocation below: the keys view the names
+    positions_.reserve(entries.size());
+    for (Entry& entry : entries) {
+        // A file met twice in one listing (the folder changed while it was read) is listed once.
+        if (positions_.count(entry.name) != 0) continue;
+        entries_.push_back(std::move(entry));
+        positions_.emplace(entries_.back().name, entries_.size() - 1);
+    }
 }
 
 // Everything of an entry but its name, which stays (the index's keys view it).
