@@ -27,6 +27,7 @@ BOOL WINAPI OnConsoleControl(DWORD) {
 void PrintError(const std::wstring& text) {
     Qx_AString bytes((L"qxserviced: " + text + L"\n").c_str(), -1, CP_UTF8);
     fwrite(bytes.GetSafeBuffer(), 1, static_cast<size_t>(bytes.GetLength()), stderr);
+    fflush(stderr);  // the server's log makes the stream buffered
 }
 
 int Usage() {
