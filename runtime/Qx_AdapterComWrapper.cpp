@@ -73,8 +73,7 @@ long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& data
         env.AddStr(name, value ? value : L"");
     }
     std::string request;
-    std::string& reply = reply_;
-    reply.clear();
+    std::string& reply = reply_;  // emptied after every request, its buffer kept
     QxWireCodec::EncodeRequest(env, variables, datasets, request);
     Qx_WString error;
     long rc = com->Exchange(request, reply, address, port, timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds,

@@ -15,11 +15,7 @@ struct ListColumns {
 };
 
 // A cell's text; a column the list lacks gives the empty text.
-Qx_WString CellText(const Qx_Variant* row, int column) {
-    if (column < 0) return Qx_WString();
-    const Qx_Variant& cell = row[column];
-    return cell.GetType() == QX_VT_STRING ? Qx_WString(cell.GetText(), cell.GetTextLength()) : cell.ToString();
-}
+Qx_WString CellText(const Qx_Variant* row, int column) { return column < 0 ? Qx_WString() : row[column].ToString(); }
 
 // A new record for one listed service of server, identity filled, description empty.
 std::unique_ptr<SVC_INFO> NewRecord(const SERVER_INFO& server, const Qx_WString& name) {

@@ -102,7 +102,7 @@ void Server::Log(const Qx_WString& line) {
     for (wchar_t& ch : clean)
         if (ch < 0x20 || ch == 0x7f) ch = L'?';
     Qx_AString bytes(Now() + L" " + clean.c_str() + L"\n", CP_UTF8);
-    log_.Write(std::string(bytes.GetSafeBuffer(), static_cast<size_t>(bytes.GetLength())));
+    log_.Write(bytes.str());
 }
 
 bool Server::Listen(Qx_WString& error) {
