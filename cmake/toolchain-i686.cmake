@@ -1,4 +1,4 @@
-# MinGW-w64 (POSIX threads) cross toolchain for 32-bit Windows; programs run under Wine (wine32).
+# MinGW-w64 (POSIX threads) cross toolchain for 32-bit Windows; programs run under Wine's 32-bit loader.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(QX_TRIPLE i686-w64-mingw32)
@@ -9,4 +9,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/${QX_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# The loader is chosen by scripts/wine-env.sh, never by Debian's `wine` wrapper.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

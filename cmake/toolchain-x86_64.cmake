@@ -1,4 +1,4 @@
-# MinGW-w64 (POSIX threads) cross toolchain for 64-bit Windows; programs run under Wine.
+# MinGW-w64 (POSIX threads) cross toolchain for 64-bit Windows; programs run under Wine's 64-bit loader.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(QX_TRIPLE x86_64-w64-mingw32)
@@ -9,4 +9,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/${QX_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# The loader is chosen by scripts/wine-env.sh, never by Debian's `wine` wrapper.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

@@ -4,11 +4,13 @@
 # working directory whose qrx_serverenv.xml points at it, and walks through what the tool
 # does with the library. Stops the server at the end.
 #   scripts/demo.sh [--target i686|x86_64] [--database sqlite|postgresql]
-# The target is i686 by default (the tool ships on it); the database is a SQLite file by
-# default, or a PostgreSQL server that the script starts in the build folder and stops.
+# The target is i686 (the tool ships on it) where this machine runs 32-bit programs and
+# x86_64 where it does not; the database is a SQLite file by default, or a PostgreSQL server
+# that the script starts in the build folder and stops.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-arch=i686
+source "$root/scripts/wine-env.sh"
+arch=""
 database=sqlite
 usage() { echo "usage: scripts/demo.sh [--target i686|x86_64] [--database sqlite|postgresql]" >&2; exit 2; }
 while (($#)); do
@@ -18,14 +20,20 @@ while (($#)); do
     *) usage ;;
   esac
 done
+if [[ -z "$arch" ]]; then
+  qx_default_target
+  arch="$QX_DEFAULT_TARGET"
+  echo "Target: $arch ($QX_TARGET_WHY; --target chooses)"
+fi
 [[ "$arch" == i686 || "$arch" == x86_64 ]] || { echo "unknown target: $arch" >&2; exit 2; }
+if [[ "$arch" == i686 ]] && ! qx_runs_i686; then echo "the i686 target cannot run here: $QX_I686_WHY" >&2; exit 2; fi
 [[ "$database" == sqlite || "$database" == postgresql ]] || { echo "unknown database: $database" >&2; exit 2; }
 "$root/scripts/setup.sh"
 echo "Building the $arch tree..."
 "$root/scripts/build.sh" "$arch" >/dev/null
 
-source "$root/scripts/wine-env.sh"
 bin="$root/build/$arch/bin"
+wine="$(qx_wine_loader "$arch")"
 work="$root/build/demo-workdir"
 server_pid=""
 stop_all() {
@@ -60,7 +68,7 @@ else
 fi
 
 # The service server on a free port: it prints "listening on ADDRESS:PORT" first.
-(cd "$bin" && exec wine qxserviced.exe --port 0 --services "Z:$root/demo/server" --connection "$connection" \
+(cd "$bin" && exec "$wine" qxserviced.exe --port 0 --services "Z:$root/demo/server" --connection "$connection" \
    --user "$db_user" --password "$db_pass" \
    >"$work/server.out" 2>"$work/server.log" </dev/null) &
 server_pid=$!
@@ -95,7 +103,7 @@ XML
 run() {
   echo
   printf '$ qxinfo'; printf ' %q' "$@"; echo
-  (cd "$bin" && wine qxinfo.exe --workdir "Z:${work//\//\\}" "$@" </dev/null)
+  (cd "$bin" && "$wine" qxinfo.exe --workdir "Z:${work//\//\\}" "$@" </dev/null)
 }
 run_failing() {
   if run "$@"; then echo "(expected a failure)"; exit 1; fi

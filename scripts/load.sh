@@ -17,6 +17,6 @@ qx_wine_start
 cd "$root/build/$arch/bin"
 status=0
 for database in postgresql sqlite; do
-  wine bench_cluster_load.exe --database "$database" "$@" || status=1
+  "$(qx_wine_loader "$arch")" bench_cluster_load.exe --database "$database" "$@" || status=1
 done
 exit $status

@@ -2,10 +2,17 @@
 # Saves PNG screenshots of the splash (with its status line) and of the parameter tip over
 # a too-narrow list item, taken under the X display in DISPLAY (default :99), into
 # out/screenshots/. Needs a built tree (scripts/build.sh i686) and ImageMagick's import.
-#   scripts/screenshots.sh [i686|x86_64]   (default i686, the target the tool ships on)
+#   scripts/screenshots.sh [i686|x86_64]   (default i686, the target the tool ships on, where
+#                                           32-bit programs run, else x86_64)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-arch="${1:-i686}"
+source "$root/scripts/wine-env.sh"
+arch="${1:-}"
+if [[ -z "$arch" ]]; then
+  qx_default_target
+  arch="$QX_DEFAULT_TARGET"
+  echo "Target: $arch ($QX_TARGET_WHY)"
+fi
 bin="$root/build/$arch/bin"
 out="$root/out/screenshots"
 export DISPLAY="${DISPLAY:-:99}" WINEDEBUG=-all
@@ -18,7 +25,7 @@ trap 'rm -rf "$talk"' EXIT
 
 # The showcase writes <stage>.ready with the screen rectangle "x y width height" and waits
 # for <stage>.done.
-(cd "$bin" && wine qxshowcase.exe --demo "Z:$(echo "$talk" | tr / '\\')") &
+(cd "$bin" && "$(qx_wine_loader "$arch")" qxshowcase.exe --demo "Z:$(echo "$talk" | tr / '\\')") &
 showcase=$!
 
 capture() {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs and makes the Wine prefix that runs both
-# targets. Safe to run again, also on a machine set up by an earlier version of this script:
-# only missing packages are installed, the i386 architecture is added once, and a prefix
-# made before the 32-bit half of Wine was installed is updated to hold it.
+# Installs every Debian package the project needs and makes the Wine prefix that runs the
+# targets this machine can run. Safe to run again, also on a machine set up by an earlier
+# version of this script: only missing packages are installed, the i386 architecture is
+# added once, and a prefix that lacks a half this machine can run is made or updated.
 set -euo pipefail
 
 SUDO=""
@@ -37,14 +37,34 @@ elif [[ -n "${need_update:-}" ]]; then
   $SUDO apt-get update -qq
 fi
 
-# The prefix: made once; updated when it lacks the 32-bit half (a prefix made before wine32
-# was installed has no syswow64 programs).
-export WINEDEBUG=-all
+# The Wine prefix, made with the 64-bit loader: Debian's `wine` wrapper (and `wineboot`
+# through it) starts the 32-bit loader, which cannot run where the kernel runs no 32-bit
+# programs. A prefix is complete when its 64-bit half is there, and, where 32-bit programs
+# run, its 32-bit half too; a prefix made before wine32 was installed (or on a machine that
+# ran no 32-bit programs) lacks the latter and is updated. wineboot's own exit status says
+# little (its 32-bit half fails harmlessly where 32-bit programs cannot run), so the files
+# decide, and a prefix that is still not complete stops the script here.
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 prefix="${WINEPREFIX:-$HOME/.wine}"
-if [[ ! -f "$prefix/system.reg" ]]; then
-  wineboot -i >/dev/null 2>&1 || true
+wine64="$(qx_wine_loader x86_64)"
+half64="$prefix/drive_c/windows/system32/kernel32.dll"
+half32="$prefix/drive_c/windows/syswow64/kernel32.dll"
+need32=""
+qx_runs_i686 && need32=1
+prefix_complete() { [[ -f "$prefix/system.reg" && -f "$half64" && ( -z "$need32" || -f "$half32" ) ]]; }
+
+if ! prefix_complete; then
+  log="$(mktemp "${TMPDIR:-/tmp}/qx-wineboot.XXXXXX")"
+  if [[ -f "$prefix/system.reg" ]]; then how=-u; else how=-i; fi
+  "$wine64" wineboot "$how" >"$log" 2>&1 || true
   wineserver -w || true
-elif [[ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]]; then
-  wineboot -u >/dev/null 2>&1 || true
-  wineserver -w || true
+  if ! prefix_complete; then
+    echo "scripts/setup.sh: the Wine prefix $prefix was not made: $wine64 wineboot $how failed" >&2
+    [[ -f "$half64" ]] || echo "  its 64-bit half is missing ($half64)" >&2
+    [[ -z "$need32" || -f "$half32" ]] || echo "  its 32-bit half is missing ($half32; $QX_I686_WHY)" >&2
+    echo "  wineboot said (the last lines of $log):" >&2
+    tail -n 20 "$log" | sed 's/^/    /' >&2
+    exit 1
+  fi
+  rm -f "$log"
 fi
