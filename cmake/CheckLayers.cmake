@@ -1,22 +1,10 @@
 # Fails when a file includes a header of a layer it may not use. Run as a test:
 #   cmake -DQX_SOURCE_DIR=<root> -P cmake/CheckLayers.cmake
 #
-# What each folder may include (its own folder is always allowed). The layers from the
-# bottom: platform, afx, foundation, runtime, config, then service, editor and ui beside
-# each other. resources/ holds identifiers only. Adaptor modules see the layers below the
-# runtime and the runtime itself, never the public header; tools, tests and benchmarks
-# may use everything.
-set(allowed_platform)
-set(allowed_afx platform)
-set(allowed_foundation platform afx)
-set(allowed_runtime platform foundation)
-set(allowed_runtime_adaptors platform foundation runtime)
-set(allowed_config platform afx foundation)
-set(allowed_service platform afx foundation runtime config resources)
-set(allowed_editor platform afx foundation)
-set(allowed_ui platform afx foundation config resources)
-set(allowed_resources)
-set(allowed_include platform afx foundation runtime config service editor ui resources)
+# What each folder may include (its own folder is always allowed) is the table of
+# cmake/QxLayers.cmake, the same that the build declares the layers' targets from; tools,
+# tests and benchmarks may use everything.
+include(${CMAKE_CURRENT_LIST_DIR}/QxLayers.cmake)
 set(layers platform afx foundation runtime_adaptors runtime config service editor ui resources include)
 
 cmake_policy(VERSION 3.20)
@@ -47,8 +35,8 @@ foreach(layer IN LISTS layers)
       if(target STREQUAL folder OR (layer STREQUAL "runtime_adaptors" AND name MATCHES "^runtime/adaptors/"))
         continue()
       endif()
-      if(NOT target IN_LIST allowed_${layer})
-        message(SEND_ERROR "${file}: includes \"${name}\", but ${folder}/ may include only: ${folder}/ and ${allowed_${layer}}")
+      if(NOT target IN_LIST QX_USES_${layer})
+        message(SEND_ERROR "${file}: includes \"${name}\", but ${folder}/ may include only: ${folder}/ and ${QX_USES_${layer}}")
         math(EXPR faults "${faults} + 1")
       endif()
     endforeach()

@@ -40,10 +40,9 @@ fi
 # The Wine prefix, made with the 64-bit loader: Debian's `wine` wrapper (and `wineboot`
 # through it) starts the 32-bit loader, which cannot run where the kernel runs no 32-bit
 # programs. A prefix is complete when its 64-bit half is there, and, where 32-bit programs
-# run, its 32-bit half too; a prefix made before wine32 was installed (or on a machine that
-# ran no 32-bit programs) lacks the latter and is updated. wineboot's own exit status says
-# little (its 32-bit half fails harmlessly where 32-bit programs cannot run), so the files
-# decide, and a prefix that is still not complete stops the script here.
+# run, its 32-bit half too. wineboot's own exit status says little (its 32-bit half fails
+# harmlessly where 32-bit programs cannot run), so the files decide, and a prefix that is
+# still not complete stops the script here.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 prefix="${WINEPREFIX:-$HOME/.wine}"
 wine64="$(qx_wine_loader x86_64)"
@@ -54,6 +53,16 @@ qx_runs_i686 && need32=1
 prefix_complete() { [[ -f "$prefix/system.reg" && -f "$half64" && ( -z "$need32" || -f "$half32" ) ]]; }
 
 if ! prefix_complete; then
+  if [[ -f "$prefix/system.reg" && -f "$half64" ]]; then
+    # Only the 32-bit half is missing (the prefix was made before wine32 was installed, or
+    # where 32-bit programs could not run). wineboot cannot add it later: the 32-bit
+    # programs that would install it need it to start. The prefix is made anew; the old
+    # one is kept beside it.
+    kept="$prefix.without-32-bit-half.$(date +%Y%m%d%H%M%S)"
+    wineserver -k 2>/dev/null || true
+    mv "$prefix" "$kept"
+    echo "scripts/setup.sh: $prefix had no 32-bit half; it is kept as $kept and made anew" >&2
+  fi
   log="$(mktemp "${TMPDIR:-/tmp}/qx-wineboot.XXXXXX")"
   if [[ -f "$prefix/system.reg" ]]; then how=-u; else how=-i; fi
   "$wine64" wineboot "$how" >"$log" 2>&1 || true
