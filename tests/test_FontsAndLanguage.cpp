@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "config/ToolSettings.h"
+#include "support/RegistryRootOverride.h"
 #include "support/ToolSettingsGuard.h"
 #include <shlwapi.h>
 #include <string>
@@ -137,6 +138,41 @@ TEST_F(OwnCodepageKey, EmptyFaceIsLeftToTheFontMapper) {
     EXPECT_STREQ(L"", ReadBack(qx_GetFontByCharset(L"x-cp10000")).lfFaceName);
 }
 
+// A MIME database of the test's own making in place of the machine's, whose keys only
+// allow reading, as the machine's do for a standard user.
+class ReadOnlyMimeDatabase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here";
+        const std::pair<unsigned, const wchar_t*> faces[] = {{932, L"Test Gothic"}, {949, L"Test Gulim"}};
+        for (const auto& face : faces) {
+            const std::wstring path = kCodepageRoot + std::to_wstring(face.first);
+            machine_.SetText(path, L"FixedWidthFont", face.second);
+            ASSERT_TRUE(machine_.MakeReadOnly(path));
+        }
+    }
+
+    QxRegistryRootOverride machine_{HKEY_LOCAL_MACHINE};
+};
+
+TEST_F(ReadOnlyMimeDatabase, FontsTakeTheDatabaseFace) {
+    struct Row {
+        const wchar_t* name;
+        const wchar_t* face;
+        int charset;
+    };
+    const Row rows[] = {
+        {L"shift_jis", L"Test Gothic", SHIFTJIS_CHARSET},
+        {L"euc-kr", L"Test Gulim", HANGUL_CHARSET},
+        {L"windows-1251", L"Tahoma", RUSSIAN_CHARSET},  // no key for its code page
+    };
+    for (const Row& row : rows) {
+        const LOGFONTW f = ReadBack(qx_GetFontByCharset(row.name));
+        EXPECT_EQ(std::wstring(row.face), f.lfFaceName) << row.name;
+        EXPECT_EQ(row.charset, f.lfCharSet) << row.name;
+    }
+}
+
 // The language code, with the settings key put back as it was after each test.
 class LanguageTest : public ::testing::Test {
 protected:
@@ -166,6 +202,16 @@ TEST_F(LanguageTest, MissingOrEmptyLanguageIsKorean) {
         qx_GetLangStr(language);
         EXPECT_STREQ(L"KOR", language.GetString());
     }
+}
+
+TEST(LanguageReadOnly, ReadsASettingsKeyThatOnlyAllowsReading) {
+    QxRegistryRootOverride user(HKEY_CURRENT_USER);
+    ASSERT_TRUE(user.Active()) << "HKEY_CURRENT_USER cannot be redirected here";
+    user.SetText(kQxToolSettingsKey, kQxSettingLang, L"ENG");
+    ASSERT_TRUE(user.MakeReadOnly(kQxToolSettingsKey));
+    CString language;
+    qx_GetLangStr(language);
+    EXPECT_STREQ(L"ENG", language.GetString());
 }
 
 }  // namespace
