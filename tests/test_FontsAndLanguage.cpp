@@ -9,6 +9,7 @@
 namespace {
 
 const wchar_t kCodepageRoot[] = L"SOFTWARE\\Classes\\MIME\\Database\\Codepage\\";
+const wchar_t kCharsetRoot[] = L"SOFTWARE\\Classes\\MIME\\Database\\Charset\\";
 
 // The font's LOGFONTW as GDI keeps it; the font is deleted.
 LOGFONTW ReadBack(HFONT font) {
@@ -74,6 +75,23 @@ TEST_P(FontByCharset, NinePointFixedPitchWithTheDatabaseFace) {
 INSTANTIATE_TEST_SUITE_P(Charsets, FontByCharset,
                          ::testing::Values(L"euc-kr", L"windows-1252", L"shift_jis", L"utf-8", L"no-such-charset",
                                            L"x-cp10000"));
+
+// Names that the system's database knows and the built-in table does not get the face and
+// the character set of their script.
+TEST(FontByCharsetOfTheSystem, AliasesGetTheirScriptsFace) {
+    const std::pair<const wchar_t*, unsigned> rows[] = {
+        {L"ms_Kanji", 932}, {L"x-ms-cp932", 932}, {L"chinese", 936}, {L"csbig5", 950},
+        {L"KSC5601", 949},
+    };
+    for (const auto& row : rows) {
+        const LOGFONTW f = ReadBack(qx_GetFontByCharset(row.first));
+        EXPECT_EQ(ExpectedFace(row.second), f.lfFaceName) << row.first;
+        EXPECT_EQ(qx_getcharset(row.second), f.lfCharSet) << row.first;
+    }
+    const LOGFONTW kanji = ReadBack(qx_GetFontByCharset(L"ms_Kanji"));
+    EXPECT_STREQ(L"MS Gothic", kanji.lfFaceName);
+    EXPECT_EQ(SHIFTJIS_CHARSET, kanji.lfCharSet);
+}
 
 TEST(FontByCharsetFallback, CodePageWithoutAKeyGetsTahoma) {
     const unsigned codePage = qx_findcodepageW(L"x-cp10000");
@@ -144,12 +162,19 @@ class ReadOnlyMimeDatabase : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here";
-        const std::pair<unsigned, const wchar_t*> faces[] = {{932, L"Test Gothic"}, {949, L"Test Gulim"}};
+        const std::pair<unsigned, const wchar_t*> faces[] = {{932, L"Test Gothic"},
+                                                             {949, L"Test Gulim"}};
         for (const auto& face : faces) {
             const std::wstring path = kCodepageRoot + std::to_wstring(face.first);
             machine_.SetText(path, L"FixedWidthFont", face.second);
             ASSERT_TRUE(machine_.MakeReadOnly(path));
         }
+        const std::wstring alias = kCharsetRoot + std::wstring(L"ms_Kanji");
+        const std::wstring target = kCharsetRoot + std::wstring(L"shift_jis");
+        machine_.SetText(alias, L"AliasForCharset", L"shift_jis");
+        machine_.SetNumber(target, L"InternetEncoding", 932);
+        ASSERT_TRUE(machine_.MakeReadOnly(alias));
+        ASSERT_TRUE(machine_.MakeReadOnly(target));
     }
 
     QxRegistryRootOverride machine_{HKEY_LOCAL_MACHINE};
@@ -163,6 +188,7 @@ TEST_F(ReadOnlyMimeDatabase, FontsTakeTheDatabaseFace) {
     };
     const Row rows[] = {
         {L"shift_jis", L"Test Gothic", SHIFTJIS_CHARSET},
+        {L"ms_Kanji", L"Test Gothic", SHIFTJIS_CHARSET},  // an alias in the database
         {L"euc-kr", L"Test Gulim", HANGUL_CHARSET},
         {L"windows-1251", L"Tahoma", RUSSIAN_CHARSET},  // no key for its code page
     };
