@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "config/ToolSettings.h"
+#include "platform/QxHandle.h"
 #include "support/RegistryRootOverride.h"
 #include "support/ToolSettingsGuard.h"
-#include <shlwapi.h>
 #include <string>
 
 namespace {
@@ -39,11 +39,9 @@ std::wstring ExpectedFace(unsigned codePage) {
 }
 
 bool CodepageKeyExists(unsigned codePage) {
-    HKEY key = nullptr;
+    QxRegKey key;
     std::wstring path = kCodepageRoot + std::to_wstring(codePage);
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
 TEST(FontByCharset, NullOrEmptyNameGivesNoFont) {
@@ -113,29 +111,17 @@ TEST(FontByCharsetFallback, KeyWithoutAFaceGetsTahoma) {
     EXPECT_STREQ(L"Tahoma", ReadBack(qx_GetFontByCharset(L"utf-8")).lfFaceName);
 }
 
-// A code-page key of our own in the database, for a code page that has none, removed after.
+// A code-page key for x-cp10000 in a MIME database of the test's own making.
 class OwnCodepageKey : public ::testing::Test {
 protected:
     void SetUp() override {
-        codePage_ = qx_findcodepageW(L"x-cp10000");
-        if (codePage_ == 0 || CodepageKeyExists(codePage_)) GTEST_SKIP() << "code page 10000 is taken";
-        path_ = kCodepageRoot + std::to_wstring(codePage_);
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS)
-            GTEST_SKIP() << "the MIME database cannot be written here";
-    }
-    void TearDown() override {
-        if (key_) RegCloseKey(key_);
-        if (!path_.empty()) SHDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str());
+        ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here";
     }
     void SetFace(const std::wstring& face) {
-        RegSetValueExW(key_, L"FixedWidthFont", 0, REG_SZ, reinterpret_cast<const BYTE*>(face.c_str()),
-                       static_cast<DWORD>((face.size() + 1) * sizeof(wchar_t)));
+        machine_.SetText(kCodepageRoot + std::wstring(L"10000"), L"FixedWidthFont", face);
     }
 
-    unsigned codePage_ = 0;
-    std::wstring path_;
-    HKEY key_ = nullptr;
+    QxRegistryRootOverride machine_{HKEY_LOCAL_MACHINE};
 };
 
 TEST_F(OwnCodepageKey, LongFaceIsCutToFitTheFontDescription) {
