@@ -1,10 +1,11 @@
 #include "config/ToolSettings.h"
-#include "foundation/CRegistry.h"
+#include "foundation/RegistryReading.h"
 
 CString QxReadToolSetting(const wchar_t* valueName) {
     CString text;
     CRegistry settings;
-    if (settings.OpenKey(CRegistry::CurrentUser, kQxToolSettingsKey)) settings.GetValue(valueName, text);
+    if (QxOpenKeyForReading(settings, CRegistry::CurrentUser, kQxToolSettingsKey))
+        settings.GetValue(valueName, text);
     settings.CloseKey();
     return text;
 }

@@ -10,6 +10,6 @@ inline constexpr wchar_t kQxToolSettingsKey[] =
 inline constexpr wchar_t kQxSettingComponentPath[] = L"ComponentPath";
 inline constexpr wchar_t kQxSettingLang[] = L"Lang";
 
-// Reads one value of the settings key as text; empty when the key or the value cannot be
-// opened or read. Internal to the library.
+// Reads one value of the settings key as text, the key opened for reading only; empty when
+// the key or the value cannot be opened or read. Internal to the library.
 CString QxReadToolSetting(const wchar_t* valueName);

@@ -22,6 +22,17 @@ HKEY Duplicate(HKEY key) {
     return copy.Release();
 }
 
+// Opens root\path into held with the access asked for. The new key is opened into a scoped
+// handle first and the old one closed after, so that an object that opens twice never
+// leaks the key it held; on failure held is null.
+int Reopen(HKEY& held, HKEY root, const wchar_t* path, REGSAM access) {
+    QxRegKey key;
+    LONG status = RegOpenKeyExW(root, path, 0, access, key.Put());
+    QxRegKey previous(held);
+    held = key.Release();
+    return Result(status);
+}
+
 // Text of the first bytes of data: at most byteCount / 2 characters, ending early at a null.
 CString TextOf(const BYTE* data, DWORD byteCount) {
     const wchar_t* text = reinterpret_cast<const wchar_t*>(data);
@@ -49,14 +60,12 @@ CRegistry& CRegistry::operator=(const CRegistry& other) {
     return *this;
 }
 
-// Opening into a scoped handle first, then closing the old key, so that an object that
-// opens twice never leaks the key it held.
 int CRegistry::OpenKey(Keys root, const wchar_t* path) {
-    QxRegKey key;
-    LONG status = RegOpenKeyExW(Root(root), path, 0, KEY_ALL_ACCESS, key.Put());
-    CloseKey();
-    if (status == ERROR_SUCCESS) m_hKey = key.Release();
-    return Result(status);
+    return Reopen(m_hKey, Root(root), path, KEY_ALL_ACCESS);
+}
+
+int QxOpenKeyForReading(CRegistry& registry, CRegistry::Keys root, const wchar_t* path) {
+    return Reopen(registry.m_hKey, Root(root), path, KEY_READ);
 }
 
 int CRegistry::CreateKey(Keys root, const wchar_t* path) {

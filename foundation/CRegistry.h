@@ -72,5 +72,9 @@ public:
     int GetEnumValue(unsigned long index, wchar_t* buffer, unsigned long length);
 
 private:
+    // The library's own reads open keys for reading only (foundation/RegistryReading.h);
+    // the function is not exported, so what hosts get stays the full-access open above.
+    friend int QxOpenKeyForReading(CRegistry& registry, Keys root, const wchar_t* path);
+
     HKEY m_hKey;  // the open key; null while closed
 };

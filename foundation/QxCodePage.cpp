@@ -1,4 +1,5 @@
 #include "foundation/QxCodePage.h"
+#include "foundation/MimeCharsetDatabase.h"
 #include "foundation/QxStringFunctions.h"
 #include "platform/QxWin.h"
 #include <cwchar>
@@ -10,7 +11,8 @@ struct CharsetName {
     unsigned codePage;
 };
 
-// The charset names in common use on the web and in XML declarations.
+// The charset names in common use on the web and in XML declarations, for a name that the
+// system's database lacks.
 const CharsetName kCharsets[] = {
     {L"utf-8", 65001},         {L"utf8", 65001},           {L"utf-7", 65000},
     {L"utf-16", 1200},         {L"utf-16le", 1200},        {L"unicode", 1200},
@@ -45,8 +47,11 @@ unsigned NumberedCodePage(const wchar_t* name) {
 }
 }  // namespace
 
+// The system's database first: it knows every name Windows accepts. The table below answers
+// for a name it lacks, or where it cannot be read.
 unsigned qx_findcodepageW(const wchar_t* charsetName) {
     if (!charsetName || !*charsetName) return 0;
+    if (unsigned codePage = QxMimeCharsetCodePage(charsetName)) return codePage;
     for (const CharsetName& entry : kCharsets)
         if (qx_stricmpW(entry.name, charsetName) == 0) return entry.codePage;
     return NumberedCodePage(charsetName);

@@ -2,6 +2,7 @@
 #include "QxQVInfo320U.h"
 #include "config/ToolSettings.h"
 #include "support/MessageRecorder.h"
+#include "support/RegistryRootOverride.h"
 #include "support/ScratchFolder.h"
 #include "support/ToolSettingsGuard.h"
 #include <string>
@@ -161,6 +162,17 @@ TEST_F(AdapterLookupTest, ComponentFolderIsDotWhenMissingOrEmpty) {
         ASSERT_EQ(0, qx_GetAdapterInfo(L"TCP", noKey));
         EXPECT_EQ(noKey.dir, L".");
     }
+}
+
+TEST_F(AdaptorCatalogueTest, ComponentFolderComesFromASettingsKeyThatOnlyAllowsReading) {
+    QxRegistryRootOverride user(HKEY_CURRENT_USER);
+    ASSERT_TRUE(user.Active()) << "HKEY_CURRENT_USER cannot be redirected here";
+    user.SetText(kQxToolSettingsKey, kQxSettingComponentPath, L"C:\\Tools\\Components");
+    ASSERT_TRUE(user.MakeReadOnly(kQxToolSettingsKey));
+    WriteCatalogue(kTwoAdaptors);
+    ADAPTER_INFO out;
+    ASSERT_EQ(0, qx_GetAdapterInfo(L"TCP", out));
+    EXPECT_EQ(out.dir, L"C:\\Tools\\Components");
 }
 
 TEST_F(AdapterLookupTest, FailedLookupLeavesTheOutputAlone) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "support/RegistryRootOverride.h"
 #include "support/ScratchFolder.h"
 #include <shlwapi.h>
 #include <set>
@@ -227,6 +228,20 @@ TEST_F(RegistryTest, FailedOpenLeavesTheObjectClosed) {
     EXPECT_EQ(0, other.OpenKey(CRegistry::CurrentUser, (path_ + L"\\missing").c_str()));
     EXPECT_EQ(0, other.SetValue(L"v", L"x", 0));
     EXPECT_FALSE(Exists(L"missing"));
+}
+
+// Hosts keep the full-access open: a key that allows only reading does not open, and the
+// object stays closed.
+TEST(RegistryAccess, OpenKeyRefusesAKeyThatOnlyAllowsReading) {
+    QxRegistryRootOverride machine(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(machine.Active());
+    machine.SetText(L"SOFTWARE\\Locked", L"value", L"text");
+    ASSERT_TRUE(machine.MakeReadOnly(L"SOFTWARE\\Locked"));
+    CRegistry reg;
+    EXPECT_EQ(0, reg.OpenKey(CRegistry::LocalMachine, L"SOFTWARE\\Locked"));
+    CString text(L"stale");
+    EXPECT_EQ(0, reg.GetValue(L"value", text));
+    EXPECT_TRUE(text.IsEmpty());
 }
 
 TEST_F(RegistryTest, ReopeningSwitchesToTheNewKey) {

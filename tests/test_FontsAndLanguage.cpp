@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "config/ToolSettings.h"
+#include "platform/QxHandle.h"
+#include "support/RegistryRootOverride.h"
 #include "support/ToolSettingsGuard.h"
-#include <shlwapi.h>
 #include <string>
 
 namespace {
 
 const wchar_t kCodepageRoot[] = L"SOFTWARE\\Classes\\MIME\\Database\\Codepage\\";
+const wchar_t kCharsetRoot[] = L"SOFTWARE\\Classes\\MIME\\Database\\Charset\\";
 
 // The font's LOGFONTW as GDI keeps it; the font is deleted.
 LOGFONTW ReadBack(HFONT font) {
@@ -37,11 +39,9 @@ std::wstring ExpectedFace(unsigned codePage) {
 }
 
 bool CodepageKeyExists(unsigned codePage) {
-    HKEY key = nullptr;
+    QxRegKey key;
     std::wstring path = kCodepageRoot + std::to_wstring(codePage);
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
 TEST(FontByCharset, NullOrEmptyNameGivesNoFont) {
@@ -74,6 +74,23 @@ INSTANTIATE_TEST_SUITE_P(Charsets, FontByCharset,
                          ::testing::Values(L"euc-kr", L"windows-1252", L"shift_jis", L"utf-8", L"no-such-charset",
                                            L"x-cp10000"));
 
+// Names that the system's database knows and the built-in table does not get the face and
+// the character set of their script.
+TEST(FontByCharsetOfTheSystem, AliasesGetTheirScriptsFace) {
+    const std::pair<const wchar_t*, unsigned> rows[] = {
+        {L"ms_Kanji", 932}, {L"x-ms-cp932", 932}, {L"chinese", 936}, {L"csbig5", 950},
+        {L"KSC5601", 949},
+    };
+    for (const auto& row : rows) {
+        const LOGFONTW f = ReadBack(qx_GetFontByCharset(row.first));
+        EXPECT_EQ(ExpectedFace(row.second), f.lfFaceName) << row.first;
+        EXPECT_EQ(qx_getcharset(row.second), f.lfCharSet) << row.first;
+    }
+    const LOGFONTW kanji = ReadBack(qx_GetFontByCharset(L"ms_Kanji"));
+    EXPECT_STREQ(L"MS Gothic", kanji.lfFaceName);
+    EXPECT_EQ(SHIFTJIS_CHARSET, kanji.lfCharSet);
+}
+
 TEST(FontByCharsetFallback, CodePageWithoutAKeyGetsTahoma) {
     const unsigned codePage = qx_findcodepageW(L"x-cp10000");
     if (codePage == 0 || CodepageKeyExists(codePage)) GTEST_SKIP() << "code page 10000 is in this MIME database";
@@ -94,29 +111,17 @@ TEST(FontByCharsetFallback, KeyWithoutAFaceGetsTahoma) {
     EXPECT_STREQ(L"Tahoma", ReadBack(qx_GetFontByCharset(L"utf-8")).lfFaceName);
 }
 
-// A code-page key of our own in the database, for a code page that has none, removed after.
+// A code-page key for x-cp10000 in a MIME database of the test's own making.
 class OwnCodepageKey : public ::testing::Test {
 protected:
     void SetUp() override {
-        codePage_ = qx_findcodepageW(L"x-cp10000");
-        if (codePage_ == 0 || CodepageKeyExists(codePage_)) GTEST_SKIP() << "code page 10000 is taken";
-        path_ = kCodepageRoot + std::to_wstring(codePage_);
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS)
-            GTEST_SKIP() << "the MIME database cannot be written here";
-    }
-    void TearDown() override {
-        if (key_) RegCloseKey(key_);
-        if (!path_.empty()) SHDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str());
+        ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here";
     }
     void SetFace(const std::wstring& face) {
-        RegSetValueExW(key_, L"FixedWidthFont", 0, REG_SZ, reinterpret_cast<const BYTE*>(face.c_str()),
-                       static_cast<DWORD>((face.size() + 1) * sizeof(wchar_t)));
+        machine_.SetText(kCodepageRoot + std::wstring(L"10000"), L"FixedWidthFont", face);
     }
 
-    unsigned codePage_ = 0;
-    std::wstring path_;
-    HKEY key_ = nullptr;
+    QxRegistryRootOverride machine_{HKEY_LOCAL_MACHINE};
 };
 
 TEST_F(OwnCodepageKey, LongFaceIsCutToFitTheFontDescription) {
@@ -135,6 +140,49 @@ TEST_F(OwnCodepageKey, FaceOfExactlyThirtyOneCharactersIsKept) {
 TEST_F(OwnCodepageKey, EmptyFaceIsLeftToTheFontMapper) {
     SetFace(L"");
     EXPECT_STREQ(L"", ReadBack(qx_GetFontByCharset(L"x-cp10000")).lfFaceName);
+}
+
+// A MIME database of the test's own making in place of the machine's, whose keys only
+// allow reading, as the machine's do for a standard user.
+class ReadOnlyMimeDatabase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here";
+        const std::pair<unsigned, const wchar_t*> faces[] = {{932, L"Test Gothic"},
+                                                             {949, L"Test Gulim"}};
+        for (const auto& face : faces) {
+            const std::wstring path = kCodepageRoot + std::to_wstring(face.first);
+            machine_.SetText(path, L"FixedWidthFont", face.second);
+            ASSERT_TRUE(machine_.MakeReadOnly(path));
+        }
+        const std::wstring alias = kCharsetRoot + std::wstring(L"ms_Kanji");
+        const std::wstring target = kCharsetRoot + std::wstring(L"shift_jis");
+        machine_.SetText(alias, L"AliasForCharset", L"shift_jis");
+        machine_.SetNumber(target, L"InternetEncoding", 932);
+        ASSERT_TRUE(machine_.MakeReadOnly(alias));
+        ASSERT_TRUE(machine_.MakeReadOnly(target));
+    }
+
+    QxRegistryRootOverride machine_{HKEY_LOCAL_MACHINE};
+};
+
+TEST_F(ReadOnlyMimeDatabase, FontsTakeTheDatabaseFace) {
+    struct Row {
+        const wchar_t* name;
+        const wchar_t* face;
+        int charset;
+    };
+    const Row rows[] = {
+        {L"shift_jis", L"Test Gothic", SHIFTJIS_CHARSET},
+        {L"ms_Kanji", L"Test Gothic", SHIFTJIS_CHARSET},  // an alias in the database
+        {L"euc-kr", L"Test Gulim", HANGUL_CHARSET},
+        {L"windows-1251", L"Tahoma", RUSSIAN_CHARSET},  // no key for its code page
+    };
+    for (const Row& row : rows) {
+        const LOGFONTW f = ReadBack(qx_GetFontByCharset(row.name));
+        EXPECT_EQ(std::wstring(row.face), f.lfFaceName) << row.name;
+        EXPECT_EQ(row.charset, f.lfCharSet) << row.name;
+    }
 }
 
 // The language code, with the settings key put back as it was after each test.
@@ -166,6 +214,16 @@ TEST_F(LanguageTest, MissingOrEmptyLanguageIsKorean) {
         qx_GetLangStr(language);
         EXPECT_STREQ(L"KOR", language.GetString());
     }
+}
+
+TEST(LanguageReadOnly, ReadsASettingsKeyThatOnlyAllowsReading) {
+    QxRegistryRootOverride user(HKEY_CURRENT_USER);
+    ASSERT_TRUE(user.Active()) << "HKEY_CURRENT_USER cannot be redirected here";
+    user.SetText(kQxToolSettingsKey, kQxSettingLang, L"ENG");
+    ASSERT_TRUE(user.MakeReadOnly(kQxToolSettingsKey));
+    CString language;
+    qx_GetLangStr(language);
+    EXPECT_STREQ(L"ENG", language.GetString());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "ui/FontsAndLanguage.h"
-#include "foundation/CRegistry.h"
 #include "foundation/QxCodePage.h"
 #include "foundation/QxStringFunctions.h"
+#include "foundation/RegistryReading.h"
 #include "foundation/Qx_WString.h"
 #include "config/ToolSettings.h"
 #include "platform/QxBarrier.h"
@@ -29,7 +29,7 @@ CString FixedWidthFace(unsigned codePage) {
 
     CString face;
     CRegistry key;
-    if (key.OpenKey(CRegistry::LocalMachine, path)) {
+    if (QxOpenKeyForReading(key, CRegistry::LocalMachine, path)) {
         if (!key.GetValue(L"FixedWidthFont", face)) face = kFallbackFace;
         key.CloseKey();
     } else {
