@@ -1,15 +1,33 @@
 #!/usr/bin/env bash
-# Configures (once) and builds one target tree: scripts/build.sh x86_64|i686 [cmake --build args...]
+# Configures and builds one target tree in build/<tree>:
+#   scripts/build.sh x86_64|i686 [cmake --build args...]
+# QX_WERROR=1 makes every warning an error (scripts/test.sh sets it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-arch="${1:?usage: build.sh x86_64|i686}"; shift
-dir="$root/build/$arch"
+tree="${1:?usage: build.sh x86_64|i686 [cmake --build args...]}"; shift
+case "$tree" in
+  x86_64|i686) arch="$tree" ;;
+  *) echo "unknown tree: $tree (x86_64 or i686)" >&2; exit 2 ;;
+esac
+dir="$root/build/$tree"
+options=(-DQX_WARNINGS_AS_ERRORS="$([[ "${QX_WERROR:-}" == 1 ]] && echo ON || echo OFF)")
+
 # ccache, where a developer has installed it, keeps builds of other checkouts short; the
 # build does not need it.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-if [[ ! -f "$dir/CMakeCache.txt" ]]; then
+
+# Configured once, and again when an option differs from the tree's cache.
+configured() {
+  local option
+  [[ -f "$dir/CMakeCache.txt" ]] || return 1
+  for option in "${options[@]}"; do
+    option="${option#-D}"
+    grep -q "^${option%%=*}:[A-Z]*=${option#*=}\$" "$dir/CMakeCache.txt" || return 1
+  done
+}
+if ! configured; then
   cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+        -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" "${options[@]}" >/dev/null
 fi
 cmake --build "$dir" -j "$(nproc)" "$@"
