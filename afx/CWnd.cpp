@@ -204,7 +204,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
 
 BOOL CWnd::DestroyWindow() {
     if (!m_hWnd) return FALSE;
-    if (!superProc_) {  // a named window is not ours to destroy, only to let go
+    // A window that is only named (attached) does not run through AfxWndProc, so this
+    // object would never see its last message: let go of it first, then destroy it as
+    // asked. (The destructor only lets go of such a window.)
+    if (!superProc_) {
         HWND hwnd = Detach();
         return ::DestroyWindow(hwnd);
     }

@@ -36,6 +36,67 @@ UINT NonClientForm(UINT message) {
     }
 }
 
+struct TextExtent {
+    long width;             // with the font's overhang
+    long height;
+    long averageCharWidth;
+};
+
+// The text's extent in the font asked for, else in the owner's.
+TextExtent MeasureText(CDC& dc, const LOGFONTW* logFont, HFONT ownerFont, const CString& text) {
+    CFont measureFont;
+    if (logFont) measureFont.CreateFontIndirect(logFont);
+    CGdiSelector select(dc, measureFont.GetSafeHandle() ? measureFont.GetSafeHandle() : ownerFont);
+    const SIZE extent = dc.GetTextExtent(text, text.GetLength());
+    TEXTMETRICW metrics = {};
+    dc.GetTextMetrics(&metrics);
+    return {extent.cx + metrics.tmOverhang, extent.cy, metrics.tmAveCharWidth};
+}
+
+// Where a tip may stand: right of the owner's client area, inside the screen less a margin
+// of 8 pixels on the right and at the bottom. There is no top bound.
+struct ScreenBounds {
+    long left;
+    long right;
+    long bottom;
+};
+
+ScreenBounds BoundsFor(CWnd& owner) {
+    POINT clientOrigin = {0, 0};
+    owner.ClientToScreen(&clientOrigin);
+    CClientDC screen(nullptr);
+    return {clientOrigin.x, screen.GetDeviceCaps(HORZRES) - 8, screen.GetDeviceCaps(VERTRES) - 8};
+}
+
+// Past the right edge the rectangle moves left as far as the owner's client area allows,
+// left of that area it moves right as far as the screen allows; what still sticks out is
+// cut off.
+void KeepOnScreen(RECT& rc, const ScreenBounds& bounds) {
+    if (rc.right > bounds.right) {
+        const long overflow = rc.right - bounds.right;
+        const long room = rc.left > bounds.left ? rc.left - bounds.left : 0;
+        OffsetRect(&rc, -std::min(overflow, room), 0);
+        if (rc.right > bounds.right) rc.right = bounds.right;
+    }
+    if (rc.left < bounds.left) {
+        const long overflow = bounds.left - rc.left;
+        const long room = rc.right < bounds.right ? bounds.right - rc.right : 0;
+        OffsetRect(&rc, std::min(overflow, room), 0);
+        if (rc.left < bounds.left) rc.left = bounds.left;
+    }
+}
+
+// The height of the word-wrapped text, measured in the font it is painted in (the owner's,
+// or the context's default when the owner has none): measured in any other font, lines
+// would be cut off or blank space left. Low on the screen the tip is cut, not moved up.
+void FitHeight(CDC& dc, HFONT paintFont, const CString& text, RECT& rc, long bottomBound) {
+    CGdiSelector select(dc, paintFont);
+    RECT calc = {0, 0, rc.right - rc.left, 0};
+    const int height =
+        dc.DrawText(text, -1, &calc, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_NOCLIP);
+    rc.bottom = std::min<long>(rc.top + height, bottomBound);
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CParameterTip, CWnd)
@@ -67,66 +128,22 @@ void CParameterTip::Show(CRect itemRect, const wchar_t* text, long margin, long 
     displayText_ += text;
     displayText_ += L" ";
 
-    // Measure in the font asked for, else in the owner's.
-    CFont measureFont;
-    if (logFont) measureFont.CreateFontIndirect(logFont);
-    HFONT ownerFont = owner_->GetFont();
     CClientDC dc(this);
-    SIZE extent;
-    TEXTMETRICW metrics = {};
-    {
-        CGdiSelector select(dc, measureFont.GetSafeHandle() ? measureFont.GetSafeHandle() : ownerFont);
-        extent = dc.GetTextExtent(displayText_, displayText_.GetLength());
-        dc.GetTextMetrics(&metrics);
-    }
-    const long width = extent.cx + metrics.tmOverhang;
-
+    const TextExtent extent = MeasureText(dc, logFont, owner_->GetFont(), displayText_);
     RECT& rc = textRect_;
     rc.left = itemRect.left + margin - 1;
     rc.top = itemRect.top + 2;
-    rc.right = rc.left + width;
-    rc.bottom = rc.top + extent.cy;
+    rc.right = rc.left + extent.width;
+    rc.bottom = rc.top + extent.height;
     if (rc.right <= itemRect.right - margin) return;  // the padded text fits in the item
 
     if (maxChars > 0) {
-        const long limit = std::labs(maxChars) * metrics.tmAveCharWidth;
+        const long limit = std::labs(maxChars) * extent.averageCharWidth;
         if (rc.right - rc.left > limit) rc.right = rc.left + limit;
     }
-
-    POINT clientOrigin = {0, 0};
-    owner_->ClientToScreen(&clientOrigin);
-    CClientDC screen(nullptr);
-    const long leftBound = clientOrigin.x;
-    const long rightBound = screen.GetDeviceCaps(HORZRES) - 8;
-    const long bottomBound = screen.GetDeviceCaps(VERTRES) - 8;
-
-    // Past the right edge: move left as far as the owner's client area allows, then cut.
-    if (rc.right > rightBound) {
-        const long overflow = rc.right - rightBound;
-        const long room = rc.left > leftBound ? rc.left - leftBound : 0;
-        OffsetRect(&rc, -std::min(overflow, room), 0);
-        if (rc.right > rightBound) rc.right = rightBound;
-    }
-    // Left of the owner's client area: move right as far as the screen allows, then cut.
-    if (rc.left < leftBound) {
-        const long overflow = leftBound - rc.left;
-        const long room = rc.right < rightBound ? rightBound - rc.right : 0;
-        OffsetRect(&rc, std::min(overflow, room), 0);
-        if (rc.left < leftBound) rc.left = leftBound;
-    }
-
-    // The height of the word-wrapped text, measured in the font it is painted in (the
-    // owner's, or the context's default when the owner has none): measured in any other
-    // font, lines would be cut off or blank space left. Low on the screen the tip is cut,
-    // not moved up.
-    {
-        CGdiSelector select(dc, ownerFont);
-        RECT calc = {0, 0, rc.right - rc.left, 0};
-        const int height = dc.DrawText(displayText_, -1, &calc,
-                                       DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_NOCLIP);
-        rc.bottom = rc.top + height;
-        if (rc.bottom > bottomBound) rc.bottom = bottomBound;
-    }
+    const ScreenBounds bounds = BoundsFor(*owner_);
+    KeepOnScreen(rc, bounds);
+    FitHeight(dc, owner_->GetFont(), displayText_, rc, bounds.bottom);
 
     // Three pixels of room left of the text and one above; shown without taking the focus.
     // The window is the text's height plus its border above and below: a window only as
