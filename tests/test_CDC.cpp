@@ -25,9 +25,10 @@ TEST(CGdiSelector, RefusesASelectionTheContextRefuses) {
     CDC dc;
     ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
     HGDIOBJ before = GetCurrentObject(dc, OBJ_FONT);
-    HFONT gone = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-    ASSERT_NE(gone, nullptr);
-    DeleteObject(gone);
+    CFont font;
+    ASSERT_TRUE(font.CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    const HFONT gone = font;
+    font.DeleteObject();
     {
         CGdiSelector select(dc, gone);
         EXPECT_FALSE(select.Selected()) << "a deleted font cannot be selected";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "platform/QxHandle.h"
 #include "support/RegistryRootOverride.h"
 #include "support/ScratchFolder.h"
 #include <shlwapi.h>
@@ -26,11 +27,9 @@ protected:
     }
 
     bool Exists(const std::wstring& sub = std::wstring()) const {
-        HKEY key = nullptr;
+        QxRegKey key;
         std::wstring full = sub.empty() ? path_ : path_ + L"\\" + sub;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, full.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        RegCloseKey(key);
-        return true;
+        return RegOpenKeyExW(HKEY_CURRENT_USER, full.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
     }
     // Stores raw bytes under a value, bypassing the wrapper.
     void PutRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
@@ -320,14 +319,14 @@ TEST_F(RegistryTest, NeverOpenedObjectDestroysQuietly) {
 // Saving and restoring keys needs the backup and restore privileges, which a process holds
 // disabled; the test, not the wrapper, enables them.
 bool EnablePrivilege(const wchar_t* name) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+    QxKernelObject token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put())) return false;
     TOKEN_PRIVILEGES wanted = {};
     wanted.PrivilegeCount = 1;
     wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     bool ok = LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid) &&
-              AdjustTokenPrivileges(token, FALSE, &wanted, 0, nullptr, nullptr) && GetLastError() == ERROR_SUCCESS;
-    CloseHandle(token);
+              AdjustTokenPrivileges(token.Get(), FALSE, &wanted, 0, nullptr, nullptr) &&
+              GetLastError() == ERROR_SUCCESS;
     return ok;
 }
 

@@ -140,8 +140,7 @@ protected:
     }
     std::wstring MakeFile(const std::wstring& name) {
         std::wstring path = folder_ + L"\\" + name;
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        QxFileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         files_.push_back(path);
         return path;
     }

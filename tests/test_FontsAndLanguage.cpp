@@ -13,17 +13,16 @@ const wchar_t kCharsetRoot[] = L"SOFTWARE\\Classes\\MIME\\Database\\Charset\\";
 
 // The font's LOGFONTW as GDI keeps it; the font is deleted.
 LOGFONTW ReadBack(HFONT font) {
+    CFont owned;
+    owned.Attach(font);
     LOGFONTW logFont = {};
     EXPECT_EQ(static_cast<int>(sizeof logFont), GetObjectW(font, sizeof logFont, &logFont));
-    DeleteObject(font);
     return logFont;
 }
 
 int ExpectedHeight() {
-    HDC screen = GetDC(nullptr);
-    int perInch = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return -MulDiv(9, perInch, 72);
+    QxScreenDC screen(GetDC(nullptr));
+    return -MulDiv(9, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
 }
 
 // What the MIME database says, read without the wrapper: the face, or "Tahoma" when the

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "QxQVInfo320U.h"
+#include "platform/QxHandle.h"
 #include "support/WindowTestSupport.h"
 
 #include <string>
@@ -14,24 +15,20 @@ namespace {
 // The width the tip gives a text: the padded text measured in the font, plus overhang.
 long PaddedWidth(HFONT font, const std::wstring& text) {
     std::wstring padded = L" " + text + L" ";
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    QxScreenDC dc(GetDC(nullptr));
+    CGdiSelector select(dc.Get(), font);
     SIZE size = {};
-    GetTextExtentPoint32W(dc, padded.c_str(), static_cast<int>(padded.size()), &size);
+    GetTextExtentPoint32W(dc.Get(), padded.c_str(), static_cast<int>(padded.size()), &size);
     TEXTMETRICW tm = {};
-    GetTextMetricsW(dc, &tm);
-    if (old) SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextMetricsW(dc.Get(), &tm);
     return size.cx + tm.tmOverhang;
 }
 
 TEXTMETRICW Metrics(HFONT font) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    QxScreenDC dc(GetDC(nullptr));
+    CGdiSelector select(dc.Get(), font);
     TEXTMETRICW tm = {};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextMetricsW(dc.Get(), &tm);
     return tm;
 }
 
@@ -51,7 +48,7 @@ class ParameterTipTest : public ::testing::Test {
 protected:
     // One owner serves every test: destroying the active window costs Wine seconds.
     static void SetUpTestSuite() {
-        font_ = CreateFontW(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+        font_.CreateFont(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
         ownerWnd_ = new RecordingWnd;
         ownerWnd_->watched = {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN,
                               WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
@@ -60,10 +57,10 @@ protected:
     static void TearDownTestSuite() {
         delete ownerWnd_;
         ownerWnd_ = nullptr;
-        DeleteObject(font_);
+        font_.DeleteObject();
     }
     void SetUp() override {
-        ASSERT_NE(font_, nullptr);
+        ASSERT_NE(font_.GetSafeHandle(), nullptr);
         ASSERT_NE(owner_.m_hWnd, nullptr);
         owner_.font = font_;
         owner_.received.clear();
@@ -85,13 +82,13 @@ protected:
     }
     bool Shown() { return tip_.IsWindowVisible() != FALSE; }
 
-    static HFONT font_;
+    static CFont font_;
     static RecordingWnd* ownerWnd_;
     RecordingWnd& owner_ = *ownerWnd_;
     CParameterTip tip_;
 };
 
-HFONT ParameterTipTest::font_ = nullptr;
+CFont ParameterTipTest::font_;
 RecordingWnd* ParameterTipTest::ownerWnd_ = nullptr;
 
 TEST_F(ParameterTipTest, StaysHiddenWhenThePaddedTextFitsAndShowsAtOnePixelLess) {
@@ -165,7 +162,8 @@ TEST_F(ParameterTipTest, NoLimitWhenMaxCharsIsZeroOrLess) {
 
 TEST_F(ParameterTipTest, TallEnoughForEveryLineInTheFontItIsPaintedIn) {
     // A font far taller than the context's default: every line must fit.
-    HFONT big = CreateFontW(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    CFont big;
+    big.CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
     owner_.font = big;
     tip_.Show(CRect(10, 10, 12, 30), L"alpha\nbeta\ngamma", 0, 0);
     ASSERT_TRUE(Shown());
@@ -174,7 +172,6 @@ TEST_F(ParameterTipTest, TallEnoughForEveryLineInTheFontItIsPaintedIn) {
     EXPECT_GE(client.bottom, 3 * Metrics(big).tmHeight) << "every line inside the border";
     tip_.Hide();
     owner_.font = font_;
-    DeleteObject(big);
 }
 
 TEST_F(ParameterTipTest, MeasuresWithTheGivenFont) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "ServerLog.h"
 #include "support/TestFiles.h"
+#include "platform/QxHandle.h"
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -42,11 +43,21 @@ TEST(ServerLogTest, LinesOfSeveralThreadsComeOutWholeAndInOrder) {
     fclose(stream);
 }
 
+// The lines that notes of the log say were dropped; a note follows each run of drops.
+size_t DroppedLines(const std::string& log) {
+    size_t dropped = 0;
+    for (size_t note = log.find(" log lines were dropped"); note != std::string::npos;
+         note = log.find(" log lines were dropped", note + 1))
+        dropped += std::stoul(log.substr(log.rfind('\n', note) + 1));
+    return dropped;
+}
+
 // A stream that takes nothing (a pipe nobody reads) never holds up a writer: past the
 // bound the lines are dropped, and once the stream takes bytes again a line says how many.
 TEST(ServerLogTest, AStreamThatTakesNothingCostsDroppedLinesNotAStall) {
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 4096));
+    QxKernelObject readEnd;
+    HANDLE writeEnd = nullptr;  // the stream below owns it
+    ASSERT_TRUE(CreatePipe(readEnd.Put(), &writeEnd, nullptr, 4096));
     FILE* stream = _fdopen(_open_osfhandle(reinterpret_cast<intptr_t>(writeEnd), _O_BINARY), "wb");
     ASSERT_NE(stream, nullptr);
     const int kLines = 5000;  // 5 MB of lines: five times the bound
@@ -59,18 +70,16 @@ TEST(ServerLogTest, AStreamThatTakesNothingCostsDroppedLinesNotAStall) {
         std::thread reader([&] {
             char piece[65536];
             DWORD got = 0;
-            while (ReadFile(readEnd, piece, sizeof piece, &got, nullptr) && got > 0) read.append(piece, got);
+            while (ReadFile(readEnd.Get(), piece, sizeof piece, &got, nullptr) && got > 0) read.append(piece, got);
         });
         log.Flush();
         fclose(stream);  // the reader sees the end of the pipe
         reader.join();
     }
-    CloseHandle(readEnd);
     size_t kept = 0;
     for (size_t at = 0; (at = read.find("line ", at)) != std::string::npos; at += 5) ++kept;
-    const size_t note = read.find(" log lines were dropped");
-    ASSERT_NE(note, std::string::npos);
-    const size_t dropped = std::stoul(read.substr(read.rfind('\n', note) + 1));
+    // Under load the stream may take some bytes between runs of drops: every note counts.
+    const size_t dropped = DroppedLines(read);
     EXPECT_GT(dropped, 0u);
     EXPECT_EQ(kept + dropped, static_cast<size_t>(kLines));
     EXPECT_LE(kept * 1006, 2 * ServerLog::kMaxWaitingBytes + 65536) << "what waited for the stream stayed bounded";

@@ -35,10 +35,10 @@ public:
 
 // Pixels of the status band drawn in a grey (the status text); the band's rows and the
 // columns [from, to) of the window.
-int GreyPixels(HWND hwnd, int from, int to) {
+int GreyPixels(CWnd& wnd, int from, int to) {
     RECT client = {};
-    GetClientRect(hwnd, &client);
-    HDC dc = GetDC(hwnd);
+    wnd.GetClientRect(&client);
+    CClientDC dc(&wnd);
     int grey = 0;
     for (int y = client.bottom - 24; y < client.bottom; ++y) {
         for (int x = from; x < to; ++x) {
@@ -47,7 +47,6 @@ int GreyPixels(HWND hwnd, int from, int to) {
             if (r == g && g == b && r >= 0x60 && r <= 0xB0) ++grey;
         }
     }
-    ReleaseDC(hwnd, dc);
     return grey;
 }
 
@@ -158,9 +157,7 @@ TEST_F(SplashWndTest, ASecondCreateLeavesTheStandingWindowAlone) {
     EXPECT_EQ(splash_.m_hWnd, before);
     splash_.SetStatusText(L"still painted from its bitmap");
     EXPECT_GT(GreyPixels(splash_, 16, 384), 20);
-    HDC dc = GetDC(splash_);
-    COLORREF top = GetPixel(dc, 200, 5);
-    ReleaseDC(splash_, dc);
+    const COLORREF top = GetPixel(CClientDC(&splash_), 200, 5);
     EXPECT_NE(top, RGB(0, 0, 0)) << "the bitmap is gone";
 }
 

@@ -1,13 +1,20 @@
 #include "support/ToolSettingsGuard.h"
 #include "config/ToolSettings.h"
+#include "platform/QxHandle.h"
 #include <shlwapi.h>
 
 namespace {
 bool KeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    QxRegKey key;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+// The settings key, made when it is missing; empty when it cannot be made.
+QxRegKey CreateSettingsKey() {
+    QxRegKey key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
+                    nullptr);
+    return key;
 }
 }  // namespace
 
@@ -28,16 +35,15 @@ QxToolSettingsGuard::QxToolSettingsGuard() {
 void QxToolSettingsGuard::Save(const wchar_t* value) {
     Saved saved;
     saved.name = value;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    QxRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, KEY_READ, key.Put()) == ERROR_SUCCESS) {
         DWORD size = 0;
-        if (RegQueryValueExW(key, value, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExW(key.Get(), value, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
             saved.data.resize(size);
-            saved.existed = RegQueryValueExW(key, value, nullptr, &saved.type, saved.data.data(), &size) ==
+            saved.existed = RegQueryValueExW(key.Get(), value, nullptr, &saved.type, saved.data.data(), &size) ==
                             ERROR_SUCCESS;
             saved.data.resize(size);
         }
-        RegCloseKey(key);
     }
     saved_.push_back(saved);
 }
@@ -47,34 +53,27 @@ QxToolSettingsGuard::~QxToolSettingsGuard() {
         SHDeleteKeyW(HKEY_CURRENT_USER, firstCreated_.c_str());
         return;
     }
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
+    QxRegKey key = CreateSettingsKey();
+    if (!key) return;
     for (const Saved& s : saved_) {
         if (s.existed)
-            RegSetValueExW(key, s.name.c_str(), 0, s.type, s.data.data(), static_cast<DWORD>(s.data.size()));
+            RegSetValueExW(key.Get(), s.name.c_str(), 0, s.type, s.data.data(), static_cast<DWORD>(s.data.size()));
         else
-            RegDeleteValueW(key, s.name.c_str());
+            RegDeleteValueW(key.Get(), s.name.c_str());
     }
-    RegCloseKey(key);
 }
 
 void QxToolSettingsGuard::SetText(const wchar_t* value, const wchar_t* text) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+    QxRegKey key = CreateSettingsKey();
+    if (!key) return;
+    RegSetValueExW(key.Get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                    static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
 }
 
 void QxToolSettingsGuard::Remove(const wchar_t* value) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueW(key, value);
-    RegCloseKey(key);
+    QxRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return;
+    RegDeleteValueW(key.Get(), value);
 }
 
 bool QxToolSettingsGuard::RemoveKey() {

@@ -1,4 +1,5 @@
 #include "support/WindowTestSupport.h"
+#include "platform/QxHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -131,10 +132,8 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 SIZE ScreenSize() {
-    HDC dc = GetDC(nullptr);
-    SIZE size = {GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
-    ReleaseDC(nullptr, dc);
-    return size;
+    QxScreenDC dc(GetDC(nullptr));
+    return {GetDeviceCaps(dc.Get(), HORZRES), GetDeviceCaps(dc.Get(), VERTRES)};
 }
 
 }  // namespace qxtest
