@@ -9,6 +9,7 @@
 # that the script starts in the build folder and stops.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 arch=""
 database=sqlite

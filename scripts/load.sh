@@ -8,8 +8,10 @@ arch=x86_64
 if [[ "${1:-}" == --target ]]; then arch="${2:?--target needs i686 or x86_64}"; shift 2; fi
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$arch" >/dev/null
+# shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 pg="$root/build/$arch/postgres"
+# shellcheck disable=SC2317  # called by the trap
 stop_all() { "$root/scripts/postgres.sh" stop "$pg" >/dev/null; qx_wine_stop; }
 trap stop_all EXIT
 qx_wine_start

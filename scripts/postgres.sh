@@ -9,7 +9,7 @@
 set -euo pipefail
 action="${1:?usage: postgres.sh start|stop DIR}"
 dir="${2:?usage: postgres.sh start|stop DIR}"
-pgbin="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)"
+pgbin="$(printf '%s\n' /usr/lib/postgresql/*/bin | sort -V | tail -1)"
 [[ -x "$pgbin/pg_ctl" ]] || { echo "PostgreSQL is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
 
 as_owner=()

@@ -6,6 +6,7 @@
 #                                           32-bit programs run, else x86_64)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 arch="${1:-}"
 if [[ -z "$arch" ]]; then
@@ -25,7 +26,7 @@ trap 'rm -rf "$talk"' EXIT
 
 # The showcase writes <stage>.ready with the screen rectangle "x y width height" and waits
 # for <stage>.done.
-(cd "$bin" && "$(qx_wine_loader "$arch")" qxshowcase.exe --demo "Z:$(echo "$talk" | tr / '\\')") &
+(cd "$bin" && "$(qx_wine_loader "$arch")" qxshowcase.exe --demo "Z:${talk//\//\\}") &
 showcase=$!
 
 capture() {

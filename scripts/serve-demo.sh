@@ -6,6 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 port="${1:-7311}"
+# shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 arch="${QX_TARGET:-}"
 if [[ -z "$arch" ]]; then

@@ -19,6 +19,9 @@ PACKAGES=(
   unixodbc libsqliteodbc sqlite3 libodbc2:i386 libsqliteodbc:i386
   # A throwaway PostgreSQL cluster for the database-server tests, reached through ODBC.
   postgresql odbc-postgresql odbc-postgresql:i386
+  # The analysers and checkers that run as tests: clang-tidy, cppcheck, shellcheck, and
+  # clang-format for the formatting.
+  clang-tidy cppcheck shellcheck clang-format
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -43,6 +46,7 @@ fi
 # run, its 32-bit half too. wineboot's own exit status says little (its 32-bit half fails
 # harmlessly where 32-bit programs cannot run), so the files decide, and a prefix that is
 # still not complete stops the script here.
+# shellcheck source=wine-env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 prefix="${WINEPREFIX:-$HOME/.wine}"
 wine64="$(qx_wine_loader x86_64)"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run Windows programs. This is the one place that decides which
 # Wine loader runs each target and whether this machine runs the 32-bit target at all; it
 # also keeps a persistent wineserver and an X display.
@@ -60,6 +61,7 @@ qx_runs_i686() {
   return 1
 }
 
+# shellcheck disable=SC2034  # read by the scripts that source this file
 qx_default_target() {
   if qx_runs_i686; then
     QX_DEFAULT_TARGET=i686 QX_TARGET_WHY="the target the tool ships on, and $QX_I686_WHY"
@@ -72,9 +74,10 @@ qx_default_target() {
 # prefix's device and inode; servers of other prefixes (other checkouts, other runs) are
 # neither taken for ours nor stopped.
 qx_wineserver_running() {
-  local prefix="${WINEPREFIX:-$HOME/.wine}" id pid
+  local prefix="${WINEPREFIX:-$HOME/.wine}" device inode id pid
   [[ -d "$prefix" ]] || return 1
-  id="server-$(printf '%x-%x' $(stat -c '%d %i' "$prefix"))"
+  read -r device inode < <(stat -c '%d %i' "$prefix")
+  id="$(printf 'server-%x-%x' "$device" "$inode")"
   for pid in $(pgrep wineserver); do
     [[ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" == "$id" ]] && return 0
   done
