@@ -77,7 +77,7 @@ TEST_P(RegistryTextLength, RoundTripsThroughTheGrowingRead) {
     CString out(L"stale");
     ASSERT_EQ(1, reg_.GetValue(L"text", out));
     EXPECT_EQ(length, out.GetLength());
-    EXPECT_TRUE(text == out.GetString()) << "length " << length;
+    EXPECT_EQ(std::wstring(out.GetString()), text) << "length " << length;
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, RegistryTextLength, ::testing::Values(0, 1, 126, 127, 128, 129, 1000, 5000, 40000));

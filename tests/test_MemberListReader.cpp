@@ -409,7 +409,7 @@ TEST(ReadMemberList, SortedReadPlacesAsRepeatedAdd) {
     ASSERT_EQ(actual.list.ReadMemberList(file.Path()), 1);
     ASSERT_EQ(ReferenceRead(expected.list, xml), 1);
     ASSERT_EQ(actual.list.Count(), 5000);
-    EXPECT_TRUE(Describe(actual.list) == Describe(expected.list));
+    EXPECT_EQ(Describe(actual.list), Describe(expected.list));
 }
 
 TEST(ReadMemberList, DocumentBrokenAfterManyObjectsLeavesTheListAsItWas) {

@@ -37,7 +37,7 @@ TEST(QxVariant, TextsAndBytesOnEitherSideOfTheInlineLimit) {
         EXPECT_EQ(v.GetText()[length], L'\0');
         EXPECT_EQ(v.ToString().str(), text);
         Qx_Variant copy(v), moved(std::move(v));
-        EXPECT_TRUE(copy == moved);
+        EXPECT_EQ(copy, moved);
         EXPECT_EQ(std::wstring(moved.GetText(), length), text);
     }
     for (int count : {1, Qx_Variant::kInlineBytes, Qx_Variant::kInlineBytes + 1, 70000}) {
@@ -50,7 +50,7 @@ TEST(QxVariant, TextsAndBytesOnEitherSideOfTheInlineLimit) {
         EXPECT_STREQ(v.GetText(), L"");
         Qx_Variant other;
         other = v;
-        EXPECT_TRUE(other == v);
+        EXPECT_EQ(other, v);
         other.SetInt(3);  // the old payload goes
         EXPECT_EQ(other.GetByteCount(), 0);
         EXPECT_EQ(other.GetInteger(), 3);
