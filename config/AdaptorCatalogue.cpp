@@ -22,9 +22,9 @@ std::unique_ptr<ADAPTER_INFO> MakeRecord(const Qx_DOMElement* entry) {
 }
 
 // Frees the lookup's own records whichever way the lookup ends.
-struct OwnedAdapterList {
+struct OwnedAdaptorList {
     Qx_PtrList list;
-    ~OwnedAdapterList() { qx_ClearAdapterInfoList(list); }
+    ~OwnedAdaptorList() { qx_ClearAdapterInfoList(list); }
 };
 
 long ReadCatalogue(Qx_PtrList& list) {
@@ -57,7 +57,7 @@ long LookUp(const wchar_t* key, ADAPTER_INFO& out) {
     CString folder = QxReadToolSetting(kQxSettingComponentPath);
     if (folder.IsEmpty()) folder = L".";
 
-    OwnedAdapterList catalogue;
+    OwnedAdaptorList catalogue;
     qx_ReadAdapterInformation(catalogue.list);  // a partial catalogue is still searched
     for (int i = 0; i < catalogue.list.Count(); ++i) {
         const ADAPTER_INFO* found = static_cast<const ADAPTER_INFO*>(catalogue.list.Items(i));

@@ -125,12 +125,12 @@ TEST_F(AdaptorCatalogueTest, TheCorrectlySpelledModuleAttributeIsNotRead) {
     EXPECT_EQ(0, list_.Count());
 }
 
-class AdapterLookupTest : public AdaptorCatalogueTest {
+class AdaptorLookupTest : public AdaptorCatalogueTest {
 protected:
     QxToolSettingsGuard settings_;
 };
 
-TEST_F(AdapterLookupTest, FindsTheFirstExactKeyAndUsesTheComponentFolder) {
+TEST_F(AdaptorLookupTest, FindsTheFirstExactKeyAndUsesTheComponentFolder) {
     WriteCatalogue("<adaptors>"
                    "<a adaptor=\"ADO\" moudle=\"first\" id=\"1\" type=\"DB\" name=\"n1\" ver=\"1\"/>"
                    "<a adaptor=\"ADO\" moudle=\"second\" id=\"2\" type=\"DB\" name=\"n2\" ver=\"2\"/>"
@@ -147,7 +147,7 @@ TEST_F(AdapterLookupTest, FindsTheFirstExactKeyAndUsesTheComponentFolder) {
     EXPECT_EQ(out.dir, L"C:\\Tools\\Components");
 }
 
-TEST_F(AdapterLookupTest, ComponentFolderIsDotWhenMissingOrEmpty) {
+TEST_F(AdaptorLookupTest, ComponentFolderIsDotWhenMissingOrEmpty) {
     WriteCatalogue(kTwoAdaptors);
     settings_.Remove(kQxSettingComponentPath);
     ADAPTER_INFO out;
@@ -175,7 +175,7 @@ TEST_F(AdaptorCatalogueTest, ComponentFolderComesFromASettingsKeyThatOnlyAllowsR
     EXPECT_EQ(out.dir, L"C:\\Tools\\Components");
 }
 
-TEST_F(AdapterLookupTest, FailedLookupLeavesTheOutputAlone) {
+TEST_F(AdaptorLookupTest, FailedLookupLeavesTheOutputAlone) {
     WriteCatalogue(kTwoAdaptors);
     ADAPTER_INFO out;
     out.adaptor = L"keep";
@@ -188,13 +188,13 @@ TEST_F(AdapterLookupTest, FailedLookupLeavesTheOutputAlone) {
     EXPECT_TRUE(messages_.Texts().empty());
 }
 
-TEST_F(AdapterLookupTest, MissingCatalogueShowsItsMessage) {
+TEST_F(AdaptorLookupTest, MissingCatalogueShowsItsMessage) {
     ADAPTER_INFO out;
     EXPECT_EQ(-1, qx_GetAdapterInfo(L"ADO", out));
     EXPECT_EQ(Texts{L"XML load failed"}, messages_.Texts());
 }
 
-TEST_F(AdapterLookupTest, AdaptorsReadBeforeABrokenEntryAreStillFound) {
+TEST_F(AdaptorLookupTest, AdaptorsReadBeforeABrokenEntryAreStillFound) {
     WriteCatalogue("<adaptors><a adaptor=\"ADO\" moudle=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/>"
                    "<a adaptor=\"TCP\"/></adaptors>");
     ADAPTER_INFO out;

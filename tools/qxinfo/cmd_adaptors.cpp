@@ -7,9 +7,9 @@
 namespace {
 
 // Frees the records at the end of the command whatever happens.
-struct AdapterList {
+struct AdaptorList {
     Qx_PtrList list;
-    ~AdapterList() { qx_ClearAdapterInfoList(list); }
+    ~AdaptorList() { qx_ClearAdapterInfoList(list); }
     const ADAPTER_INFO& At(int i) const { return *static_cast<const ADAPTER_INFO*>(list.Items(i)); }
 };
 
@@ -36,7 +36,7 @@ bool PrintLookup(const std::wstring& key) {
 }
 
 int RunAdaptors(const std::vector<std::wstring>& args) {
-    AdapterList adaptors;
+    AdaptorList adaptors;
     const bool ok = qx_ReadAdapterInformation(adaptors.list) == 0;
     QxPrintLine(L"Working directory: " + QxHostWorkingDir());
     QxPrintLine();
