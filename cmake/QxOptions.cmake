@@ -12,3 +12,15 @@ if(QX_WARNINGS_AS_ERRORS)
 endif()
 # QX_WINSOCK: the project's own modules take Winsock 2 with <windows.h> (platform/QxWin.h).
 target_compile_definitions(qx_options INTERFACE UNICODE _UNICODE QX_WINSOCK)
+
+#   QX_CHECKED  the checked build: undefined behaviour traps (an illegal instruction ends the
+#               program at once; MinGW has no sanitizer runtime, and the trap needs none)
+#               and the standard library's own assertions (bounds of operator[], front(),
+#               back() and the like). On every target of the project, tests included.
+option(QX_CHECKED "Trap undefined behaviour and check the standard library's preconditions" OFF)
+if(QX_CHECKED)
+  set(qx_checked_flags -fsanitize=undefined -fsanitize-undefined-trap-on-error)
+  target_compile_options(qx_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:${qx_checked_flags}>)
+  target_link_options(qx_options INTERFACE ${qx_checked_flags})
+  target_compile_definitions(qx_options INTERFACE _GLIBCXX_ASSERTIONS)
+endif()

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Configures and builds one target tree in build/<tree>:
-#   scripts/build.sh x86_64|i686 [cmake --build args...]
-# QX_WERROR=1 makes every warning an error (scripts/test.sh sets it).
+#   scripts/build.sh x86_64|i686|x86_64-checked|i686-checked [cmake --build args...]
+# A -checked tree is the checked build (QX_CHECKED): undefined behaviour traps and the
+# standard library's assertions, on every module. QX_WERROR=1 makes every warning an error
+# (scripts/test.sh sets it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-tree="${1:?usage: build.sh x86_64|i686 [cmake --build args...]}"; shift
+tree="${1:?usage: build.sh x86_64|i686|x86_64-checked|i686-checked [cmake --build args...]}"; shift
 case "$tree" in
-  x86_64|i686) arch="$tree" ;;
-  *) echo "unknown tree: $tree (x86_64 or i686)" >&2; exit 2 ;;
+  x86_64|i686) arch="$tree" checked=OFF ;;
+  x86_64-checked|i686-checked) arch="${tree%-checked}" checked=ON ;;
+  *) echo "unknown tree: $tree (x86_64, i686, x86_64-checked or i686-checked)" >&2; exit 2 ;;
 esac
 dir="$root/build/$tree"
-options=(-DQX_WARNINGS_AS_ERRORS="$([[ "${QX_WERROR:-}" == 1 ]] && echo ON || echo OFF)")
+options=(-DQX_CHECKED="$checked"
+         -DQX_WARNINGS_AS_ERRORS="$([[ "${QX_WERROR:-}" == 1 ]] && echo ON || echo OFF)")
 
 # ccache, where a developer has installed it, keeps builds of other checkouts short; the
 # build does not need it.
