@@ -95,6 +95,20 @@ int DigitValue(unsigned char c, bool hex) {
     return -1;
 }
 
+// CharRef behind its "&#": digits, hex after a lower-case 'x' only, and ';'. Moves p behind
+// it and answers its value, above U+10FFFF for any larger number; false for a broken form.
+bool ParseCharacterReference(const unsigned char*& p, const unsigned char* end, unsigned long& value) {
+    const bool hex = p < end && *p == 'x';
+    if (hex) ++p;
+    const unsigned char* digits = p;
+    value = 0;
+    for (int digit; p < end && (digit = DigitValue(*p, hex)) >= 0; ++p)
+        if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + static_cast<unsigned long>(digit);  // no overflow
+    if (p == digits || p == end || *p != ';') return false;
+    ++p;
+    return true;
+}
+
 bool SpanIs(const unsigned char* start, size_t length, const char* word) {
     return length == strlen(word) && memcmp(start, word, length) == 0;
 }
@@ -335,14 +349,10 @@ bool QxXmlSyntaxCheck::Reference() {
 
 bool QxXmlSyntaxCheck::CharacterReference(const unsigned char* at) {
     ++p_;  // '#'
-    const bool hex = Take("x");
-    unsigned long value = 0;
-    const unsigned char* digits = p_;
-    for (int digit; p_ < end_ && (digit = DigitValue(*p_, hex)) >= 0; ++p_)
-        if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + static_cast<unsigned long>(digit);  // no overflow
-    if (p_ == digits || !Take(";")) return Fail(L"a broken character reference", at);
+    unsigned long value;
+    if (!ParseCharacterReference(p_, end_, value)) return Fail(L"a broken character reference", at);
     if (!QxIsXmlChar(value)) return Fail(L"a reference to a character that XML does not allow", at);
-    if (value > 0xFFFF) wideReferences_.push_back({{at, static_cast<size_t>(p_ - at)}, value});
+    if (value > 0xFFFF) wideReferences_.push_back(at);
     return true;
 }
 
@@ -351,13 +361,14 @@ bool QxXmlSyntaxCheck::SpellOutWideReferences(std::string& out) const {
     std::string text;
     text.reserve(static_cast<size_t>(end_ - begin_));
     const unsigned char* from = begin_;
-    for (const WideReference& reference : wideReferences_) {
-        text.append(from, reference.span.start);
-        const unsigned long c = reference.c;  // four bytes of UTF-8 beyond U+FFFF
+    for (const unsigned char* at : wideReferences_) {
+        text.append(from, at);
+        from = at + 2;  // "&#"
+        unsigned long c;
+        ParseCharacterReference(from, end_, c);  // read whole by the check
         const char utf8[] = {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
                              static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-        text.append(utf8, 4);
-        from = reference.span.start + reference.span.length;
+        text.append(utf8, 4);  // beyond U+FFFF: four bytes
     }
     text.append(from, end_);
     out.swap(text);

@@ -43,10 +43,6 @@ private:
         const unsigned char* start;
         size_t length;
     };
-    struct WideReference {
-        Span span;
-        unsigned long c;
-    };
 
     bool CharData();
     bool Markup();
@@ -75,5 +71,5 @@ private:
     const wchar_t* error_ = nullptr;
     const unsigned char* errorAt_ = nullptr;
     std::vector<Span> attributes_;  // of the tag being read
-    std::vector<WideReference> wideReferences_;
+    std::vector<const unsigned char*> wideReferences_;  // where each starts
 };
