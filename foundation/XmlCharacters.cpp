@@ -13,10 +13,10 @@ bool InRanges(unsigned long c, const Range* ranges, int count) {
 }
 
 const Range kNameStart[] = {
-    {':', ':'},       {'A', 'Z'},       {'_', '_'},       {'a', 'z'},         {0xC0, 0xD6},
-    {0xD8, 0xF6},     {0xF8, 0x2FF},    {0x370, 0x37D},   {0x37F, 0x1FFF},    {0x200C, 0x200D},
-    {0x2070, 0x218F}, {0x2C00, 0x2FEF}, {0x3001, 0xD7FF}, {0xF900, 0xFDCF},   {0xFDF0, 0xFFFD},
-    {0x10000, 0xEFFFF},
+    {':', ':'},       {'A', 'Z'},       {'_', '_'},       {'a', 'z'},
+    {0xC0, 0xD6},     {0xD8, 0xF6},     {0xF8, 0x2FF},    {0x370, 0x37D},
+    {0x37F, 0x1FFF},  {0x200C, 0x200D}, {0x2070, 0x218F}, {0x2C00, 0x2FEF},
+    {0x3001, 0xD7FF}, {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF},
 };
 
 // What a name may hold beyond its first character's class.
@@ -36,5 +36,6 @@ bool QxIsXmlNameStartChar(unsigned long c) {
 }
 
 bool QxIsXmlNameChar(unsigned long c) {
-    return QxIsXmlNameStartChar(c) || InRanges(c, kNameOnly, sizeof kNameOnly / sizeof kNameOnly[0]);
+    return QxIsXmlNameStartChar(c) ||
+           InRanges(c, kNameOnly, sizeof kNameOnly / sizeof kNameOnly[0]);
 }

@@ -70,6 +70,6 @@ private:
     const unsigned char* end_ = nullptr;
     const wchar_t* error_ = nullptr;
     const unsigned char* errorAt_ = nullptr;
-    std::vector<Span> attributes_;  // of the tag being read
+    std::vector<Span> attributes_;                      // of the tag being read
     std::vector<const unsigned char*> wideReferences_;  // where each starts
 };

@@ -31,13 +31,41 @@ bool Encode(const std::wstring& text, unsigned codePage, std::string& bytes) {
     BOOL lossy = FALSE;
     const bool utf8 = codePage == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    const int n = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, utf8 ? nullptr : &lossy);
+    const int n = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
     if (n <= 0 || lossy) return false;
     bytes.assign(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &bytes[0], n,
+                        nullptr, nullptr);
     return true;
 }
+
+bool InUtf8(const std::wstring& text, std::string& out) { return Encode(text, CP_UTF8, out); }
+
+bool InMarkedUtf8(const std::wstring& text, std::string& out) {
+    if (!Encode(text, CP_UTF8, out)) return false;
+    out.insert(0, "\xEF\xBB\xBF");
+    return true;
+}
+
+bool InUtf16(const std::wstring& text, std::string& out) {
+    out = Utf16Bytes(text);
+    return true;
+}
+
+bool InUtf16Be(const std::wstring& text, std::string& out) {
+    out = Utf16Bytes(text);
+    for (size_t i = 0; i < out.size(); i += 2) std::swap(out[i], out[i + 1]);
+    return true;
+}
+
+bool InDeclared1252(const std::wstring& text, std::string& out) {
+    if (!Encode(text, 1252, out)) return false;
+    out.insert(0, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>");
+    return true;
+}
+
+bool InAnsi(const std::wstring& text, std::string& out) { return Encode(text, CP_ACP, out); }
 
 // Every encoding the library reads, each with the bytes of a document in it.
 struct Form {
@@ -47,24 +75,12 @@ struct Form {
 };
 
 const Form kForms[] = {
-    {"utf-8", [](const std::wstring& t, std::string& out) { return Encode(t, CP_UTF8, out); }, false},
-    {"utf-8 with mark",
-     [](const std::wstring& t, std::string& out) { return Encode(t, CP_UTF8, out) && (out.insert(0, "\xEF\xBB\xBF"), true); },
-     false},
-    {"utf-16le", [](const std::wstring& t, std::string& out) { return out = Utf16Bytes(t), true; }, false},
-    {"utf-16be",
-     [](const std::wstring& t, std::string& out) {
-         out = Utf16Bytes(t);
-         for (size_t i = 0; i < out.size(); i += 2) std::swap(out[i], out[i + 1]);
-         return true;
-     },
-     false},
-    {"windows-1252 declared",
-     [](const std::wstring& t, std::string& out) {
-         return Encode(t, 1252, out) && (out.insert(0, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>"), true);
-     },
-     true},
-    {"ansi", [](const std::wstring& t, std::string& out) { return Encode(t, CP_ACP, out); }, false},
+    {"utf-8", InUtf8, false},
+    {"utf-8 with mark", InMarkedUtf8, false},
+    {"utf-16le", InUtf16, false},
+    {"utf-16be", InUtf16Be, false},
+    {"windows-1252 declared", InDeclared1252, true},
+    {"ansi", InAnsi, false},
 };
 
 class XmlRules : public ::testing::Test {
@@ -84,9 +100,11 @@ protected:
                 ExpectBytes(bytes, row.wellFormed, Label(row, form.name));
             }
             Qx_XmlDOM dom(0);
-            EXPECT_EQ(dom.LoadXML(text.c_str(), static_cast<int>(text.size())), row.wellFormed ? 1 : 0)
+            EXPECT_EQ(dom.LoadXML(text.c_str(), static_cast<int>(text.size())),
+                      row.wellFormed ? 1 : 0)
                 << Label(row, "wide text") << dom.GetLastError().c_str();
-            EXPECT_EQ(qxfuzz::IsWellFormed(text), row.wellFormed) << Label(row, "wide text, oracle");
+            EXPECT_EQ(qxfuzz::IsWellFormed(text), row.wellFormed)
+                << Label(row, "wide text, oracle");
             EXPECT_GT(forms, 0) << Label(row, "no encoding holds it");
         }
     }
@@ -116,7 +134,8 @@ protected:
                 printable += escaped;
             }
         }
-        return "row " + printable + " (" + (row.wellFormed ? "well-formed" : "not well-formed") + "), " + form + ": ";
+        return "row " + printable + " (" + (row.wellFormed ? "well-formed" : "not well-formed") +
+               "), " + form + ": ";
     }
 
     TempDir folder_;
@@ -142,22 +161,24 @@ TEST_F(XmlRules, CharactersRawAndReferredTo) {
         unsigned long c;
         bool legal;
     };
-    const Edge edges[] = {{0x8, false},     {0x9, true},      {0xA, true},       {0xB, false},    {0xC, false},
-                          {0xD, true},      {0xE, false},     {0x1B, false},     {0x1F, false},   {0x20, true},
-                          {0x7F, true},     {0x85, true},     {0xD7FF, true},    {0xD800, false}, {0xDFFF, false},
-                          {0xE000, true},   {0xFFFD, true},   {0xFFFE, false},   {0xFFFF, false}, {0x10000, true},
+    const Edge edges[] = {{0x8, false},    {0x9, true},     {0xA, true},     {0xB, false},
+                          {0xC, false},    {0xD, true},     {0xE, false},    {0x1B, false},
+                          {0x1F, false},   {0x20, true},    {0x7F, true},    {0x85, true},
+                          {0xD7FF, true},  {0xD800, false}, {0xDFFF, false}, {0xE000, true},
+                          {0xFFFD, true},  {0xFFFE, false}, {0xFFFF, false}, {0x10000, true},
                           {0x10FFFF, true}};
     std::vector<Row> rows;
     for (const Edge& e : edges) {
         const std::wstring c = Character(e.c);
-        for (const std::wstring& text : {L"a" + c + L"b", L"<t v=\"a" + c + L"b\"/>", L"<![CDATA[" + c + L"]]>",
-                                         L"<!--" + c + L"-->", L"&#x" + Hex(e.c) + L";",
-                                         L"<t v='&#" + std::to_wstring(e.c) + L";'/>"})
+        for (const std::wstring& text :
+             {L"a" + c + L"b", L"<t v=\"a" + c + L"b\"/>", L"<![CDATA[" + c + L"]]>",
+              L"<!--" + c + L"-->", L"&#x" + Hex(e.c) + L";",
+              L"<t v='&#" + std::to_wstring(e.c) + L";'/>"})
             rows.push_back({text, e.legal});
     }
     rows.push_back({Character(0xDC00) + Character(0xD800), false});  // a pair in the wrong order
-    for (const wchar_t* reference : {L"&#0;", L"&#x0;", L"&#x110000;", L"&#1114112;", L"&#99999999999999999999;",
-                                     L"&#xFFFFFFFF00000041;"})
+    for (const wchar_t* reference : {L"&#0;", L"&#x0;", L"&#x110000;", L"&#1114112;",
+                                     L"&#99999999999999999999;", L"&#xFFFFFFFF00000041;"})
         rows.push_back({reference, false});
     rows.push_back({L"&#1114111;&#x0000000000000041;&#x10FFFF;", true});
     Expect(rows);
@@ -168,11 +189,13 @@ TEST_F(XmlRules, CharactersRawAndReferredTo) {
 // hands one in text out as it is written: records hold the character, as when written raw.
 TEST_F(XmlRules, ReferencesBeyondTheBasicPlaneGiveTheCharacter) {
     const std::wstring expected = L"\U0001F600\U00010000x\U0010FFFF";
-    const std::wstring document = L"<environments><server><e name=\"&#x1F600;&#65536;x&#x10FFFF;\">"
-                                  L"&#x1F600;&#65536;x&#x10FFFF;</e></server></environments>";
+    const std::wstring document =
+        L"<environments><server><e name=\"&#x1F600;&#65536;x&#x10FFFF;\">"
+        L"&#x1F600;&#65536;x&#x10FFFF;</e></server></environments>";
     Qx_XmlDOM dom(0);
     ASSERT_EQ(dom.LoadXML(document.c_str()), 1) << dom.GetLastError().c_str();
-    const Qx_DOMElement* entry = dom.GetItem(0)->GetChildList()->GetItem(0)->GetChildList()->GetItem(0);
+    const Qx_DOMElement* entry =
+        dom.GetItem(0)->GetChildList()->GetItem(0)->GetChildList()->GetItem(0);
     EXPECT_EQ(entry->GetAttrItem(L"name")->value.str(), expected);
     EXPECT_EQ(entry->GetText().str(), expected);
 
@@ -194,20 +217,25 @@ TEST_F(XmlRules, NamesStartWithANameStartCharacter) {
         bool start, name;
     };
     const Edge edges[] = {
-        {'A', true, true},        {'z', true, true},        {'_', true, true},        {'-', false, true},
-        {'.', false, true},       {'0', false, true},       {'9', false, true},       {0xB7, false, true},
-        {0xBF, false, false},     {0xC0, true, true},       {0xD6, true, true},       {0xD7, false, false},
-        {0xD8, true, true},       {0xF6, true, true},       {0xF7, false, false},     {0xF8, true, true},
-        {0x2FF, true, true},      {0x300, false, true},     {0x36F, false, true},     {0x370, true, true},
-        {0x37D, true, true},      {0x37E, false, false},    {0x37F, true, true},      {0x1FFF, true, true},
-        {0x2000, false, false},   {0x200B, false, false},   {0x200C, true, true},     {0x200D, true, true},
-        {0x200E, false, false},   {0x203E, false, false},   {0x203F, false, true},    {0x2040, false, true},
-        {0x2041, false, false},   {0x206F, false, false},   {0x2070, true, true},     {0x218F, true, true},
-        {0x2190, false, false},   {0x2BFF, false, false},   {0x2C00, true, true},     {0x2FEF, true, true},
-        {0x2FF0, false, false},   {0x3000, false, false},   {0x3001, true, true},     {0xD7FF, true, true},
-        {0xE000, false, false},   {0xF8FF, false, false},   {0xF900, true, true},     {0xFDCF, true, true},
-        {0xFDD0, false, false},   {0xFDEF, false, false},   {0xFDF0, true, true},     {0xFFFD, true, true},
-        {0x10000, true, true},    {0xEFFFF, true, true},    {0xF0000, false, false},  {0x10FFFF, false, false},
+        {'A', true, true},       {'z', true, true},        {'_', true, true},
+        {'-', false, true},      {'.', false, true},       {'0', false, true},
+        {'9', false, true},      {0xB7, false, true},      {0xBF, false, false},
+        {0xC0, true, true},      {0xD6, true, true},       {0xD7, false, false},
+        {0xD8, true, true},      {0xF6, true, true},       {0xF7, false, false},
+        {0xF8, true, true},      {0x2FF, true, true},      {0x300, false, true},
+        {0x36F, false, true},    {0x370, true, true},      {0x37D, true, true},
+        {0x37E, false, false},   {0x37F, true, true},      {0x1FFF, true, true},
+        {0x2000, false, false},  {0x200B, false, false},   {0x200C, true, true},
+        {0x200D, true, true},    {0x200E, false, false},   {0x203E, false, false},
+        {0x203F, false, true},   {0x2040, false, true},    {0x2041, false, false},
+        {0x206F, false, false},  {0x2070, true, true},     {0x218F, true, true},
+        {0x2190, false, false},  {0x2BFF, false, false},   {0x2C00, true, true},
+        {0x2FEF, true, true},    {0x2FF0, false, false},   {0x3000, false, false},
+        {0x3001, true, true},    {0xD7FF, true, true},     {0xE000, false, false},
+        {0xF8FF, false, false},  {0xF900, true, true},     {0xFDCF, true, true},
+        {0xFDD0, false, false},  {0xFDEF, false, false},   {0xFDF0, true, true},
+        {0xFFFD, true, true},    {0x10000, true, true},    {0xEFFFF, true, true},
+        {0xF0000, false, false}, {0x10FFFF, false, false},
     };
     std::vector<Row> rows, targets;
     for (const Edge& e : edges) {
@@ -227,15 +255,33 @@ TEST_F(XmlRules, NamesStartWithANameStartCharacter) {
 // entities.
 TEST_F(XmlRules, ReferencesKeepTheirForm) {
     std::vector<Row> rows = {
-        {L"&#65;&#x41;&#x4a;&#x4A;&#0065;", true}, {L"&#X41;", false}, {L"&#x41 ;", false},  {L"&# 65;", false},
-        {L"&#65a;", false},                        {L"&#;", false},    {L"&#x;", false},     {L"&#xg;", false},
-        {L"&#65 b", false},                        {L"&#-65;", false}, {L"&#x-41;", false},
-        {L"&lt;&gt;&amp;&apos;&quot;", true},      {L"&amp ;", false}, {L"& amp;", false},   {L"&AMP;", false},
-        {L"&undefined;", false},                   {L"&", false},      {L"a & b", false},    {L"&amp", false},
-        {L"&.ent;", false},                        {L"&1a;", false},   {L"&#", false},       {L"&&amp;", false},
+        {L"&#65;&#x41;&#x4a;&#x4A;&#0065;", true},
+        {L"&#X41;", false},
+        {L"&#x41 ;", false},
+        {L"&# 65;", false},
+        {L"&#65a;", false},
+        {L"&#;", false},
+        {L"&#x;", false},
+        {L"&#xg;", false},
+        {L"&#65 b", false},
+        {L"&#-65;", false},
+        {L"&#x-41;", false},
+        {L"&lt;&gt;&amp;&apos;&quot;", true},
+        {L"&amp ;", false},
+        {L"& amp;", false},
+        {L"&AMP;", false},
+        {L"&undefined;", false},
+        {L"&", false},
+        {L"a & b", false},
+        {L"&amp", false},
+        {L"&.ent;", false},
+        {L"&1a;", false},
+        {L"&#", false},
+        {L"&&amp;", false},
     };
     const size_t textRows = rows.size();
-    for (size_t i = 0; i < textRows; ++i) rows.push_back({L"<t v=\"" + rows[i].text + L"\"/>", rows[i].wellFormed});
+    for (size_t i = 0; i < textRows; ++i)
+        rows.push_back({L"<t v=\"" + rows[i].text + L"\"/>", rows[i].wellFormed});
     Expect(rows);
 }
 
@@ -243,27 +289,52 @@ TEST_F(XmlRules, ReferencesKeepTheirForm) {
 // once (pairwise among few, sorted among many).
 TEST_F(XmlRules, TagsPartAttributesAndGiveEachOnce) {
     std::wstring many, manyTwice;
-    for (int i = 0; i < 40; ++i) many += L" a" + std::to_wstring(i) + L"=\"" + std::to_wstring(i) + L"\"";
+    for (int i = 0; i < 40; ++i)
+        many += L" a" + std::to_wstring(i) + L"=\"" + std::to_wstring(i) + L"\"";
     manyTwice = many + L" a17=\"x\"";
     Expect({
-        {L"<t a='1' b=\"2\"/>", true},     {L"<t a='1'b='2'/>", false},     {L"<t a=\"1\"b=\"2\"/>", false},
-        {L"<t\ta = \"1\"\r\nb\n=\n'2' />", true}, {L"<t a=\"1\" a=\"2\"/>", false}, {L"<t a=\"1\" A=\"2\"/>", true},
-        {L"<t a=\"1\" b=\"2\" a=\"3\"/>", false},  {L"<t" + many + L"/>", true},   {L"<t" + manyTwice + L"/>", false},
-        {L"<t a=1/>", false},              {L"<t a/>", false},              {L"<t a=\"<\"/>", false},
-        {L"<t a='\"' b=\"'\" c=\">\"/>", true}, {L"<t/ >", false},          {L"<t a=\"1\"/ >", false},
-        {L"<t></t >", true},               {L"<t></ t>", false},            {L"< t/>", false},
-        {L"<t a=\"1\" b=\"1\"></t>", true}, {L"<t a='1'></t a='1'>", false}, {L"<t a=\"x", false},
+        {L"<t a='1' b=\"2\"/>", true},
+        {L"<t a='1'b='2'/>", false},
+        {L"<t a=\"1\"b=\"2\"/>", false},
+        {L"<t\ta = \"1\"\r\nb\n=\n'2' />", true},
+        {L"<t a=\"1\" a=\"2\"/>", false},
+        {L"<t a=\"1\" A=\"2\"/>", true},
+        {L"<t a=\"1\" b=\"2\" a=\"3\"/>", false},
+        {L"<t" + many + L"/>", true},
+        {L"<t" + manyTwice + L"/>", false},
+        {L"<t a=1/>", false},
+        {L"<t a/>", false},
+        {L"<t a=\"<\"/>", false},
+        {L"<t a='\"' b=\"'\" c=\">\"/>", true},
+        {L"<t/ >", false},
+        {L"<t a=\"1\"/ >", false},
+        {L"<t></t >", true},
+        {L"<t></ t>", false},
+        {L"< t/>", false},
+        {L"<t a=\"1\" b=\"1\"></t>", true},
+        {L"<t a='1'></t a='1'>", false},
+        {L"<t a=\"x", false},
     });
 }
 
 // [14] CharData: no "]]>" outside a CDATA section; [18]-[21] CDATA; [15] comments.
 TEST_F(XmlRules, CharDataCDataAndComments) {
     Expect({
-        {L"a]]>b", false},           {L"a]]b a]>b a>b ]]", true},        {L"a]]]>b", false},
-        {L"<t v=\"]]>\"/>", true},   {L"<![CDATA[<&>]]]]>", true},       {L"<![CDATA[a]]>b]]>", false},
-        {L"<![cdata[x]]>", false},   {L"<![CDATA[x]>", false},           {L"<!-- a - b -->", true},
-        {L"<!---->", true},          {L"<!-- a -- b -->", false},        {L"<!-- a --->", false},
-        {L"<!- a -->", false},       {L"<!DOCTYPE t>", false},           {L"<!ELEMENT t ANY>", false},
+        {L"a]]>b", false},
+        {L"a]]b a]>b a>b ]]", true},
+        {L"a]]]>b", false},
+        {L"<t v=\"]]>\"/>", true},
+        {L"<![CDATA[<&>]]]]>", true},
+        {L"<![CDATA[a]]>b]]>", false},
+        {L"<![cdata[x]]>", false},
+        {L"<![CDATA[x]>", false},
+        {L"<!-- a - b -->", true},
+        {L"<!---->", true},
+        {L"<!-- a -- b -->", false},
+        {L"<!-- a --->", false},
+        {L"<!- a -->", false},
+        {L"<!DOCTYPE t>", false},
+        {L"<!ELEMENT t ANY>", false},
     });
 }
 
@@ -271,27 +342,38 @@ TEST_F(XmlRules, CharDataCDataAndComments) {
 // the declaration's, which stands first and only there; [23] XMLDecl's own form.
 TEST_F(XmlRules, ProcessingInstructionsAndTheDeclaration) {
     Expect({
-        {L"<?p?>", true},           {L"<?p  x y ?>", true},     {L"<?p x ?? >?>", true},  {L"<?xml-stylesheet x?>", true},
-        {L"<?xmlx?>", true},        {L"<?xml x?>", false},      {L"<?XML x?>", false},    {L"<?XmL x?>", false},
-        {L"<?xMl?>", false},        {L"<?name& x?>", false},    {L"<?xx#?>", false},      {L"<? p?>", false},
-        {L"<?p?x?>", false},        {L"<?p x", false},
+        {L"<?p?>", true},
+        {L"<?p  x y ?>", true},
+        {L"<?p x ?? >?>", true},
+        {L"<?xml-stylesheet x?>", true},
+        {L"<?xmlx?>", true},
+        {L"<?xml x?>", false},
+        {L"<?XML x?>", false},
+        {L"<?XmL x?>", false},
+        {L"<?xMl?>", false},
+        {L"<?name& x?>", false},
+        {L"<?xx#?>", false},
+        {L"<? p?>", false},
+        {L"<?p?x?>", false},
+        {L"<?p x", false},
     });
-    Expect({
-        {L"<?xml version=\"1.0\"?>", true},
-        {L"<?xml  version = '1.0'  standalone = \"no\" ?>", true},
-        {L"<?xml version=\"1.0\"?><?pi x?><!--c-->\n", true},
-        {L"<!-- c --><?xml version=\"1.0\"?>", false},
-        {L" <?xml version=\"1.0\"?>", false},
-        {L"<?XML version=\"1.0\"?>", false},
-        {L"<?Xml version=\"1.0\"?>", false},
-        {L"<?xml?>", false},
-        {L"<?xml version=\"1.0'?>", false},
-        {L"<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?>", false},
-        {L"<?xml encoding=\"UTF-8\" version=\"1.0\"?>", false},
-        {L"<?xml version=\"1.0\"encoding=\"UTF-8\"?>", false},
-        {L"<?xml version=\"1.0\" VERSION=\"1.0\"?>", false},
-    },
-           kBeforeRoot);
+    Expect(
+        {
+            {L"<?xml version=\"1.0\"?>", true},
+            {L"<?xml  version = '1.0'  standalone = \"no\" ?>", true},
+            {L"<?xml version=\"1.0\"?><?pi x?><!--c-->\n", true},
+            {L"<!-- c --><?xml version=\"1.0\"?>", false},
+            {L" <?xml version=\"1.0\"?>", false},
+            {L"<?XML version=\"1.0\"?>", false},
+            {L"<?Xml version=\"1.0\"?>", false},
+            {L"<?xml?>", false},
+            {L"<?xml version=\"1.0'?>", false},
+            {L"<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?>", false},
+            {L"<?xml encoding=\"UTF-8\" version=\"1.0\"?>", false},
+            {L"<?xml version=\"1.0\"encoding=\"UTF-8\"?>", false},
+            {L"<?xml version=\"1.0\" VERSION=\"1.0\"?>", false},
+        },
+        kBeforeRoot);
 }
 
 // 4.3.3: a byte-order mark and a declared encoding must name the same encoding.
@@ -302,8 +384,9 @@ TEST_F(XmlRules, AMarkAndTheDeclaredEncodingAgree) {
         bool wellFormed;
     };
     auto utf16 = [](const wchar_t* encoding, bool bigEndian) {
-        std::string bytes = Utf16Bytes(Document(L"", kInEntry).insert(0, L"<?xml version=\"1.0\" encoding=\"" +
-                                                                             std::wstring(encoding) + L"\"?>"));
+        std::string bytes = Utf16Bytes(Document(L"", kInEntry)
+                                           .insert(0, L"<?xml version=\"1.0\" encoding=\"" +
+                                                          std::wstring(encoding) + L"\"?>"));
         if (bigEndian)
             for (size_t i = 0; i < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
         return bytes;

@@ -237,12 +237,14 @@ void Campaign::Run(Kind kind, const std::string& bytes, const std::string& label
     for (size_t r = 0; r < outcome.answers.size(); ++r) {
         const Answer& answer = outcome.answers[r];
         ++(answer.ok ? tally.answersOk : tally.answersFailed);
-        const char* why = Readers::Parses(kind, r) && (answer.ok || answer.records) ? MustFail(answer, mustFail) : nullptr;
+        const bool delivered = answer.ok || answer.records;
+        const char* why = Readers::Parses(kind, r) && delivered ? MustFail(answer, mustFail) : nullptr;
+        const std::string answered = where + names[r] + " answered " + Describe(answer);
         if (expected && !(answer == expected->answers[r]))
-            Violation(kind, where + names[r] + " answered " + Describe(answer) + " where the whole document gives " +
-                                Describe(expected->answers[r]) + ": " + Printable(bytes));
+            Violation(kind, answered + " where the whole document gives " + Describe(expected->answers[r]) + ": " +
+                                Printable(bytes));
         else if (why)
-            Violation(kind, where + names[r] + " answered " + Describe(answer) + " for " + why + ": " + Printable(bytes));
+            Violation(kind, answered + " for " + why + ": " + Printable(bytes));
     }
     if (mustFail && outcome.input.loads)
         Violation(kind, where + "a prefix that is no whole document loads: " + Printable(bytes));
