@@ -5,6 +5,7 @@
 // over the file's bytes, the read with sorted 0 and with sorted 1, and GetParameterStr calls
 // on the sorted catalogue beside the same qx_stricmpW scans over bare arrays of its names.
 #include "QxQVInfo320U.h"
+#include "BenchTimes.h"
 #include "platform/QxHandle.h"
 #include "platform/QxWin.h"
 #include <objidl.h>
@@ -66,30 +67,10 @@ std::string MakeMemberList() {
     return text;
 }
 
-// The thread's processor time (user and kernel): steadier than the wall clock on a shared
-// machine.
-double ThreadSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 // The best of a few runs, in processor time of this thread.
 double BestSeconds(const std::function<void()>& before, const std::function<void()>& timed,
                    const std::function<void()>& after, int runs = kRuns) {
-    double best = 1e9;
-    for (int run = 0; run < runs; ++run) {
-        before();
-        double start = ThreadSeconds();
-        timed();
-        double stop = ThreadSeconds();
-        after();
-        best = std::min(best, stop - start);
-    }
-    return best;
+    return QxBestSeconds(before, timed, after, runs);
 }
 
 // The names of a catalogue in plain arrays, and the scans that a tip lookup makes over

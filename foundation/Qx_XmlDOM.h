@@ -93,11 +93,13 @@ private:
 
 // An XML document parsed by XmlLite; the document itself is the list of its top-level
 // elements. Parsing never throws and never expands more than the predefined and numeric
-// character references: a DTD (and so any entity declaration) fails the load.
+// character references: a DTD (and so any entity declaration) fails the load. A document
+// that breaks any rule of well-formedness of XML 1.0 (Fifth Edition) fails as it does with
+// a conforming parser, also where Wine's XmlLite would read it.
 //
-// Encodings: a UTF-16 or UTF-8 byte-order mark decides; else the declaration's encoding
-// name (any code page Windows knows); else UTF-8 when the bytes are valid UTF-8; else the
-// system's ANSI code page.
+// Encodings: a UTF-16 or UTF-8 byte-order mark decides, and a declared encoding must name
+// the same; else the declaration's encoding name (any code page Windows knows); else UTF-8
+// when the bytes are valid UTF-8; else the system's ANSI code page.
 class QX_API Qx_XmlDOM : public Qx_DOMElemList {
 public:
     // Deepest element nesting accepted; deeper documents fail to load.

@@ -1,5 +1,6 @@
 #include "foundation/XmlInput.h"
 #include "foundation/QxCodePage.h"
+#include "foundation/QxStringFunctions.h"
 #include "foundation/XmlDeclaration.h"
 #include "platform/QxWin.h"
 
@@ -39,6 +40,19 @@ bool StartsWithUtf16Mark(const unsigned char* u, size_t count, bool& bigEndian) 
     return bigEndian || (u[0] == 0xFF && u[1] == 0xFE);
 }
 
+const unsigned kUtf16Le = 1200, kUtf16Be = 1201;
+
+// Beside a byte-order mark a declared encoding must name the mark's own (XML 1.0, 4.3.3):
+// the mark does not win over a declaration that says otherwise. "UTF-16" names either
+// byte order.
+template <class Ch>
+bool AgreesWithMark(const Ch* text, const QxXmlDeclaration& declaration, unsigned markCodePage) {
+    if (!declaration.HasEncoding()) return true;
+    const std::wstring name(text + declaration.nameStart, text + declaration.nameEnd);
+    if (markCodePage != CP_UTF8 && qx_stricmpW(name.c_str(), L"UTF-16") == 0) return true;
+    return qx_findcodepageW(name.c_str()) == markCodePage;
+}
+
 }  // namespace
 
 bool QxXmlInput::Prepare(const char* bytes, size_t count) {
@@ -46,7 +60,8 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
     bool bigEndian = false;
     if (StartsWithUtf16Mark(u, count, bigEndian)) {
         std::wstring wide;
-        return DecodeUtf16(bytes + 2, count - 2, bigEndian, wide) && FromWide(wide.data(), wide.size());
+        return DecodeUtf16(bytes + 2, count - 2, bigEndian, wide) &&
+               FromWide(wide.data(), wide.size(), bigEndian ? kUtf16Be : kUtf16Le);
     }
     const bool utf8Mark = count >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
     const char* text = utf8Mark ? bytes + 3 : bytes;
@@ -54,9 +69,9 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
 
     const QxXmlDeclaration declaration = QxReadXmlDeclaration(text, length);
     if (declaration.form == QxXmlDeclaration::kBroken) return false;
-    // A UTF-8 mark decides over the declaration.
+    if (utf8Mark && !AgreesWithMark(text, declaration, CP_UTF8)) return false;
     unsigned codePage = CP_UTF8;
-    if (declaration.HasEncoding() && !utf8Mark) {
+    if (declaration.HasEncoding()) {
         std::wstring name(text + declaration.nameStart, text + declaration.nameEnd);
         codePage = qx_findcodepageW(name.c_str());
         if (codePage == 0) return false;  // 0 is the ANSI code page: the name was not known
@@ -69,18 +84,24 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
         if (utf8Mark || declaration.HasEncoding()) return false;  // announced as UTF-8, but it is not
         codePage = CP_ACP;                                         // no announcement: the ANSI code page
     }
+    // The declaration is read already: one that follows it in the content is a second one.
     std::wstring wide;
-    return Decode(codePage, content, contentLength, wide) && FromWide(wide.data(), wide.size());
+    return Decode(codePage, content, contentLength, wide) && ToUtf8(wide.data(), wide.size());
 }
 
-bool QxXmlInput::PrepareWide(const wchar_t* text, size_t length) { return FromWide(text, length); }
+bool QxXmlInput::PrepareWide(const wchar_t* text, size_t length) { return FromWide(text, length, 0); }
 
-// The text is wide already: a declared encoding no longer applies and is passed over.
-bool QxXmlInput::FromWide(const wchar_t* text, size_t length) {
+// Text that was wide already (markCodePage 0): a declared encoding no longer applies and is
+// passed over. Text decoded by its byte-order mark: the two must agree.
+bool QxXmlInput::FromWide(const wchar_t* text, size_t length, unsigned markCodePage) {
     const QxXmlDeclaration declaration = QxReadXmlDeclaration(text, length);
     if (declaration.form == QxXmlDeclaration::kBroken) return false;
-    text += declaration.end;
-    length -= declaration.end;
+    if (markCodePage && !AgreesWithMark(text, declaration, markCodePage)) return false;
+    return ToUtf8(text + declaration.end, length - declaration.end);
+}
+
+// The content behind the declaration, wide, made UTF-8.
+bool QxXmlInput::ToUtf8(const wchar_t* text, size_t length) {
     if (length > 0x7FFFFFFF) return false;
     storage_.clear();
     if (length > 0) {
@@ -105,4 +126,10 @@ bool QxXmlInput::Borrow(const char* text, size_t length) {
     data_ = text;
     size_ = length;
     return true;
+}
+
+void QxXmlInput::Adopt(std::string text) {
+    storage_.swap(text);
+    data_ = storage_.data();
+    size_ = storage_.size();
 }

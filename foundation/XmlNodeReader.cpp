@@ -1,4 +1,5 @@
 #include "foundation/XmlNodeReader.h"
+#include "foundation/XmlSyntaxCheck.h"
 #include <cwchar>
 
 bool QxXmlNodeReader::Open(const char* bytes, size_t count) {
@@ -14,6 +15,17 @@ bool QxXmlNodeReader::OpenWide(const wchar_t* text, size_t length) {
 }
 
 bool QxXmlNodeReader::Start() {
+    // The rules XmlLite does not keep under Wine, judged on the text before it reads it.
+    QxXmlSyntaxCheck syntax;
+    if (!syntax.Check(input_.Data(), input_.Size())) {
+        UINT line = 0, column = 0;
+        syntax.Position(line, column);
+        failed_ = true;
+        error_.Format(L"%ls at line %u, column %u", syntax.Error(), line, column);
+        return false;
+    }
+    std::string spelledOut;
+    if (syntax.SpellOutWideReferences(spelledOut)) input_.Adopt(std::move(spelledOut));
     // Text without any markup is no document; Wine's XmlLite asserts on an empty one.
     if (std::char_traits<char>::find(input_.Data(), input_.Size(), '<') == nullptr)
         return Fail(L"no root element"), false;

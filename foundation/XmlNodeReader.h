@@ -14,7 +14,9 @@
 // so that all of them accept exactly the same documents. Wine's reader does not keep all
 // of these rules itself: it lets a document end with elements open, lets end tags close
 // elements that are not the innermost one, and takes text and a second root outside the
-// first. The input is prepared as QxXmlInput does (one encoding, the declaration read
+// first; these are checked on its nodes here. Nor does it keep the rules of characters,
+// names, references and tags: QxXmlSyntaxCheck holds the text to those before XmlLite
+// reads it. The input is prepared as QxXmlInput does (one encoding, the declaration read
 // here). Internal.
 //
 //   QxXmlNodeReader nodes;

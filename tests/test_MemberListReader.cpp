@@ -127,6 +127,21 @@ const ReadCase kReadCases[] = {
      L"caf\u00e9:t"},
     {"UTF-8 with a mark",
      "\xEF\xBB\xBF<objectlist><o name='\xE4\xB8\xAD' type='t'/></objectlist>", 0, 1, L"\u4e2d:t"},
+    // Documents that break one rule of well-formedness each are refused whole.
+    {"a control character", "<objectlist><o name='a\x01' type='t'/></objectlist>", 0, 0, L""},
+    {"attributes run together", "<objectlist><o name='a'type='t'/></objectlist>", 0, 0, L""},
+    {"an attribute given twice", "<objectlist><o name='a' name='b' type='t'/></objectlist>", 0, 0, L""},
+    {"an undeclared entity", "<objectlist><o name='&nbsp;' type='t'/></objectlist>", 0, 0, L""},
+    {"a reference with an upper-case X", "<objectlist><o name='&#X41;' type='t'/></objectlist>", 0, 0, L""},
+    {"a member name starting with a digit",
+     "<objectlist><o name='a' type='t'><1var name='v' type='t'/></o></objectlist>", 0, 0, L""},
+    {"]]> in text", "<objectlist>]]><o name='a' type='t'/></objectlist>", 0, 0, L""},
+    {"a processing instruction named XML", "<objectlist><?XML x?><o name='a' type='t'/></objectlist>", 0, 0, L""},
+    {"a mark and a declared encoding that disagree",
+     "\xEF\xBB\xBF<?xml version='1.0' encoding='ISO-8859-1'?><objectlist><o name='a' type='t'/></objectlist>", 0, 0,
+     L""},
+    {"a character beyond U+FFFF referred to", "<objectlist><o name='&#x1F600;' type='t'/></objectlist>", 0, 1,
+     L"\U0001F600:t"},
 };
 
 class ReadMemberListCase : public ::testing::TestWithParam<ReadCase> {};

@@ -93,6 +93,7 @@ TEST(XmlDomDamaged, DeclarationMustBeWellFormedAndStandFirstAndOnce) {
         {"<?xml version=\"1.0\"encoding=\"utf-8\"?><a/>", 0},
         {"<?xml version=\"1.0\" encoding=\"\"?><a/>", 0},
         {"<?xml version=\"1.0\"?><?xml version=\"1.0\"?><a/>", 0},
+        {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><?xml version=\"1.0\"?><a/>", 0},
         {"<?xml version=\"1.0\"?><?xml", 0},
         {" <?xml version=\"1.0\"?><a/>", 0},
         {"<a/><?xml version=\"1.0\"?>", 0},

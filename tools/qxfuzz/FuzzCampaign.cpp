@@ -140,7 +140,7 @@ const std::vector<Campaign::Reference>& Campaign::References(Kind kind) {
             snprintf(g_case, sizeof g_case, "%s, seed document %s", KindName(kind), document.name.c_str());
             ReadOutcome outcome = readers_.Read(kind, document.bytes);
             for (size_t r = 0; r < outcome.answers.size(); ++r)
-                if (!outcome.answers[r].ok || !outcome.wellFormed)
+                if (!outcome.answers[r].ok || !outcome.input.loads || !outcome.input.wellFormed)
                     Violation(kind, std::string(KindName(kind)) + ": the seed " + document.name + " does not read (" +
                                         Readers::ReaderNames(kind)[r] + ")");
             references.push_back({std::move(document), std::move(outcome)});
@@ -208,8 +208,21 @@ void Campaign::RunMutations(Kind kind, uint64_t count, uint64_t first) {
     }
 }
 
+namespace {
+
+// Why a reader that parses must have failed on its input, or null when it need not.
+const char* MustFail(const Answer& answer, bool prefix) {
+    if (prefix) return "a prefix that is no whole document";
+    if (!answer.input.wellFormed) return "bytes that break a rule of XML";
+    if (!answer.input.loads) return "bytes that do not load as a document";
+    return nullptr;
+}
+
+}  // namespace
+
 // expected: the answers the bytes must give (a whole document); mustFail: the bytes are no
-// whole document. Without either, only a failure to load must fail every reader that parses.
+// whole document. Without either, bytes that fail to load or that the oracle finds not
+// well-formed must fail every reader that parses.
 void Campaign::Run(Kind kind, const std::string& bytes, const std::string& label, const ReadOutcome* expected,
                    bool mustFail) {
     snprintf(g_case, sizeof g_case, "%s, %s: %s", KindName(kind), label.c_str(), Printable(bytes).c_str());
@@ -217,23 +230,29 @@ void Campaign::Run(Kind kind, const std::string& bytes, const std::string& label
     ++progress_;
     Tally& tally = tallies_[static_cast<int>(kind)];
     ++tally.cases;
-    if (outcome.wellFormed) ++tally.wellFormed;
+    if (outcome.input.loads) ++tally.loads;
+    if (outcome.input.wellFormed) ++tally.wellFormed;
     const std::vector<std::string> names = Readers::ReaderNames(kind);
+    const std::string where = std::string(KindName(kind)) + ", " + label + ": ";
     for (size_t r = 0; r < outcome.answers.size(); ++r) {
         const Answer& answer = outcome.answers[r];
         ++(answer.ok ? tally.answersOk : tally.answersFailed);
-        std::string broken;
+        const bool delivered = answer.ok || answer.records;
+        const char* why = Readers::Parses(kind, r) && delivered ? MustFail(answer, mustFail) : nullptr;
+        const std::string answered = where + names[r] + " answered " + Describe(answer);
         if (expected && !(answer == expected->answers[r]))
-            broken = "answered " + Describe(answer) + " where the whole document gives " + Describe(expected->answers[r]);
-        else if ((mustFail || !answer.loads) && Readers::Parses(kind, r) && (answer.ok || answer.records))
-            broken = std::string("answered ") + Describe(answer) + " for " +
-                     (mustFail ? "a prefix that is no whole document" : "bytes that do not load as a document");
-        if (!broken.empty())
-            Violation(kind, std::string(KindName(kind)) + ", " + label + ": " + names[r] + " " + broken + ": " +
+            Violation(kind, answered + " where the whole document gives " + Describe(expected->answers[r]) + ": " +
                                 Printable(bytes));
+        else if (why)
+            Violation(kind, answered + " for " + why + ": " + Printable(bytes));
     }
-    if (mustFail && outcome.wellFormed)
-        Violation(kind, std::string(KindName(kind)) + ", " + label + ": a prefix that is no whole document loads: " +
+    if (mustFail && outcome.input.loads)
+        Violation(kind, where + "a prefix that is no whole document loads: " + Printable(bytes));
+    if (mustFail && outcome.input.wellFormed)
+        Violation(kind, where + "the oracle takes a prefix that is no whole document for one: " + Printable(bytes));
+    if (outcome.input.wellFormed != outcome.input.loads)
+        Violation(kind, where + (outcome.input.loads ? "bytes that break a rule of XML load: "
+                                                     : "a document that keeps the rules of XML does not load: ") +
                             Printable(bytes));
 }
 

@@ -5,7 +5,9 @@
 //   without progress; a crash names the case before the process ends);
 // - a prefix that is not a whole document never reads as success and delivers nothing;
 //   a prefix that is whole reads as the whole document does;
-// - damaged bytes that do not load as a document never read as success;
+// - damaged bytes that do not load as a document, or that break a rule of XML as the
+//   oracle (FuzzOracle.h) judges them, never read as success and deliver nothing;
+// - bytes load as a document exactly when the oracle judges them one well-formed document;
 // - a seed in any encoding reads the same as in any other.
 #include "tools/qxfuzz/FuzzDocuments.h"
 #include "tools/qxfuzz/FuzzReaders.h"
@@ -20,7 +22,8 @@ namespace qxfuzz {
 // Outcomes of the cases of one kind.
 struct Tally {
     uint64_t cases = 0;
-    uint64_t wellFormed = 0;   // cases whose bytes loaded as a document
+    uint64_t loads = 0;        // cases whose bytes loaded as a document
+    uint64_t wellFormed = 0;   // cases whose bytes the oracle judged well-formed
     uint64_t answersOk = 0;    // reader answers that were success
     uint64_t answersFailed = 0;
     uint64_t violations = 0;   // broken promises (see above)

@@ -2,11 +2,17 @@
 
 namespace qxfuzz {
 namespace {
-// Pieces of markup and bytes that readers of XML trip over.
+// Pieces of markup and bytes that readers of XML trip over, and pieces that break one rule
+// of well-formedness each where they land: characters outside Char (raw, referred to),
+// names that start wrong, references of a broken form, attributes run together or given
+// twice, "--" and "]]>" out of place, targets named "xml", references beyond U+FFFF.
 const char* const kMarkup[] = {"<", ">", "</", "/>", "\"", "'", "=", "&", "&amp;", "&#x0;", "&#xD800;", "&e;",
                                "<!--", "-->", "<![CDATA[", "]]>", "<?", "?>", "<?xml ", "<?xml version=\"1.0\"?>",
                                "<!DOCTYPE a [<!ENTITY e \"x\">]>", "<a>", "</a>", " x=\"1\"", "\r", "\n", "\x1A",
-                               "\xEF\xBB\xBF", "\xFF\xFE", "\xC3", "\xE4\xB8", "\xF0\x9F\x98"};
+                               "\xEF\xBB\xBF", "\xFF\xFE", "\xC3", "\xE4\xB8", "\xF0\x9F\x98",
+                               "\x01", "\x0C", "\xEF\xBF\xBE", "&#xFFFE;", "&#X41;", "&#65a;", "&amp ;", "&undefined;",
+                               "<1e/>", " 9x=\"y\"", " x='1'y='2'", " x=\"1\" x=\"2\"", "--", "<?XmL x?>", "<?p&?>",
+                               "&#x1F600;", "&#65536;"};
 const size_t kMarkupCount = sizeof kMarkup / sizeof kMarkup[0];
 }  // namespace
 

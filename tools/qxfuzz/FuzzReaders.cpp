@@ -1,22 +1,31 @@
 #include "tools/qxfuzz/FuzzReaders.h"
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxServiceDefinition.h"
+#include "tools/qxfuzz/FuzzOracle.h"
 
 namespace qxfuzz {
 namespace {
 
-bool WellFormed(const wchar_t* path) {
+Judgement Judge(const Qx_Buffer& bytes) {
+    Judgement judged;
+    judged.loads = qx_ValidXML(const_cast<Qx_Buffer&>(bytes)) == 1;
+    judged.wellFormed = IsWellFormed(std::string(bytes.GetData(), static_cast<size_t>(bytes.GetLength())));
+    return judged;
+}
+
+// A file as the configuration readers read it, in text mode; an unreadable one is no document.
+Judgement JudgeFile(const wchar_t* path) {
     Qx_Buffer buffer;
-    return qx_GetTextFileSource(path, buffer) && qx_ValidXML(buffer) == 1;
+    return qx_GetTextFileSource(path, buffer) ? Judge(buffer) : Judgement();
 }
 
 template <class Read, class Clear>
-Answer ReadList(Read read, Clear clear, bool loads) {
+Answer ReadList(Read read, Clear clear, Judgement input) {
     Qx_PtrList list;
     Answer answer;
     answer.ok = read(list);
     answer.records = list.Count();
-    answer.loads = loads;
+    answer.input = input;
     clear(list);
     return answer;
 }
@@ -37,7 +46,7 @@ Answer LoadDefinition(const Qx_Buffer& xml) {
     QxServiceDefinition definition;
     Qx_WString error;
     Answer answer;
-    answer.loads = qx_ValidXML(const_cast<Qx_Buffer&>(xml)) == 1;
+    answer.input = Judge(xml);
     answer.ok = definition.Load(xml, error);
     if (answer.ok)
         answer.records = static_cast<int>(definition.inputVariables.size() + definition.inputDatasets.size() +
@@ -92,44 +101,44 @@ std::wstring Readers::Write(const wchar_t* name, const std::string& bytes) {
 
 ReadOutcome Readers::ReadServerEnvironment() {
     ReadOutcome out;
-    out.wellFormed = WellFormed((folder_ + L"\\qrx_serverenv.xml").c_str());
+    out.input = JudgeFile((folder_ + L"\\qrx_serverenv.xml").c_str());
     for (auto read : {&qx_ReadLocalList, &qx_ReadAspJspList, &qx_ReadServerList})
         out.answers.push_back(
-            ReadList([&](Qx_PtrList& l) { return read(l); }, &qx_ClearServerInformation, out.wellFormed));
+            ReadList([&](Qx_PtrList& l) { return read(l); }, &qx_ClearServerInformation, out.input));
     return out;
 }
 
 ReadOutcome Readers::ReadAdaptorCatalogue() {
     ReadOutcome out;
-    out.wellFormed = WellFormed((folder_ + L"\\qrx_adaptor.xml").c_str());
+    out.input = JudgeFile((folder_ + L"\\qrx_adaptor.xml").c_str());
     out.answers.push_back(ReadList([](Qx_PtrList& l) { return qx_ReadAdapterInformation(l) == 0; },
-                                   &qx_ClearAdapterInfoList, out.wellFormed));
+                                   &qx_ClearAdapterInfoList, out.input));
     ADAPTER_INFO adapter;
     Answer lookUp;
     lookUp.ok = qx_GetAdapterInfo(L"ADO", adapter) == 0;
     lookUp.records = lookUp.ok ? 1 : 0;
-    lookUp.loads = out.wellFormed;
+    lookUp.input = out.input;
     out.answers.push_back(lookUp);
     return out;
 }
 
 ReadOutcome Readers::ReadModuleList() {
     ReadOutcome out;
-    out.wellFormed = WellFormed((folder_ + L"\\qrx_environment.xml").c_str());
-    out.answers.push_back(ReadList(&qx_ReadEnvironmentList, &ClearModules, out.wellFormed));
+    out.input = JudgeFile((folder_ + L"\\qrx_environment.xml").c_str());
+    out.answers.push_back(ReadList(&qx_ReadEnvironmentList, &ClearModules, out.input));
     return out;
 }
 
 ReadOutcome Readers::ReadMemberList(const std::wstring& path) {
     ReadOutcome out;
-    out.wellFormed = WellFormed(path.c_str());
+    out.input = JudgeFile(path.c_str());
     for (int sorted : {0, 1}) {
         CObjectList catalogue;
         catalogue.sorted = sorted;
         Answer answer;
         answer.ok = catalogue.ReadMemberList(path.c_str()) == 1;
         answer.records = Members(catalogue);
-        answer.loads = out.wellFormed;
+        answer.input = out.input;
         catalogue.ClearObject();
         out.answers.push_back(answer);
     }
@@ -147,13 +156,12 @@ ReadOutcome Readers::ReadServiceDefinition() {
     source.records = source.ok ? 1 : 0;
     out.answers.push_back(source);
 
-    Qx_Buffer bytes;
     Answer valid;
-    valid.ok = qx_GetTextFileSource((folder_ + L"\\svc.xml").c_str(), bytes) && qx_ValidXML(bytes) == 1;
+    valid.input = JudgeFile((folder_ + L"\\svc.xml").c_str());
+    valid.ok = valid.input.loads;
     valid.records = valid.ok ? 1 : 0;
-    valid.loads = valid.ok;
     out.answers.push_back(valid);
-    out.wellFormed = valid.ok;
+    out.input = valid.input;
 
     Qx_TarnWorkerCommon worker;
     Qx_Buffer raw;
@@ -178,11 +186,12 @@ ReadOutcome Readers::ReadServiceSource(const std::string& bytes) {
     Answer loaded;
     loaded.ok = dom.LoadXML(definition.c_str(), definition.GetLength()) == 1;
     loaded.records = loaded.ok ? dom.Count() : 0;
-    loaded.loads = loaded.ok;
+    loaded.input.loads = loaded.ok;
+    loaded.input.wellFormed = IsWellFormed(definition.str());
     out.answers.push_back(loaded);
     Qx_AString utf8(definition, CP_UTF8);
     out.answers.push_back(LoadDefinition(Qx_Buffer(utf8.GetSafeBuffer(), utf8.GetLength())));
-    out.wellFormed = loaded.ok;
+    out.input = loaded.input;
     return out;
 }
 

@@ -7,18 +7,26 @@
 
 namespace qxfuzz {
 
+// What is said of the text a reader parses (the file read in text mode or as it is, a cut
+// definition): whether the library loads it as a document (qx_ValidXML, or Qx_XmlDOM for
+// wide text), and whether the rules of XML make it one well-formed document that the
+// library must read (the oracle, FuzzOracle.h).
+struct Judgement {
+    bool loads = false;
+    bool wellFormed = false;
+};
+
 // What one reader made of the bytes.
 struct Answer {
     bool ok = false;     // the reader's success result
     int records = 0;     // what it delivered: records, objects and members, definition parts
-    bool loads = false;  // what this reader parses (the file read in text mode or as it
-                         // is, a cut definition) loads as a document
+    Judgement input;     // of what this reader parses
     bool operator==(const Answer& other) const { return ok == other.ok && records == other.records; }
 };
 
 struct ReadOutcome {
     std::vector<Answer> answers;  // one per reader, in the order of ReaderNames
-    bool wellFormed = false;      // the bytes, as the tool's readers get them, load as a document
+    Judgement input;              // of the bytes as the tool's readers get them
 };
 
 class Readers {

@@ -46,16 +46,16 @@ bool Parse(int argc, char** argv, Options& options) {
 double Megabytes(uint64_t bytes) { return bytes / (1024.0 * 1024.0); }
 
 void PrintTallies(const qxfuzz::Campaign& campaign, const Options& options) {
-    printf("%-20s %9s %9s %11s %11s %10s %11s %13s %10s\n", "kind", "cases", "cases/s", "cases/cpu-s", "well-formed",
-           "rejected", "answers ok", "answers fail", "violations");
+    printf("%-20s %9s %9s %11s %11s %9s %10s %11s %13s %10s\n", "kind", "cases", "cases/s", "cases/cpu-s",
+           "well-formed", "loaded", "rejected", "answers ok", "answers fail", "violations");
     for (int k = 0; k < qxfuzz::kKindCount; ++k) {
         const qxfuzz::Kind kind = static_cast<qxfuzz::Kind>(k);
         if (options.oneKind && kind != options.kind) continue;
         const qxfuzz::Tally& t = campaign.TallyOf(kind);
-        printf("%-20s %9llu %9.0f %11.0f %11llu %10llu %11llu %13llu %10llu\n", qxfuzz::KindName(kind),
+        printf("%-20s %9llu %9.0f %11.0f %11llu %9llu %10llu %11llu %13llu %10llu\n", qxfuzz::KindName(kind),
                static_cast<unsigned long long>(t.cases), t.seconds > 0 ? t.cases / t.seconds : 0.0,
-               t.cpuSeconds > 0 ? t.cases / t.cpuSeconds : 0.0,
-               static_cast<unsigned long long>(t.wellFormed), static_cast<unsigned long long>(t.cases - t.wellFormed),
+               t.cpuSeconds > 0 ? t.cases / t.cpuSeconds : 0.0, static_cast<unsigned long long>(t.wellFormed),
+               static_cast<unsigned long long>(t.loads), static_cast<unsigned long long>(t.cases - t.loads),
                static_cast<unsigned long long>(t.answersOk), static_cast<unsigned long long>(t.answersFailed),
                static_cast<unsigned long long>(t.violations));
     }
