@@ -16,9 +16,14 @@ inline std::wstring QxSystemErrorText(DWORD code) {
 }
 
 // The same text as one line for messages: without the line break and trailing blanks, and
-// "error N" when the system has no text for the code.
-inline std::wstring QxSystemErrorLine(DWORD code) {
+// fallback when the system has no text for the code.
+inline std::wstring QxSystemErrorLineOr(DWORD code, const std::wstring& fallback) {
     std::wstring text = QxSystemErrorText(code);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    return text.empty() ? L"error " + std::to_wstring(code) : text;
+    return text.empty() ? fallback : text;
+}
+
+// One line, and "error N" when the system has no text for the code.
+inline std::wstring QxSystemErrorLine(DWORD code) {
+    return QxSystemErrorLineOr(code, L"error " + std::to_wstring(code));
 }
