@@ -54,6 +54,9 @@ public:
     // kResultCode), else 0 or the system's number.
     QxStatus(QxCode code, std::wstring reason, long number = 0)
         : code_(code), number_(number), reason_(std::move(reason)) {}
+    // The same from a terminated text (the library's string classes turn into one).
+    QxStatus(QxCode code, const wchar_t* reason, long number = 0)
+        : QxStatus(code, std::wstring(reason ? reason : L""), number) {}
 
     // A failed system call: number() is error, and the reason is "what: <the system's
     // message>" (the message alone when what is null or empty; "error N" when the system
