@@ -286,7 +286,7 @@ QxStatus Qx_TarnWorker::RunStatements(const QxServiceDefinition& def, QxDbAdapto
             // The statement's failure is what the caller hears of; a failed rollback leaves
             // the transaction to the connection's release.
             Qx_WString ignored;
-            db->EndTransaction(false, ignored);
+            static_cast<void>(db->EndTransaction(false, ignored));
             return ran;
         }
     }

@@ -85,7 +85,8 @@ Server::Server(const ServerConfig& config)
 
 Server::~Server() {
     Stop();
-    WaitForWorkers(static_cast<int>(INFINITE));
+    // Without a grace limit the wait ends only once every worker has: it has nothing to tell.
+    static_cast<void>(WaitForWorkers(static_cast<int>(INFINITE)));
 }
 
 void Server::Stop() {

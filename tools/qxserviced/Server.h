@@ -48,8 +48,8 @@ private:
     struct Connection;
     using ConnectionList = std::vector<std::unique_ptr<Connection>>;
 
-    bool AcceptAll(ConnectionList& connections);
-    bool MakeRoom(ConnectionList& connections);
+    [[nodiscard]] bool AcceptAll(ConnectionList& connections);
+    [[nodiscard]] bool MakeRoom(ConnectionList& connections);
     void Refuse(QxSocket socket, const Qx_WString& peer, const Qx_WString& why);
     void Read(Connection& c);
     void Write(Connection& c);
@@ -57,13 +57,13 @@ private:
     void Reply(Connection& c, std::string frame, bool closeAfter);
     void Expire(Connection& c);
     void TakeBackFinished();
-    bool StartWorkerIfNeeded();
+    [[nodiscard]] bool StartWorkerIfNeeded();
     void WorkLoop();
     void Work(Connection& c);
     QxStatus Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost,
                     Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets);
     void Wake();
-    bool WaitForWorkers(int graceMs);
+    [[nodiscard]] bool WaitForWorkers(int graceMs);
 
     const ServerConfig& config_;
     ServerLog log_;  // before everything that logs, so it goes after them

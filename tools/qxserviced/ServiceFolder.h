@@ -19,7 +19,7 @@ public:
     // True when name stays inside the folder: not empty, not "." or "..", without '\\', '/'
     // or ':' (so no absolute path, drive letter, sub-folder or stream), and not a device
     // name ("NUL", "COM1", "aux.txt" and the rest).
-    static bool IsSafeName(const Qx_WString& name);
+    [[nodiscard]] static bool IsSafeName(const Qx_WString& name);
 
     // Fills out (columns name, class_name, size, date, time; all text) with one row per
     // "*.cpp" source, sorted by name. The rows come from an index of the folder that one
