@@ -288,14 +288,21 @@ QxStatus OpenFrame(const char* frame, size_t size, uint32_t maxFrame, QxWireKind
     return QxStatus();
 }
 
-// Runs a decoding step within its limit; running out of memory fails the frame instead
-// of throwing. The body must be used up exactly.
+// Opens a whole frame of the given kind and runs a decoding step over its body within its
+// limit; running out of memory fails the frame instead of throwing. The body must be used
+// up exactly.
 template <class Step>
-QxStatus Guarded(Reader& in, size_t frameBytes, QxWireCodec::DecodeCost* cost, Step step) {
-    const size_t bound = QxWireCodec::DecodeBound(frameBytes);
+QxStatus DecodeBody(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind,
+                    QxWireCodec::DecodeCost* cost, Step step) {
+    const char* body = nullptr;
+    size_t bodySize = 0;
+    QxStatus opened = OpenFrame(frame, size, maxFrame, kind, body, bodySize);
+    if (!opened.ok()) return opened;
+    Reader in(body, bodySize);
+    const size_t bound = QxWireCodec::DecodeBound(size);
     in.Limit(cost && cost->limit != 0 && cost->limit < bound ? cost->limit : bound);
     try {
-        step();
+        step(in);
     } catch (const std::bad_alloc&) {
         in.Fail(L"not enough memory to decode the frame", QxCode::kOutOfMemory);
     }
@@ -358,24 +365,15 @@ QxStatus QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxF
 QxStatus QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFrame,
                                     Qx_VariableList& env, Qx_VariableList& variables,
                                     Qx_DatasetList& datasets, DecodeCost* cost) {
-    const char* body = nullptr;
-    size_t bodySize = 0;
-    QxStatus opened = OpenFrame(frame, size, maxFrame, QX_WIRE_REQUEST, body, bodySize);
-    if (!opened.ok()) return opened;
-    Reader in(body, bodySize);
-    return Guarded(in, size, cost,
-                   [&] { return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets); });
+    return DecodeBody(frame, size, maxFrame, QX_WIRE_REQUEST, cost, [&](Reader& in) {
+        return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets);
+    });
 }
 
 QxStatus QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code,
                                   Qx_WStrList& messages, Qx_VariableList& variables,
                                   Qx_DatasetList& datasets, DecodeCost* cost) {
-    const char* body = nullptr;
-    size_t bodySize = 0;
-    QxStatus opened = OpenFrame(frame, size, maxFrame, QX_WIRE_REPLY, body, bodySize);
-    if (!opened.ok()) return opened;
-    Reader in(body, bodySize);
-    return Guarded(in, size, cost, [&] {
+    return DecodeBody(frame, size, maxFrame, QX_WIRE_REPLY, cost, [&](Reader& in) {
         code = in.I32();
         return in.ok() && in.Messages(messages) && in.Pairs(variables) && in.Datasets(datasets);
     });
