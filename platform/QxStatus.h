@@ -4,7 +4,8 @@
 // GetLastError, WSAGetLastError and HRESULTs here and nowhere else; only the exported
 // functions turn a status into the results their callers know (a runtime code, -1, false,
 // a message). Header-only, like QxSystemError.h, so that the modules that link the
-// runtime's internals have it too. Nothing here throws.
+// runtime's internals have it too. A failure is a result, never an exception (only memory
+// running out while a reason is made throws, and the barriers catch that).
 #include "platform/QxSystemError.h"
 #include <cwchar>
 #include <string>
