@@ -106,10 +106,12 @@ int CRegistry::GetValue(const wchar_t* name, CString& out) {
     while (status == ERROR_MORE_DATA) {
         if (size > MAXDWORD / 2 - 2048) break;  // no value is that large; never overflow the sum
         announced = size + 2048;
-        BYTE* grown = static_cast<BYTE*>(CoTaskMemRealloc(buffer.Get(), 2 * announced));
+        // The reallocation takes the block over: taken out of the owner for it, and put back
+        // when it fails.
+        BYTE* held = buffer.Release();
+        BYTE* grown = static_cast<BYTE*>(CoTaskMemRealloc(held, 2 * announced));
+        buffer.Reset(grown ? grown : held);
         if (!grown) break;
-        buffer.Release();  // the reallocation took it over
-        buffer.Reset(grown);
         size = announced;
         status = RegQueryValueExW(m_hKey, name, nullptr, nullptr, buffer.Get(), &size);
     }

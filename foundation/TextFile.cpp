@@ -3,6 +3,7 @@
 #include "foundation/Qx_File.h"
 #include "foundation/FileRewrite.h"
 #include "platform/QxBarrier.h"
+#include "platform/QxStatus.h"
 #include "platform/QxWin.h"
 #include <string>
 
@@ -19,19 +20,21 @@ const char* ReadMode(const wchar_t* path) {
     return utf16 ? "rb" : "rt";
 }
 
-bool ReadTextFile(const wchar_t* path, Qx_Buffer& buffer) {
+QxStatus ReadTextFile(const wchar_t* path, Qx_Buffer& buffer) {
     Qx_File file;
-    if (file.Open(path, ReadMode(path)) < 0) return false;
+    if (file.Open(path, ReadMode(path)) < 0)
+        return QxStatus(QxCode::kReadFailed, L"cannot open the file");
     int64_t size = file.GetSize();
-    if (size < 0 || size > 0x7FFFFFFE) return false;
+    if (size < 0) return QxStatus(QxCode::kReadFailed, L"cannot tell the file's size");
+    if (size > 0x7FFFFFFE) return QxStatus(QxCode::kTooLarge, L"the file is larger than 2 GiB");
     // Read into a buffer of our own so that a failed read leaves the caller's untouched.
     Qx_Buffer data;
     int got = file.Read(data.GetSafeBuffer(static_cast<int>(size)), static_cast<int>(size), -1);
-    if (got < 0) return false;
+    if (got < 0) return QxStatus(QxCode::kReadFailed, L"cannot read the file");
     // Text mode drops carriage returns, so the data can be shorter than the file.
     data.SetLength(got);
     buffer = data;
-    return true;
+    return QxStatus();
 }
 
 // The bytes that writing text in text mode puts on disk: ANSI, every LF as CR LF.
@@ -53,22 +56,27 @@ bool RefusesWriting(DWORD attributes) {
     return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
 }
 
-long WriteTextFile(const wchar_t* path, const Qx_WString& text) {
-    if (!path || !*path) return -1;
+QxStatus WriteTextFile(const wchar_t* path, const Qx_WString& text) {
+    if (!path || !*path) return QxStatus(QxCode::kBadInput, L"no file is named");
     const std::string bytes = TextModeBytes(text);
     const DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return GetLastError() == ERROR_FILE_NOT_FOUND && QxWriteNewFile(path, bytes) ? 0 : -1;
-    if (RefusesWriting(attributes)) return -1;
-    return QxRewriteFileInPlace(path, bytes) ? 0 : -1;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return QxWriteNewFile(path, bytes);
+        return QxStatus::FromSystemError(error, L"cannot reach the file", QxCode::kWriteFailed);
+    }
+    if (RefusesWriting(attributes))
+        return QxStatus(QxCode::kWriteFailed,
+                        L"the file is read-only, hidden or a system file, or a folder");
+    return QxRewriteFileInPlace(path, bytes);
 }
 
 }  // namespace
 
 bool qx_GetTextFileSource(const wchar_t* path, Qx_Buffer& buffer) {
-    return QxBarrier(false, [&] { return ReadTextFile(path, buffer); });
+    return QxBarrier(false, [&] { return ReadTextFile(path, buffer).ok(); });
 }
 
 long qx_PutTextFileSource(const wchar_t* path, Qx_WString text) {
-    return QxBarrier(-1L, [&] { return WriteTextFile(path, text); });
+    return QxBarrier(-1L, [&] { return WriteTextFile(path, text).ok() ? 0L : -1L; });
 }

@@ -18,7 +18,7 @@ void Tell(OnFault& onFault, const char* what) noexcept {
 }  // namespace qxbarrier
 
 template <class R, class Body, class OnFault>
-R QxBarrier(R failure, Body&& body, OnFault&& onFault) noexcept {
+[[nodiscard]] R QxBarrier(R failure, Body&& body, OnFault&& onFault) noexcept {
     try {
         return body();
     } catch (const std::bad_alloc&) {
@@ -32,12 +32,12 @@ R QxBarrier(R failure, Body&& body, OnFault&& onFault) noexcept {
 }
 
 template <class R, class Body>
-R QxBarrier(R failure, Body&& body) noexcept {
+[[nodiscard]] R QxBarrier(R failure, Body&& body) noexcept {
     return QxBarrier(failure, body, [](const char*) {});
 }
 
-// The same for entry points without a result.
+// The same for entry points without a result: there is nothing to answer.
 template <class Body>
 void QxBarrierVoid(Body&& body) noexcept {
-    QxBarrier(0, [&] { body(); return 0; });
+    static_cast<void>(QxBarrier(0, [&] { body(); return 0; }));
 }

@@ -5,7 +5,7 @@
 #include <cwctype>
 #include <string>
 
-inline bool QxIsReservedDeviceName(const std::wstring& name) {
+[[nodiscard]] inline bool QxIsReservedDeviceName(const std::wstring& name) {
     // The part before the first dot, without the blanks and dots Windows strips.
     std::wstring base = name.substr(0, name.find(L'.'));
     while (!base.empty() && (base.back() == L' ' || base.back() == L'.')) base.pop_back();

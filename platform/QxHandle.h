@@ -32,8 +32,8 @@ public:
     explicit operator bool() const noexcept { return handle_ != Traits::Invalid(); }
     // Member access for handles that are pointers (interfaces, system-allocated lists).
     Type operator->() const noexcept { return handle_; }
-    // Gives the handle up without closing it.
-    Type Release() noexcept {
+    // Gives the handle up without closing it: the caller owns it from here.
+    [[nodiscard]] Type Release() noexcept {
         Type handle = handle_;
         handle_ = Traits::Invalid();
         return handle;

@@ -7,7 +7,7 @@
 // Exactly as the system words it, a line break at its end included; empty when the system
 // has no text for the code. Header-only, so that the modules that link the runtime's
 // internals have it too.
-inline std::wstring QxSystemErrorText(DWORD code) {
+[[nodiscard]] inline std::wstring QxSystemErrorText(DWORD code) {
     QxLocalMem<wchar_t> text;
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
     DWORD length = FormatMessageW(flags, nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
@@ -16,9 +16,14 @@ inline std::wstring QxSystemErrorText(DWORD code) {
 }
 
 // The same text as one line for messages: without the line break and trailing blanks, and
-// "error N" when the system has no text for the code.
-inline std::wstring QxSystemErrorLine(DWORD code) {
+// fallback when the system has no text for the code.
+[[nodiscard]] inline std::wstring QxSystemErrorLineOr(DWORD code, const std::wstring& fallback) {
     std::wstring text = QxSystemErrorText(code);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    return text.empty() ? L"error " + std::to_wstring(code) : text;
+    return text.empty() ? fallback : text;
+}
+
+// One line, and "error N" when the system has no text for the code.
+[[nodiscard]] inline std::wstring QxSystemErrorLine(DWORD code) {
+    return QxSystemErrorLineOr(code, L"error " + std::to_wstring(code));
 }

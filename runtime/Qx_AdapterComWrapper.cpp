@@ -5,6 +5,7 @@
 #include "runtime/internal/QxTextLimits.h"
 #include "runtime/internal/QxWireProtocol.h"
 #include "platform/QxBarrier.h"
+#include "platform/QxStatus.h"
 #include "runtime/Qx_Provider.h"
 
 using qxrt::operator+;
@@ -21,6 +22,15 @@ const long kDefaultTimeoutSeconds = 10;
 const size_t kMaxDecodedReply = 256u << 20;
 // Reply buffers up to this size are kept for the next request.
 const size_t kKeptReplyBytes = 4u << 20;
+
+// SendReq's code for a request that brought no valid reply.
+long CodeOf(const QxStatus& status) {
+    switch (status.code()) {
+    case QxCode::kResultCode: return status.number();  // the adaptor's own
+    case QxCode::kBadInput: return QX_RT_E_ADAPTOR;
+    default: return QX_RT_E_PROTOCOL;
+    }
+}
 }  // namespace
 
 Qx_AdapterComWrapper::Qx_AdapterComWrapper(Qx_Provider* provider, QxAdaptor* adaptor)
@@ -58,39 +68,19 @@ long Qx_AdapterComWrapper::SendReq(Qx_VariableList& variables, Qx_DatasetList& d
     return rc;
 }
 
+// The request's status becomes SendReq's code and the last error here.
 long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address, int port,
                                 long timeoutSeconds) {
     lastError_.Empty();
     lastResult_ = Qx_Result();
-    QxComAdaptor* com = GetComAdaptor();
-    if (!com) {
-        Fail(QX_RT_E_ADAPTOR, Qx_WString(L"The adaptor is not a communication adaptor."));
-        return QX_RT_E_ADAPTOR;
-    }
-    Qx_VariableList env(1);
-    for (const wchar_t* name : kRequestEnv) {
-        const wchar_t* value = provider_ ? provider_->GetEnvStr(name) : nullptr;
-        env.AddStr(name, value ? value : L"");
-    }
-    std::string request;
-    std::string& reply = reply_;  // emptied after every request, its buffer kept
-    QxWireCodec::EncodeRequest(env, variables, datasets, request);
-    Qx_WString error;
-    long rc = com->Exchange(request, reply, address, port, timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds,
-                            error);
-    if (rc != 0) {
-        Fail(rc, error);
-        return rc;
-    }
     long code = 0;
     Qx_WStrList messages;
-    QxWireCodec::DecodeCost cost;
-    cost.limit = kMaxDecodedReply;
-    if (!QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code, messages, variables,
-                                  datasets, error, &cost)) {
-        Fail(QX_RT_E_PROTOCOL,
-             Qx_WString(cost.overLimit ? L"The server's reply is refused: " : L"The server's reply is not valid: ") + error);
-        return QX_RT_E_PROTOCOL;
+    const QxStatus status =
+        Request(variables, datasets, address, port, timeoutSeconds, code, messages);
+    if (!status.ok()) {
+        const long rc = CodeOf(status);
+        Fail(rc, Qx_WString(status.reason()));
+        return rc;
     }
     if (code == 0) return 0;
     // The server's messages, one per line, cut to a stated length and count (a server could
@@ -104,6 +94,37 @@ long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& data
     if (messages.Count() == 0) lastError_.Format(L"The service failed on the server with code %ld.", code);
     lastResult_.SetCode(code);
     return code;
+}
+
+// Ok when a valid reply came, with the server's code and messages; its variables and
+// datasets are added to the lists.
+QxStatus Qx_AdapterComWrapper::Request(Qx_VariableList& variables, Qx_DatasetList& datasets,
+                                       const wchar_t* address, int port, long timeoutSeconds,
+                                       long& code, Qx_WStrList& messages) {
+    QxComAdaptor* com = GetComAdaptor();
+    if (!com) return QxStatus(QxCode::kBadInput, L"The adaptor is not a communication adaptor.");
+    Qx_VariableList env(1);
+    for (const wchar_t* name : kRequestEnv) {
+        const wchar_t* value = provider_ ? provider_->GetEnvStr(name) : nullptr;
+        env.AddStr(name, value ? value : L"");
+    }
+    std::string request;
+    std::string& reply = reply_;  // emptied after every request, its buffer kept
+    QxWireCodec::EncodeRequest(env, variables, datasets, request);
+    Qx_WString error;
+    long rc = com->Exchange(request, reply, address, port,
+                            timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds, error);
+    if (rc != 0) return QxStatus(QxCode::kResultCode, error.str(), rc);
+    QxWireCodec::DecodeCost cost;
+    cost.limit = kMaxDecodedReply;
+    const QxStatus decoded =
+        QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                 messages, variables, datasets, &cost);
+    if (decoded.ok()) return decoded;
+    const wchar_t* verdict = decoded.code() == QxCode::kTooLarge
+                                 ? L"The server's reply is refused: "
+                                 : L"The server's reply is not valid: ";
+    return QxStatus(decoded.code(), verdict + decoded.reason());
 }
 
 Qx_SvcWrapper::Qx_SvcWrapper(Qx_Provider* provider, QxModule module, QxAdaptor* adaptor, const wchar_t* modulePath)

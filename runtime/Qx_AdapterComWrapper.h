@@ -8,6 +8,8 @@
 #include <string>
 
 class Qx_Provider;
+class QxStatus;
+class Qx_WStrList;
 class QxAdaptor;
 class QxComAdaptor;
 class QxDbAdaptor;
@@ -53,6 +55,8 @@ private:
     void Fail(long code, const Qx_WString& text);
     long Send(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address, int port,
               long timeoutSeconds);
+    QxStatus Request(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address,
+                     int port, long timeoutSeconds, long& code, Qx_WStrList& messages);
 
     Qx_Provider* provider_;
     Qx_Result lastResult_;

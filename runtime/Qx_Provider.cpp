@@ -2,7 +2,7 @@
 #include "runtime/internal/QxRuntimeText.h"
 #include "foundation/QxStringFunctions.h"
 #include "platform/QxBarrier.h"
-#include "platform/QxSystemError.h"
+#include "platform/QxStatus.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
 #include "runtime/Qx_AdapterComWrapper.h"
@@ -21,6 +21,16 @@ bool HasExtension(const Qx_WString& module) {
         if (ch == L'.') dot = i;
     }
     return dot >= 0;
+}
+
+// CreateFrameService's code for a module that gave no adaptor.
+long CodeOf(const QxStatus& status) {
+    switch (status.code()) {
+    case QxCode::kOk: return QX_RT_OK;
+    case QxCode::kNotFound: return QX_RT_E_ENTRY_POINT;
+    case QxCode::kResultCode: return QX_RT_E_ADAPTOR;
+    default: return QX_RT_E_MODULE_LOAD;
+    }
 }
 
 }  // namespace
@@ -105,14 +115,22 @@ long Qx_Provider::CreateFrameService(const wchar_t* dir, const wchar_t* module, 
                      });
 }
 
+// The load's status becomes CreateFrameService's code and the last error here.
 long Qx_Provider::LoadFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type,
                                    int ver, const wchar_t* name, Qx_AdapterComWrapper*& out) {
-    SetLastError(0, Qx_WString());
+    const QxStatus status = LoadAdaptor(dir, module, id, type, ver, name, out);
+    const long code = CodeOf(status);
+    SetLastError(code, Qx_WString(status.reason()));
+    return code;
+}
+
+QxStatus Qx_Provider::LoadAdaptor(const wchar_t* dir, const wchar_t* module, const wchar_t* id,
+                                  const wchar_t* type, int ver, const wchar_t* name,
+                                  Qx_AdapterComWrapper*& out) {
     Qx_WString folder(dir), file(module);
-    if (file.IsEmpty()) {
-        SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"No adaptor module is named (folder \"") + folder + L"\").");
-        return QX_RT_E_MODULE_LOAD;
-    }
+    if (file.IsEmpty())
+        return QxStatus(QxCode::kBadInput,
+                        Qx_WString(L"No adaptor module is named (folder \"") + folder + L"\").");
     if (!HasExtension(file)) file += L".dll";
     Qx_WString path;
     if (!folder.IsEmpty()) {
@@ -128,29 +146,28 @@ long Qx_Provider::LoadFrameService(const wchar_t* dir, const wchar_t* module, co
 
     QxModule loaded(LoadLibraryExW(path.c_str(), nullptr, folder.IsEmpty() ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!loaded) {
-        DWORD err = GetLastError();
-        SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"Adaptor module \"") + Qx_WString(module) + L"\" cannot be loaded from folder \"" +
-                                              folder + L"\": " + QxSystemErrorLine(err).c_str());
-        return QX_RT_E_MODULE_LOAD;
+        const DWORD error = GetLastError();
+        return QxStatus::FromSystemError(
+            error, Qx_WString(L"Adaptor module \"") + Qx_WString(module) +
+                       L"\" cannot be loaded from folder \"" + folder + L"\"");
     }
     auto create = reinterpret_cast<QxCreateAdaptorFn>(reinterpret_cast<void*>(GetProcAddress(loaded.Get(), QX_ADAPTOR_ENTRY_POINT)));
-    if (!create) {
-        SetLastError(QX_RT_E_ENTRY_POINT, Qx_WString(L"Adaptor module \"") + Qx_WString(module) + L"\" in folder \"" + folder +
-                                              L"\" has no entry point " + Qx_WString(L"QxCreateAdaptor") + L".");
-        return QX_RT_E_ENTRY_POINT;
-    }
+    if (!create)
+        return QxStatus(QxCode::kNotFound, Qx_WString(L"Adaptor module \"") + Qx_WString(module) +
+                                               L"\" in folder \"" + folder +
+                                               L"\" has no entry point " +
+                                               Qx_WString(L"QxCreateAdaptor") + L".");
     QxAdaptor* adaptor = nullptr;
     long rc = create(id ? id : L"", type ? type : L"", ver, name ? name : L"", &adaptor);
     if (rc != 0 || !adaptor) {
         Qx_WString text;
         text.Format(L"Adaptor module \"%ls\" in folder \"%ls\" refused to create its adaptor (code %ld).", module,
                     folder.c_str(), rc);
-        SetLastError(QX_RT_E_ADAPTOR, text);
-        return QX_RT_E_ADAPTOR;
+        return QxStatus(QxCode::kResultCode, text.str(), rc);
     }
     services_.push_back(std::make_unique<Qx_SvcWrapper>(this, std::move(loaded), adaptor, path.c_str()));
     out = services_.back().get();
-    return QX_RT_OK;
+    return QxStatus();
 }
 
 void Qx_Provider::ReleaseFrameService(Qx_AdapterComWrapper* wrapper) {

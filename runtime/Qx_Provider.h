@@ -10,6 +10,7 @@
 class Qx_EnvProvider;
 class Qx_AdapterComWrapper;
 class Qx_SvcWrapper;
+class QxStatus;
 
 // A provider holds what one request or job works with: environment strings, variables,
 // datasets, and the frame services (loaded adaptor modules) it created.
@@ -91,6 +92,9 @@ protected:
 private:
     long LoadFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type, int ver,
                           const wchar_t* name, Qx_AdapterComWrapper*& out);
+    QxStatus LoadAdaptor(const wchar_t* dir, const wchar_t* module, const wchar_t* id,
+                         const wchar_t* type, int ver, const wchar_t* name,
+                         Qx_AdapterComWrapper*& out);
 
 private:
     Qx_VariableList envs_{1};

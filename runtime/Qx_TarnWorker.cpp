@@ -11,6 +11,7 @@
 #include "runtime/internal/QxTextLimits.h"
 #include "runtime/Qx_AdapterComWrapper.h"
 #include "platform/QxBarrier.h"
+#include "platform/QxStatus.h"
 #include <cerrno>
 #include <cwchar>
 
@@ -108,6 +109,20 @@ long long EnvNumber(const wchar_t* text, long long fallback) {
 // A statement runs at most this many times per call, once per row of its dataset.
 const long long kDefaultMaxRowRuns = 100000;
 
+// Run's code for how the job ended. Inside a job, every failure the database adaptor or
+// its module answers with a code of its own is the database's.
+long ResultCodeOf(const QxStatus& status) {
+    switch (status.code()) {
+    case QxCode::kOk: return QX_RT_OK;
+    case QxCode::kNotReady: return QX_RT_E_JOB;
+    case QxCode::kReadFailed: return QX_RT_E_NO_DEFINITION;
+    case QxCode::kMalformed: return QX_RT_E_DEFINITION;
+    case QxCode::kBadInput: return QX_RT_E_INPUT;
+    case QxCode::kResultCode: return QX_RT_E_DATABASE;
+    default: return QX_RT_E_FAIL;
+    }
+}
+
 }  // namespace
 
 Qx_TarnWorker::Qx_TarnWorker(Qx_EnvProvider* envProvider, Qx_TarnWorker* parentWorker)
@@ -158,73 +173,92 @@ void Qx_TarnWorker::SetVariable(const Qx_WString& name, const Qx_Variant& value)
 
 long Qx_TarnWorker::Run(const wchar_t*, const wchar_t*) {
     // A service whose data outgrows the memory fails with a code, the job stays usable.
-    return QxBarrier(static_cast<long>(QX_RT_E_FAIL), [&] { return RunJob(); }, [&](const char* what) {
-        outVars_.Clear();
-        outDatasets_.Clear();
-        Qx_WString text;
-        text.Set(what);
-        Finish(QX_RT_E_FAIL, Qx_WString(L"The service failed: ") + text);
-    });
+    return QxBarrier(
+        static_cast<long>(QX_RT_E_FAIL),
+        [&] {
+            const QxStatus status = RunJob();
+            return Finish(ResultCodeOf(status), status.reason().c_str());
+        },
+        [&](const char* what) {
+            outVars_.Clear();
+            outDatasets_.Clear();
+            Qx_WString text;
+            text.Set(what);
+            Finish(QX_RT_E_FAIL, Qx_WString(L"The service failed: ") + text);
+        });
 }
 
-long Qx_TarnWorker::RunJob() {
+QxStatus Qx_TarnWorker::RunJob() {
     outVars_.Clear();
     outDatasets_.Clear();
-    Finish(0, Qx_WString());
-    if (!jobOpen_) return Finish(QX_RT_E_JOB, Qx_WString(L"No job is open: InitJob was not called or refused the job."));
+    if (!jobOpen_)
+        return QxStatus(QxCode::kNotReady,
+                        L"No job is open: InitJob was not called or refused the job.");
 
     Qx_Buffer xml;
     Qx_TarnWorker* reader = parentWorker ? parentWorker : this;
     if (reader->ReadServiceXml(servicePath_, serviceName_, xml) != 0)
-        return Finish(QX_RT_E_NO_DEFINITION, Qx_WString(L"The definition of service \"") + serviceName_ +
-                                                 L"\" cannot be read from folder \"" + servicePath_ + L"\".");
+        return QxStatus(QxCode::kReadFailed,
+                        Qx_WString(L"The definition of service \"") + serviceName_ +
+                            L"\" cannot be read from folder \"" + servicePath_ + L"\".");
     QxServiceDefinition def;
     Qx_WString error;
     if (!def.Load(xml, error))
-        return Finish(QX_RT_E_DEFINITION, Qx_WString(L"The definition of service \"") + serviceName_ + L"\" is not valid: " + error);
-    if (long rc = CheckInputs(def)) return rc;
+        return QxStatus(QxCode::kMalformed, Qx_WString(L"The definition of service \"") +
+                                                serviceName_ + L"\" is not valid: " + error);
+    if (QxStatus checked = CheckInputs(def); !checked.ok()) return checked;
     if (!def.statements.empty()) {
         QxDbAdaptor* db = nullptr;
-        if (long rc = OpenDatabase(db)) return rc;
-        if (long rc = RunStatements(def, db)) return rc;
+        if (QxStatus opened = OpenDatabase(db); !opened.ok()) return opened;
+        if (QxStatus ran = RunStatements(def, db); !ran.ok()) return ran;
     }
     for (int i = 0; i < def.outputVariables.Count(); ++i) outVars_.Add(def.outputVariables.GetItemNN(i));
     for (int i = 0; i < def.outputDatasets.Count(); ++i) outDatasets_.Add(def.outputDatasets.GetItemNN(i));
-    return Finish(0, Qx_WString());
+    return QxStatus();
 }
 
-long Qx_TarnWorker::CheckInputs(const QxServiceDefinition& def) {
+QxStatus Qx_TarnWorker::CheckInputs(const QxServiceDefinition& def) {
     for (const QxServiceInput& in : def.inputVariables) {
         const Qx_Variable* v = GetVarList().GetItem(in.name.c_str());
         if (in.required && (!v || v->IsNull()))
-            return Finish(QX_RT_E_INPUT, Qx_WString(L"Service \"") + serviceName_ + L"\" needs the input variable \"" + in.name + L"\".");
+            return QxStatus(QxCode::kBadInput, Qx_WString(L"Service \"") + serviceName_ +
+                                                   L"\" needs the input variable \"" + in.name +
+                                                   L"\".");
         Qx_Variant converted;
         if (v && !Convert(*v, in.type, converted))
-            return Finish(QX_RT_E_INPUT, Qx_WString(L"Input variable \"") + in.name + L"\" of service \"" + serviceName_ +
-                                             L"\" is not a valid value of its type: \"" + QxCutText(v->ToString(), 64) + L"\".");
+            return QxStatus(QxCode::kBadInput, Qx_WString(L"Input variable \"") + in.name +
+                                                   L"\" of service \"" + serviceName_ +
+                                                   L"\" is not a valid value of its type: \"" +
+                                                   QxCutText(v->ToString(), 64) + L"\".");
     }
     for (const QxServiceInput& in : def.inputDatasets)
         if (in.required && !GetDatasetList().GetItem(in.name.c_str()))
-            return Finish(QX_RT_E_INPUT, Qx_WString(L"Service \"") + serviceName_ + L"\" needs the input dataset \"" + in.name + L"\".");
-    return 0;
+            return QxStatus(QxCode::kBadInput, Qx_WString(L"Service \"") + serviceName_ +
+                                                   L"\" needs the input dataset \"" + in.name +
+                                                   L"\".");
+    return QxStatus();
 }
 
-long Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
+// Every failure here is the database's: the adaptor's own code, or QX_RT_E_ADAPTOR.
+QxStatus Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
     auto env = [this](const wchar_t* name) { const wchar_t* v = GetEnvStr(name); return v ? v : L""; };
     if (database_) {
         ReleaseFrameService(database_);
         database_ = nullptr;
     }
     Qx_AdapterComWrapper* wrapper = nullptr;
-    if (CreateFrameService(env(L"_ADAPTOR_DIR_"), env(L"_ADAPTOR_DB_MODULE_"), env(L"_ADAPTOR_DB_ID_"),
-                           env(L"_ADAPTOR_DB_TYPE_"), Qx_WString(env(L"_ADAPTOR_DB_VER_")).ToInteger(),
-                           env(L"_ADAPTOR_DB_NAME_"), wrapper, 1) != 0)
-        return Finish(QX_RT_E_DATABASE, GetLastErrorText());
+    if (long rc = CreateFrameService(env(L"_ADAPTOR_DIR_"), env(L"_ADAPTOR_DB_MODULE_"),
+                                     env(L"_ADAPTOR_DB_ID_"), env(L"_ADAPTOR_DB_TYPE_"),
+                                     Qx_WString(env(L"_ADAPTOR_DB_VER_")).ToInteger(),
+                                     env(L"_ADAPTOR_DB_NAME_"), wrapper, 1))
+        return QxStatus(QxCode::kResultCode, GetLastErrorText(), rc);
     database_ = wrapper;
     db = wrapper->GetDbAdaptor();
     if (!db)
-        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Adaptor module \"") + env(L"_ADAPTOR_DB_MODULE_") +
-                                            L"\" is not a database adaptor.");
+        return QxStatus(QxCode::kResultCode,
+                        Qx_WString(L"Adaptor module \"") + env(L"_ADAPTOR_DB_MODULE_") +
+                            L"\" is not a database adaptor.",
+                        QX_RT_E_ADAPTOR);
     // The environment may bound what the database may cost; else the adaptor's defaults.
     QxDbLimits limits;
     limits.loginTimeoutSeconds = static_cast<long>(EnvNumber(GetEnvStr(L"DBLoginTimeout"), limits.loginTimeoutSeconds));
@@ -234,40 +268,49 @@ long Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
     limits.poolIdleSeconds = static_cast<long>(EnvNumber(GetEnvStr(L"DBPoolSeconds"), limits.poolIdleSeconds));
     db->SetLimits(limits);
     Qx_WString error;
-    if (db->Connect(env(L"ConnectionString"), env(L"DBUser"), env(L"DBPass"), error) != 0)
-        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Cannot connect to the database: ") + error);
-    return 0;
+    if (long rc = db->Connect(env(L"ConnectionString"), env(L"DBUser"), env(L"DBPass"), error))
+        return QxStatus(QxCode::kResultCode,
+                        Qx_WString(L"Cannot connect to the database: ") + error, rc);
+    return QxStatus();
 }
 
-long Qx_TarnWorker::RunStatements(const QxServiceDefinition& def, QxDbAdaptor* db) {
+QxStatus Qx_TarnWorker::RunStatements(const QxServiceDefinition& def, QxDbAdaptor* db) {
     Qx_WString error;
     // All statements of a run succeed together or not at all.
-    if (db->BeginTransaction(error) != 0)
-        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Cannot start a transaction: ") + error);
+    if (long rc = db->BeginTransaction(error))
+        return QxStatus(QxCode::kResultCode, Qx_WString(L"Cannot start a transaction: ") + error,
+                        rc);
     for (size_t i = 0; i < def.statements.size(); ++i) {
-        if (long rc = RunStatement(def, def.statements[i], static_cast<int>(i) + 1, db)) {
+        QxStatus ran = RunStatement(def, def.statements[i], static_cast<int>(i) + 1, db);
+        if (!ran.ok()) {
+            // The statement's failure is what the caller hears of; a failed rollback leaves
+            // the transaction to the connection's release.
             Qx_WString ignored;
-            db->EndTransaction(false, ignored);
-            return rc;
+            static_cast<void>(db->EndTransaction(false, ignored));
+            return ran;
         }
     }
-    if (db->EndTransaction(true, error) != 0)
-        return Finish(QX_RT_E_DATABASE, Qx_WString(L"Cannot commit the service's changes: ") + error);
-    return 0;
+    if (long rc = db->EndTransaction(true, error))
+        return QxStatus(QxCode::kResultCode,
+                        Qx_WString(L"Cannot commit the service's changes: ") + error, rc);
+    return QxStatus();
 }
 
-long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st, int number,
-                                 QxDbAdaptor* db) {
+QxStatus Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st,
+                                     int number, QxDbAdaptor* db) {
     Qx_WString where;
     where.Format(L"Service \"%ls\", statement %d: ", serviceName_.c_str(), number);
     Qx_WString sql, error;
     std::vector<Qx_WString> names;
-    if (!QxSqlNamedToPositional(st.sql, sql, names, error)) return Finish(QX_RT_E_DEFINITION, where + error);
+    QxStatus parsed = QxSqlNamedToPositional(st.sql, sql, names);
+    if (!parsed.ok()) return QxStatus(parsed.code(), where + parsed.reason().c_str());
 
     const Qx_Dataset* rows = nullptr;
     if (!st.forEach.IsEmpty()) {
         rows = GetDatasetList().GetItem(st.forEach.c_str());
-        if (!rows) return Finish(QX_RT_E_INPUT, where + L"the input dataset \"" + st.forEach + L"\" is missing.");
+        if (!rows)
+            return QxStatus(QxCode::kBadInput,
+                            where + L"the input dataset \"" + st.forEach + L"\" is missing.");
     }
     const int runs = rows ? rows->GetRowCount() : 1;
     const long long maxRuns = EnvNumber(GetEnvStr(L"DBMaxRowRuns"), kDefaultMaxRowRuns);
@@ -275,7 +318,7 @@ long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxService
         Qx_WString limit;
         limit.Format(L"the input dataset \"%ls\" has %d rows; a statement runs for at most %lld rows.",
                      st.forEach.c_str(), runs, maxRuns);
-        return Finish(QX_RT_E_INPUT, where + limit);
+        return QxStatus(QxCode::kBadInput, where + limit);
     }
     // Each name takes the row's column of that name, else the variable of that name.
     const std::vector<ParameterSource> plan = PlanParameters(names, rows, GetVarList(), def);
@@ -288,16 +331,20 @@ long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxService
         for (const ParameterSource& source : plan) {
             const Qx_Variant* value = source.column >= 0 ? rows->GetColumn(r, nullptr, source.column) : source.variable;
             if (!value && source.declared) value = &null;
-            if (!value) return Finish(QX_RT_E_INPUT, where + L"no value for parameter :" + source.name + L".");
+            if (!value)
+                return QxStatus(QxCode::kBadInput,
+                                where + L"no value for parameter :" + source.name + L".");
             Qx_Variant bound;
             if (!Convert(*value, source.type, bound))
-                return Finish(QX_RT_E_INPUT, where + L"parameter :" + source.name + L" is not a valid value of its type.");
+                return QxStatus(QxCode::kBadInput, where + L"parameter :" + source.name +
+                                                       L" is not a valid value of its type.");
             params.push_back(bound);
         }
         Trace(sql);
         Qx_Dataset part;
         long affected = -1;
-        if (db->Execute(sql.c_str(), params, &part, affected, error) != 0) return Finish(QX_RT_E_DATABASE, where + error);
+        if (long rc = db->Execute(sql.c_str(), params, &part, affected, error))
+            return QxStatus(QxCode::kResultCode, where + error, rc);
         if (affected > 0) affectedTotal += affected;
         if (r == 0) result = part;
         else AppendRows(result, part);
@@ -313,7 +360,7 @@ long Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxService
         count.SetInt64(affectedTotal);
         SetVariable(st.rowCount, count);
     }
-    return 0;
+    return QxStatus();
 }
 
 long Qx_TarnWorker::EndJob() {

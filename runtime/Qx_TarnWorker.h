@@ -6,6 +6,7 @@
 class QxServiceDefinition;
 struct QxServiceStatement;
 class QxDbAdaptor;
+class QxStatus;
 
 // Runs one service job: reads the service's definition (ServiceDefinition.md), checks
 // its inputs (the worker's variables and datasets), runs its statements through the
@@ -74,12 +75,13 @@ public:
     virtual long ReadServiceXml(const Qx_WString& folder, const Qx_WString& name, Qx_Buffer& buffer);
 
 private:
-    long RunJob();
+    QxStatus RunJob();
     long Finish(long code, const Qx_WString& message);
-    long CheckInputs(const QxServiceDefinition& def);
-    long OpenDatabase(QxDbAdaptor*& db);
-    long RunStatements(const QxServiceDefinition& def, QxDbAdaptor* db);
-    long RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st, int number, QxDbAdaptor* db);
+    QxStatus CheckInputs(const QxServiceDefinition& def);
+    QxStatus OpenDatabase(QxDbAdaptor*& db);
+    QxStatus RunStatements(const QxServiceDefinition& def, QxDbAdaptor* db);
+    QxStatus RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st, int number,
+                          QxDbAdaptor* db);
     void SetVariable(const Qx_WString& name, const Qx_Variant& value);
     void Trace(const Qx_WString& text) const;
 

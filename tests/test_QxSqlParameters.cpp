@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxSqlParameters.h"
+#include "support/StatusAssertions.h"
 
 namespace {
 struct Case {
@@ -25,16 +26,15 @@ TEST(SqlNamedToPositional, Table) {
         {L"SELECT ?", nullptr, {}},
     };
     for (const Case& c : cases) {
-        Qx_WString out, error;
+        Qx_WString out;
         std::vector<Qx_WString> names;
-        bool ok = QxSqlNamedToPositional(Qx_WString(c.sql), out, names, error);
+        const QxStatus status = QxSqlNamedToPositional(Qx_WString(c.sql), out, names);
         Qx_AString label(c.sql);
         if (!c.expected) {
-            EXPECT_FALSE(ok) << label.GetSafeBuffer();
-            EXPECT_FALSE(error.IsEmpty());
+            EXPECT_TRUE(Fails(status, QxCode::kMalformed)) << label.GetSafeBuffer();
             continue;
         }
-        ASSERT_TRUE(ok) << label.GetSafeBuffer();
+        ASSERT_TRUE(IsOk(status)) << label.GetSafeBuffer();
         EXPECT_EQ(out, c.expected) << label.GetSafeBuffer();
         ASSERT_EQ(names.size(), c.names.size()) << label.GetSafeBuffer();
         for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], c.names[i]);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxWireProtocol.h"
+#include "support/StatusAssertions.h"
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -87,19 +88,20 @@ std::string EncodeSampleReply() {
     return frame;
 }
 
-bool DecodeRequest(const std::string& frame, Qx_WString& error, uint32_t maxFrame = QxWireCodec::kDefaultMaxFrame) {
+QxStatus DecodeRequest(const std::string& frame,
+                       uint32_t maxFrame = QxWireCodec::kDefaultMaxFrame) {
     Qx_VariableList env(1), vars(1);
     Qx_DatasetList datasets;
-    return QxWireCodec::DecodeRequest(frame.data(), frame.size(), maxFrame, env, vars, datasets, error);
+    return QxWireCodec::DecodeRequest(frame.data(), frame.size(), maxFrame, env, vars, datasets);
 }
 
-bool DecodeReply(const std::string& frame, Qx_WString& error) {
+QxStatus DecodeReply(const std::string& frame) {
     long code = 0;
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList datasets;
-    return QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars,
-                                    datasets, error);
+    return QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                    messages, vars, datasets);
 }
 
 void PutU32(std::string& frame, size_t at, uint32_t v) {
@@ -172,10 +174,8 @@ TEST(WireProtocolRoundTrip, EveryValueTypeAsVariableAndCell) {
 
         Qx_VariableList env2(1), vars2(1);
         Qx_DatasetList datasets2;
-        Qx_WString error;
-        ASSERT_TRUE(QxWireCodec::DecodeRequest(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env2, vars2,
-                                               datasets2, error))
-            << Qx_AString(error).GetSafeBuffer();
+        ASSERT_TRUE(IsOk(QxWireCodec::DecodeRequest(
+            frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env2, vars2, datasets2)));
         ASSERT_EQ(vars2.Count(), 1);
         EXPECT_EQ(vars2.GetItemNN(0)->GetName(), L"v");
         EXPECT_TRUE(static_cast<const Qx_Variant&>(*vars2.GetItemNN(0)) == c.value);
@@ -188,8 +188,8 @@ TEST(WireProtocolRoundTrip, RequestKeepsEnvironmentInOrder) {
     std::string frame = EncodeSampleRequest();
     Qx_VariableList env(1), vars(1);
     Qx_DatasetList datasets;
-    Qx_WString error;
-    ASSERT_TRUE(QxWireCodec::DecodeRequest(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env, vars, datasets, error));
+    ASSERT_TRUE(IsOk(QxWireCodec::DecodeRequest(
+        frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env, vars, datasets)));
     Qx_VariableList expected = RequestEnv();
     ASSERT_EQ(env.Count(), expected.Count());
     for (int i = 0; i < env.Count(); ++i) {
@@ -208,9 +208,9 @@ TEST(WireProtocolRoundTrip, ReplyCarriesCodeMessagesAndAppendsToLists) {
     vars.AddStr(L"input", L"kept");
     Qx_DatasetList datasets;
     datasets.Add(Qx_Dataset(L"input"));
-    Qx_WString error;
-    ASSERT_TRUE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars,
-                                         datasets, error));
+    ASSERT_TRUE(
+        IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
+                                      code, messages, vars, datasets)));
     EXPECT_EQ(code, -23);
     ASSERT_EQ(messages.Count(), 2);
     EXPECT_EQ(*messages.GetItem(0), L"first");
@@ -235,8 +235,8 @@ TEST(WireProtocolRoundTrip, EmptyAndLargeDatasets) {
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList out;
-    Qx_WString error;
-    ASSERT_TRUE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars, out, error));
+    ASSERT_TRUE(IsOk(QxWireCodec::DecodeReply(
+        frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars, out)));
     EXPECT_EQ(code, 0);
     ASSERT_EQ(out.Count(), 3);
     for (int i = 0; i < 3; ++i) ExpectSameDataset(*datasets.GetItemNN(i), *out.GetItemNN(i));
@@ -248,9 +248,9 @@ TEST(WireProtocolRoundTrip, DecodedValuesOutliveTheFrameAndTheirList) {
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList* datasets = new Qx_DatasetList();
-    Qx_WString error;
-    ASSERT_TRUE(QxWireCodec::DecodeReply(frame->data(), frame->size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars,
-                                         *datasets, error));
+    ASSERT_TRUE(
+        IsOk(QxWireCodec::DecodeReply(frame->data(), frame->size(), QxWireCodec::kDefaultMaxFrame,
+                                      code, messages, vars, *datasets)));
     delete frame;
     Qx_Dataset copy(*datasets->GetItemNN(0));
     Qx_Variant cell(*datasets->GetItemNN(0)->GetColumn(1, L"name"));
@@ -269,8 +269,8 @@ TEST(WireProtocolRoundTrip, RowsOfADatasetWithoutColumnsAreNotSent) {
     QxWireCodec::EncodeRequest(Qx_VariableList(1), Qx_VariableList(1), datasets, frame);
     Qx_VariableList env(1), vars(1);
     Qx_DatasetList out;
-    Qx_WString error;
-    ASSERT_TRUE(QxWireCodec::DecodeRequest(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env, vars, out, error));
+    ASSERT_TRUE(IsOk(QxWireCodec::DecodeRequest(frame.data(), frame.size(),
+                                                QxWireCodec::kDefaultMaxFrame, env, vars, out)));
     EXPECT_EQ(out.GetItemNN(0)->GetRowCount(), 0);
 }
 
@@ -278,16 +278,13 @@ TEST(WireProtocolRoundTrip, RowsOfADatasetWithoutColumnsAreNotSent) {
 
 TEST(WireProtocolHostile, TruncationAtEveryByteIsRejected) {
     const std::string request = EncodeSampleRequest();
-    for (size_t n = 0; n < request.size(); ++n) {
-        Qx_WString error;
-        EXPECT_FALSE(DecodeRequest(request.substr(0, n), error)) << "request cut at " << n;
-        EXPECT_FALSE(error.IsEmpty());
-    }
+    for (size_t n = 0; n < request.size(); ++n)
+        EXPECT_TRUE(Fails(DecodeRequest(request.substr(0, n)), QxCode::kBadFrame))
+            << "request cut at " << n;
     const std::string reply = EncodeSampleReply();
-    for (size_t n = 0; n < reply.size(); ++n) {
-        Qx_WString error;
-        EXPECT_FALSE(DecodeReply(reply.substr(0, n), error)) << "reply cut at " << n;
-    }
+    for (size_t n = 0; n < reply.size(); ++n)
+        EXPECT_TRUE(Fails(DecodeReply(reply.substr(0, n)), QxCode::kBadFrame))
+            << "reply cut at " << n;
 }
 
 TEST(WireProtocolHostile, BodyCutButHeaderPatchedToMatchIsRejected) {
@@ -296,8 +293,7 @@ TEST(WireProtocolHostile, BodyCutButHeaderPatchedToMatchIsRejected) {
     for (size_t n = QxWireCodec::kHeaderSize; n < request.size(); ++n) {
         std::string cut = request.substr(0, n);
         PutU32(cut, 8, static_cast<uint32_t>(n - QxWireCodec::kHeaderSize));
-        Qx_WString error;
-        EXPECT_FALSE(DecodeRequest(cut, error)) << "body cut at " << n;
+        EXPECT_TRUE(Fails(DecodeRequest(cut), QxCode::kBadFrame)) << "body cut at " << n;
     }
 }
 
@@ -319,19 +315,17 @@ TEST(WireProtocolHostile, HeaderChecks) {
     for (const Case& c : cases) {
         std::string frame = good;
         frame.replace(c.at, c.bytes.size(), c.bytes);
-        Qx_WString error;
-        EXPECT_FALSE(DecodeRequest(frame, error)) << c.label;
-        EXPECT_FALSE(error.IsEmpty()) << c.label;
+        EXPECT_TRUE(Fails(DecodeRequest(frame), QxCode::kBadFrame)) << c.label;
     }
 }
 
 TEST(WireProtocolHostile, FrameAboveTheLimitIsRefusedFromItsHeader) {
     std::string frame = EncodeSampleRequest();
     QxWireHeader header;
-    Qx_WString error;
-    EXPECT_TRUE(QxWireCodec::ParseHeader(frame.data(), frame.size(), 1u << 20, header, error));
-    EXPECT_FALSE(QxWireCodec::ParseHeader(frame.data(), frame.size(), 16, header, error));
-    EXPECT_FALSE(DecodeRequest(frame, error, 16));
+    EXPECT_TRUE(IsOk(QxWireCodec::ParseHeader(frame.data(), frame.size(), 1u << 20, header)));
+    EXPECT_TRUE(
+        Fails(QxWireCodec::ParseHeader(frame.data(), frame.size(), 16, header), QxCode::kBadFrame));
+    EXPECT_TRUE(Fails(DecodeRequest(frame, 16), QxCode::kBadFrame));
 }
 
 TEST(WireProtocolHostile, CountsAndLengthsBeyondTheFrame) {
@@ -356,13 +350,9 @@ TEST(WireProtocolHostile, CountsAndLengthsBeyondTheFrame) {
              U32Bytes(0xffffffffu)},
         {"trailing bytes", emptyPairs + emptyPairs + noDatasets + "x"},
     };
-    for (const Case& c : cases) {
-        Qx_WString error;
-        EXPECT_FALSE(DecodeRequest(RequestWithBody(c.body), error)) << c.label;
-        EXPECT_FALSE(error.IsEmpty()) << c.label;
-    }
-    Qx_WString error;
-    EXPECT_TRUE(DecodeRequest(RequestWithBody(emptyPairs + emptyPairs + noDatasets), error));
+    for (const Case& c : cases)
+        EXPECT_TRUE(Fails(DecodeRequest(RequestWithBody(c.body)), QxCode::kBadFrame)) << c.label;
+    EXPECT_TRUE(IsOk(DecodeRequest(RequestWithBody(emptyPairs + emptyPairs + noDatasets))));
 }
 
 TEST(WireProtocolHostile, RandomCorruptionNeverCrashes) {
@@ -376,12 +366,12 @@ TEST(WireProtocolHostile, RandomCorruptionNeverCrashes) {
             size_t at = QxWireCodec::kHeaderSize + (seed >> 8) % (frame.size() - QxWireCodec::kHeaderSize);
             frame[at] = static_cast<char>(seed >> 24);
         }
-        Qx_WString error;
-        if (DecodeReply(frame, error)) {
+        const QxStatus status = DecodeReply(frame);
+        if (status.ok()) {
             ++decoded;
         } else {
             ++refused;
-            EXPECT_FALSE(error.IsEmpty()) << "a refused frame says why (case " << i << ")";
+            EXPECT_FALSE(status.reason().empty()) << "a refused frame says why (case " << i << ")";
         }
     }
     // Three flipped bytes in counts, lengths and type codes break most frames; a flip
@@ -405,29 +395,29 @@ TEST(WireProtocolHostile, DecodedMemoryIsBoundedPerFrame) {
     long code = 0;
     Qx_WStrList messages;
     Qx_VariableList vars(1);
-    Qx_WString error;
     QxWireCodec::DecodeCost cost;
     {
         Qx_DatasetList out;
-        ASSERT_TRUE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
-                                             vars, out, error, &cost))
-            << error.str();
+        ASSERT_TRUE(
+            IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
+                                          code, messages, vars, out, &cost)));
         EXPECT_GE(cost.spent, 10000 * sizeof(Qx_Variant));
         EXPECT_LE(cost.spent, QxWireCodec::DecodeBound(frame.size()));
-        EXPECT_FALSE(cost.overLimit);
     }
     QxWireCodec::DecodeCost tight;
     tight.limit = 10000 * sizeof(Qx_Variant) - 1;
     Qx_DatasetList out;
-    EXPECT_FALSE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
-                                          vars, out, error, &tight));
-    EXPECT_TRUE(tight.overLimit);
-    EXPECT_NE(error.Find(L"memory"), -1) << error.str();
+    const QxStatus refused =
+        QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                 messages, vars, out, &tight);
+    EXPECT_TRUE(Fails(refused, QxCode::kTooLarge));
+    EXPECT_NE(refused.reason().find(L"memory"), std::wstring::npos) << refused.reason();
     EXPECT_LE(tight.spent, tight.limit);
     // A limit above the bound per byte is not taken: the bound stays, and this frame is within it.
     QxWireCodec::DecodeCost loose;
     loose.limit = SIZE_MAX;
     Qx_DatasetList again;
-    EXPECT_TRUE(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
-                                         vars, again, error, &loose));
+    EXPECT_TRUE(
+        IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
+                                      code, messages, vars, again, &loose)));
 }

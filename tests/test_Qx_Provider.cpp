@@ -2,6 +2,7 @@
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxSocket.h"
 #include "support/RuntimeTestSupport.h"
+#include "support/StatusAssertions.h"
 #include <ws2tcpip.h>
 
 namespace {
@@ -12,7 +13,7 @@ std::string Narrow(const Qx_WString& text) { return Qx_AString(text.c_str(), -1,
 class SilentListener {
 public:
     SilentListener() {
-        QxWinsockStartup();
+        EXPECT_TRUE(IsOk(QxWinsockStartup()));
         socket_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         sockaddr_in addr = {};
         addr.sin_family = AF_INET;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "support/RuntimeTestSupport.h"
+#include "support/StatusAssertions.h"
 #include "support/TestDatabase.h"
 #include "runtime/internal/QxSocket.h"
 #include <map>
@@ -437,7 +438,7 @@ TEST_P(PostgresTimeouts, AStatementThatRunsPastTheQueryTimeOutIsCancelled) {
 
 TEST_P(PostgresTimeouts, LoginFailsInTimeAgainstAStoppedOrSilentServer) {
     // A port nobody listens on (a stopped server), and one that accepts and never answers.
-    ASSERT_TRUE(QxWinsockStartup());
+    ASSERT_TRUE(IsOk(QxWinsockStartup()));
     SOCKET silent = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;

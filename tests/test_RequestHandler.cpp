@@ -5,6 +5,7 @@
 #include "support/QxServerProcess.h"
 #include "support/RuntimeTestSupport.h"
 #include "support/ServiceClient.h"
+#include "support/StatusAssertions.h"
 #include "support/TestDatabase.h"
 #include <atomic>
 #include <filesystem>
@@ -263,16 +264,17 @@ TEST_P(ServiceServerTest, OneConnectionCarriesSeveralRequests) {
     std::string request;
     QxWireCodec::EncodeRequest(env, Qx_VariableList(1), Qx_DatasetList(), request);
     for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(QxSendAll(s.Get(), request.data(), request.size(), QxDeadline(5000)), QX_IO_OK);
+        ASSERT_TRUE(IsOk(QxSendAll(s.Get(), request.data(), request.size(), QxDeadline(5000))));
         std::string reply;
-        Qx_WString error;
-        ASSERT_EQ(QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), reply, error), QX_IO_OK);
+        ASSERT_TRUE(
+            IsOk(QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), reply)));
         long code = -1;
         Qx_WStrList messages;
         Qx_VariableList vars(1);
         Qx_DatasetList datasets;
-        ASSERT_TRUE(QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
-                                             vars, datasets, error));
+        ASSERT_TRUE(
+            IsOk(QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame,
+                                          code, messages, vars, datasets)));
         EXPECT_EQ(code, 0);
         EXPECT_EQ(datasets.GetItem(L"output")->GetRowCount(), 4);
     }

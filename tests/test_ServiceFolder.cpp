@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "ServiceFolder.h"
 #include "support/RuntimeTestSupport.h"
+#include "support/StatusAssertions.h"
 #include <atomic>
 #include <map>
 #include <string>
@@ -27,7 +28,7 @@ struct Listing {
 Listing List(const ServiceFolder& folder) {
     Listing out;
     Qx_Dataset ds(L"output");
-    EXPECT_TRUE(folder.ListSources(ds));
+    EXPECT_TRUE(IsOk(folder.ListSources(ds)));
     for (int r = 0; r < ds.GetRowCount(); ++r) {
         std::wstring name = ds.GetColumn(r, L"name")->ToString().str();
         out.order.push_back(name);
@@ -136,7 +137,9 @@ TEST(ServiceFolderIndex, EmptiedOrMissingFolder) {
     EXPECT_TRUE(List(folder).order.empty());
     ServiceFolder missing(dir.File(L"nowhere"));
     Qx_Dataset ds;
-    EXPECT_FALSE(missing.ListSources(ds));
+    const QxStatus listed = missing.ListSources(ds);
+    EXPECT_TRUE(Fails(listed, QxCode::kReadFailed));
+    EXPECT_NE(listed.number(), 0) << "the system's reason is kept";
 }
 
 // More entries than one read of the directory holds (the reads take 256 KiB): every
@@ -168,7 +171,8 @@ TEST(ServiceFolderIndex, ListsFromSeveralThreadsWhileSourcesChange) {
         readers.emplace_back([&] {
             while (!stop) {
                 Qx_Dataset ds;
-                if (!folder.ListSources(ds) || ds.GetRowCount() < 50 || ds.GetRowCount() > 60) ++faults;
+                if (!folder.ListSources(ds).ok() || ds.GetRowCount() < 50 || ds.GetRowCount() > 60)
+                    ++faults;
             }
         });
     for (int i = 0; i < 10; ++i) {
@@ -194,4 +198,38 @@ TEST(ServiceFolderCut, TheDefinitionBlockComesOutWithItsLineBreaks) {
     EXPECT_EQ(ServiceFolder::CutServiceXml(Qx_WString(L"no block at all\n")).str(), L"");
     // A source cut short keeps what the block held so far; one without a last line break too.
     EXPECT_EQ(ServiceFolder::CutServiceXml(Qx_WString(L"/**__SERVICE XML BEGIN__\n<a/>")).str(), L"\n<a/>");
+}
+
+// A source or definition by name: what each kind of name gives.
+TEST(ServiceFolderRead, SourcesAndDefinitionsByName) {
+    QxTestTempFolder dir;
+    dir.Write(L"s.cpp", Source("CS"));
+    dir.Write(L"plain.cpp", "no service block here");
+    dir.Write(L"d.xml", "<service name=\"d\"/>");
+    ServiceFolder folder(dir.Path());
+    struct Case {
+        const wchar_t* name;
+        QxCode source;      // what ReadSource gives
+        QxCode definition;  // what ReadDefinition gives
+    } cases[] = {
+        {L"s", QxCode::kOk, QxCode::kOk},
+        {L"s.cpp", QxCode::kOk, QxCode::kOk},
+        {L"plain", QxCode::kOk, QxCode::kNotFound},
+        {L"d", QxCode::kNotFound, QxCode::kOk},
+        {L"missing", QxCode::kNotFound, QxCode::kNotFound},
+        {L"..", QxCode::kBadInput, QxCode::kBadInput},
+        {L"sub\\s", QxCode::kBadInput, QxCode::kBadInput},
+        {L"NUL", QxCode::kBadInput, QxCode::kBadInput},
+    };
+    for (const Case& c : cases) {
+        const std::string label = Qx_AString(c.name, -1, CP_UTF8).str();
+        Qx_WString text;
+        Qx_Buffer definition;
+        const QxStatus source = folder.ReadSource(Qx_WString(c.name), text);
+        const QxStatus read = folder.ReadDefinition(Qx_WString(c.name), definition);
+        EXPECT_EQ(source.code(), c.source) << label << ": " << ::testing::PrintToString(source);
+        EXPECT_EQ(read.code(), c.definition) << label << ": " << ::testing::PrintToString(read);
+        EXPECT_TRUE(source.ok() || !source.reason().empty()) << label;
+        EXPECT_TRUE(read.ok() || !read.reason().empty()) << label;
+    }
 }

@@ -13,7 +13,7 @@ public:
     QxByteBudget& operator=(const QxByteBudget&) = delete;
 
     // True when count more bytes fit; they are then counted until Give.
-    bool Take(uint64_t count) {
+    [[nodiscard]] bool Take(uint64_t count) {
         uint64_t used = used_.load(std::memory_order_relaxed);
         do {
             if (count > limit_ || used > limit_ - count) return false;
@@ -44,7 +44,7 @@ public:
     QxBudgetShare& operator=(const QxBudgetShare&) = delete;
 
     // Grows the share to total bytes; false (share unchanged) when the budget has no room.
-    bool GrowTo(uint64_t total) {
+    [[nodiscard]] bool GrowTo(uint64_t total) {
         if (total <= held_) return true;
         if (budget_ && !budget_->Take(total - held_)) return false;
         held_ = total;

@@ -25,7 +25,7 @@ struct QxServiceStatement {
 class QxServiceDefinition {
 public:
     // Parses a definition. False with error saying why (the members are then undefined).
-    bool Load(const Qx_Buffer& xml, Qx_WString& error);
+    [[nodiscard]] bool Load(const Qx_Buffer& xml, Qx_WString& error);
 
     Qx_WString name;
     Qx_WString className;
@@ -39,4 +39,4 @@ public:
 
 // The type code of a type name ("string", "int", "int64", "double", "binary"; case
 // ignored); -1 when unknown.
-int QxVariantTypeByName(const wchar_t* name);
+[[nodiscard]] int QxVariantTypeByName(const wchar_t* name);

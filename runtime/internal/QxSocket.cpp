@@ -1,6 +1,5 @@
 #include "runtime/internal/QxSocket.h"
 #include "runtime/internal/QxWireProtocol.h"
-#include "platform/QxSystemError.h"
 #include <algorithm>
 #include <cwchar>
 
@@ -25,44 +24,52 @@ const size_t kMaxPiece = 1u << 20;
 // What a frame's buffer first grows by beyond its header.
 const size_t kFirstPiece = 64u << 10;
 
+QxStatus Timeout() { return QxStatus(QxCode::kTimeout, L"timed out"); }
+QxStatus Stopped() { return QxStatus(QxCode::kStopped, L"stopped"); }
+QxStatus ClosedInsideAFrame() {
+    return QxStatus(QxCode::kBadFrame, L"connection closed inside a frame");
+}
+
 // Waits until s has bytes (or news of a close) to read, watching the deadline and stop.
-QxIoStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile long* stop) {
+QxStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile long* stop) {
     for (;;) {
-        if (stop && *stop) return QX_IO_STOPPED;
-        if (deadline.Expired()) return QX_IO_TIMEOUT;
+        if (stop && *stop) return Stopped();
+        if (deadline.Expired()) return Timeout();
         int ready = WaitSocket(s, false, deadline.Left(stop ? kPollSliceMs : INT32_MAX));
-        if (ready < 0) return QX_IO_ERROR;
-        if (ready > 0) return QX_IO_OK;
+        if (ready < 0) return QxStatus::FromWsaError(nullptr);
+        if (ready > 0) return QxStatus();
     }
 }
 
-// Reads exactly count bytes. Status QX_IO_CLOSED when the peer closed the connection.
-QxIoStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
+// Reads exactly count bytes; kClosed when the peer closed the connection.
+QxStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline,
+                   const volatile long* stop) {
     size_t got = 0;
     while (got < count) {
-        if (stop && *stop) return QX_IO_STOPPED;
+        if (stop && *stop) return Stopped();
         int chunk = count - got > kMaxPiece ? static_cast<int>(kMaxPiece) : static_cast<int>(count - got);
         int n = recv(s, data + got, chunk, 0);
-        if (n == 0) return QX_IO_CLOSED;
+        if (n == 0) return QxStatus(QxCode::kClosed, L"connection closed");
         if (n > 0) {
             got += static_cast<size_t>(n);
             continue;
         }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
-        QxIoStatus st = WaitReadable(s, deadline, stop);
-        if (st != QX_IO_OK) return st;
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return QxStatus::FromWsaError(nullptr);
+        QxStatus waited = WaitReadable(s, deadline, stop);
+        if (!waited.ok()) return waited;
     }
-    return QX_IO_OK;
+    return QxStatus();
 }
 
 }  // namespace
 
-bool QxWinsockStartup() {
-    static const bool started = [] {
+QxStatus QxWinsockStartup() {
+    static const int started = [] {
         WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        return WSAStartup(MAKEWORD(2, 2), &data);
     }();
-    return started;
+    return started == 0 ? QxStatus()
+                        : QxStatus(QxCode::kSystem, L"Winsock could not be started", started);
 }
 
 QxDeadline::QxDeadline(int64_t ms) : end_(ms > 0 ? GetTickCount64() + static_cast<uint64_t>(ms) : 0) {}
@@ -77,17 +84,13 @@ int64_t QxDeadline::Left(int64_t cap) const {
     return left < cap ? left : cap;
 }
 
-Qx_WString QxSocketErrorText(int code) { return Qx_WString(QxSystemErrorLine(static_cast<DWORD>(code)).c_str()); }
-
-QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
-                         Qx_WString& error) {
-    if (!QxWinsockStartup()) {
-        error = L"Winsock could not be started";
-        return QX_IO_ERROR;
-    }
+QxStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out) {
+    QxStatus started = QxWinsockStartup();
+    if (!started.ok()) return started;
+    Qx_WString text;
     if (!address || !*address || port <= 0 || port > 65535) {
-        error.Format(L"invalid server address %ls:%d", address ? address : L"", port);
-        return QX_IO_ERROR;
+        text.Format(L"invalid server address %ls:%d", address ? address : L"", port);
+        return QxStatus(QxCode::kBadInput, text.str());
     }
     wchar_t service[16];
     swprintf(service, 16, L"%d", port);
@@ -97,80 +100,83 @@ QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& dead
     hints.ai_protocol = IPPROTO_TCP;
     QxAddrInfo found;
     if (GetAddrInfoW(address, service, &hints, found.Put()) != 0 || !found) {
-        error.Format(L"cannot resolve server address %ls: %ls", address, QxSocketErrorText(WSAGetLastError()).c_str());
-        return QX_IO_ERROR;
+        const DWORD error = static_cast<DWORD>(WSAGetLastError());
+        text.Format(L"cannot resolve server address %ls", address);
+        return QxStatus::FromSystemError(error, text);
     }
-    QxIoStatus status = QX_IO_ERROR;
-    error.Format(L"cannot connect to %ls:%d", address, port);
+    Qx_WString server;
+    server.Format(L"cannot connect to %ls:%d", address, port);
+    QxStatus status(QxCode::kSystem, server.str());
+    // Once one address has timed out the deadline has passed for all: the connect timed
+    // out, whatever the addresses after it said.
+    bool timedOut = false;
     for (const ADDRINFOW* ai = found.Get(); ai; ai = ai->ai_next) {
         QxSocket s(socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol));
-        if (!s || !QxSetNonBlocking(s.Get())) continue;
+        if (!s || !QxSetNonBlocking(s.Get()).ok()) continue;
         // connect has no time-out of its own: start it non-blocking and wait for writability.
         if (connect(s.Get(), ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK) {
-            error.Format(L"cannot connect to %ls:%d: %ls", address, port, QxSocketErrorText(WSAGetLastError()).c_str());
+            status = QxStatus::FromWsaError(server);
             continue;
         }
         int ready = WaitSocket(s.Get(), true, deadline.Left(INT32_MAX));
         if (ready == 0) {
-            error.Format(L"connecting to %ls:%d timed out", address, port);
-            status = QX_IO_TIMEOUT;
+            text.Format(L"connecting to %ls:%d timed out", address, port);
+            status = QxStatus(QxCode::kTimeout, text.str());
+            timedOut = true;
             continue;
         }
         int soError = 0;
         int len = sizeof soError;
         getsockopt(s.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len);
         if (ready < 0 || soError != 0) {
-            error.Format(L"cannot connect to %ls:%d: %ls", address, port,
-                         QxSocketErrorText(soError ? soError : WSAGetLastError()).c_str());
+            status = QxStatus::FromSystemError(
+                static_cast<DWORD>(soError ? soError : WSAGetLastError()), server);
             continue;
         }
         BOOL noDelay = TRUE;
         setsockopt(s.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
         out = std::move(s);
-        status = QX_IO_OK;
-        error.Empty();
-        break;
+        return QxStatus();
     }
-    return status;
+    return timedOut ? QxStatus(QxCode::kTimeout, status.reason(), status.number()) : status;
 }
 
-bool QxSetNonBlocking(SOCKET s) {
+QxStatus QxSetNonBlocking(SOCKET s) {
     u_long mode = 1;
-    return ioctlsocket(s, FIONBIO, &mode) == 0;
+    return ioctlsocket(s, FIONBIO, &mode) == 0 ? QxStatus() : QxStatus::FromWsaError(nullptr);
 }
 
-QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
+QxStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline,
+                   const volatile long* stop) {
     size_t sent = 0;
     while (sent < count) {
-        if (stop && *stop) return QX_IO_STOPPED;
-        if (deadline.Expired()) return QX_IO_TIMEOUT;
+        if (stop && *stop) return Stopped();
+        if (deadline.Expired()) return Timeout();
         int chunk = count - sent > (1u << 20) ? (1 << 20) : static_cast<int>(count - sent);
         int n = send(s, data + sent, chunk, 0);
         if (n > 0) {
             sent += static_cast<size_t>(n);
             continue;
         }
-        if (n < 0 && WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
-        if (WaitSocket(s, true, deadline.Left(stop ? kPollSliceMs : INT32_MAX)) < 0) return QX_IO_ERROR;
+        if (n < 0 && WSAGetLastError() != WSAEWOULDBLOCK) return QxStatus::FromWsaError(nullptr);
+        if (WaitSocket(s, true, deadline.Left(stop ? kPollSliceMs : INT32_MAX)) < 0)
+            return QxStatus::FromWsaError(nullptr);
     }
-    return QX_IO_OK;
+    return QxStatus();
 }
 
-QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
-                       Qx_WString& error, const volatile long* stop, QxBudgetShare* share) {
-    error.Empty();
+QxStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
+                     const volatile long* stop, QxBudgetShare* share) {
     frame.assign(QxWireCodec::kHeaderSize, '\0');
     // A close before the first byte is the end of the conversation; any later one is not.
-    QxIoStatus st = RecvExact(s, &frame[0], 1, deadline, stop);
-    if (st == QX_IO_OK) st = RecvExact(s, &frame[1], QxWireCodec::kHeaderSize - 1, deadline, stop);
-    else if (st == QX_IO_CLOSED) error = L"connection closed";
-    if (st == QX_IO_CLOSED && error.IsEmpty()) {
-        error = L"connection closed inside a frame";
-        return QX_IO_BAD_FRAME;
-    }
-    if (st != QX_IO_OK) return st;
+    QxStatus status = RecvExact(s, &frame[0], 1, deadline, stop);
+    if (!status.ok()) return status;
+    status = RecvExact(s, &frame[1], QxWireCodec::kHeaderSize - 1, deadline, stop);
+    if (status.code() == QxCode::kClosed) return ClosedInsideAFrame();
+    if (!status.ok()) return status;
     QxWireHeader header;
-    if (!QxWireCodec::ParseHeader(frame.data(), frame.size(), maxFrame, header, error)) return QX_IO_BAD_FRAME;
+    status = QxWireCodec::ParseHeader(frame.data(), frame.size(), maxFrame, header);
+    if (!status.ok()) return status;
     const size_t total = QxWireCodec::kHeaderSize + header.length;
     // The buffer grows with what has arrived, at most doubling, so a peer that announces
     // much and sends little costs little; the budget is charged for each growth. Bytes are
@@ -180,13 +186,14 @@ QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, 
     // costs a trip to its server.
     size_t have = frame.size();
     while (have < total) {
-        if (stop && *stop) return QX_IO_STOPPED;
+        if (stop && *stop) return Stopped();
         if (have == frame.size()) {
             const size_t grown = std::min(total, std::max(frame.capacity(), have + std::max(kFirstPiece, have)));
             if (share && !share->GrowTo(grown)) {
-                error.Format(L"the receive budget of %llu bytes is taken by other frames",
-                             static_cast<unsigned long long>(share->Budget()->Limit()));
-                return QX_IO_BUSY;
+                Qx_WString text;
+                text.Format(L"the receive budget of %llu bytes is taken by other frames",
+                            static_cast<unsigned long long>(share->Budget()->Limit()));
+                return QxStatus(QxCode::kBusy, text.str());
             }
             frame.resize(grown);
         }
@@ -196,13 +203,10 @@ QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, 
             have += static_cast<size_t>(n);
             continue;
         }
-        if (n == 0) {
-            error = L"connection closed inside a frame";
-            return QX_IO_BAD_FRAME;
-        }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) return QX_IO_ERROR;
-        st = WaitReadable(s, deadline, stop);
-        if (st != QX_IO_OK) return st;
+        if (n == 0) return ClosedInsideAFrame();
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return QxStatus::FromWsaError(nullptr);
+        status = WaitReadable(s, deadline, stop);
+        if (!status.ok()) return status;
     }
-    return QX_IO_OK;
+    return QxStatus();
 }

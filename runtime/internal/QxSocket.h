@@ -4,6 +4,7 @@
 // under a deadline.
 #include "foundation/Qx_WString.h"
 #include "platform/QxHandle.h"
+#include "platform/QxStatus.h"
 #include "runtime/internal/QxByteBudget.h"
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -11,8 +12,8 @@
 #include <string>
 
 // Starts Winsock once per process (WSAStartup; never cleaned up, since other threads and
-// modules may still use it). True when Winsock is usable.
-bool QxWinsockStartup();
+// modules may still use it). Ok when Winsock is usable, else kSystem with WSAStartup's code.
+QxStatus QxWinsockStartup();
 
 // Owners of a socket (closesocket) and of an address list (FreeAddrInfoW).
 struct QxSocketTraits {
@@ -40,37 +41,32 @@ private:
     uint64_t end_;
 };
 
-// How a socket operation ended.
-// QX_IO_BUSY: a receive budget had no room for the frame.
-enum QxIoStatus { QX_IO_OK = 0, QX_IO_TIMEOUT, QX_IO_CLOSED, QX_IO_ERROR, QX_IO_BAD_FRAME, QX_IO_STOPPED, QX_IO_BUSY };
+// How a socket operation ends, besides ok: kTimeout (the deadline passed), kStopped (stop
+// turned non-zero), kSystem (Winsock failed: number() is its code, the reason its message
+// alone), and for receiving kClosed, kBadFrame and kBusy as said there.
 
-// Connects to address (a host name or numeric address) and port within the time-out.
-// QX_IO_OK with out set, or the failure with error saying why (out untouched).
-QxIoStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out,
-                                Qx_WString& error);
+// Connects to address (a host name or numeric address) and port within the time-out. Ok
+// with out set; else out untouched and the reason a whole sentence naming the server:
+// kTimeout, kBadInput for an address or port that cannot be one, kSystem otherwise.
+QxStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadline, QxSocket& out);
 
 // Makes a socket non-blocking, as every send and receive here expects: a blocking send
-// would wait for a peer that never reads, past any deadline.
-bool QxSetNonBlocking(SOCKET s);
+// would wait for a peer that never reads, past any deadline. kSystem when it fails.
+QxStatus QxSetNonBlocking(SOCKET s);
 
-// Sends every byte before the deadline. stop, when given, is polled about every 200 ms;
-// when it turns non-zero the send ends with QX_IO_STOPPED.
-QxIoStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline,
-                     const volatile long* stop = nullptr);
+// Sends every byte before the deadline. stop, when given, is polled about every 200 ms.
+QxStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline,
+                   const volatile long* stop = nullptr);
 
 // Receives one whole frame of the wire protocol into frame. The header is checked against
 // maxFrame first; the buffer then grows with the bytes that arrive, never to the announced
 // length ahead of them, and when a budget is given every byte of it is drawn from the
-// budget through share (QX_IO_BUSY when the budget has no room; the share keeps what the
-// frame holds until the caller lets it go). QX_IO_CLOSED when the peer closed before the
-// first byte; a close inside a frame, a bad header or a frame past maxFrame give
-// QX_IO_BAD_FRAME (error says why). stop, when given, is polled about every 200 ms; when it
-// turns non-zero the receive ends with QX_IO_STOPPED. After anything but QX_IO_OK the
+// budget through share (kBusy when the budget has no room; the share keeps what the frame
+// holds until the caller lets it go). kClosed when the peer closed before the first byte;
+// a close inside a frame, a bad header or a frame past maxFrame give kBadFrame, the reason
+// saying which. stop, when given, is polled about every 200 ms. After anything but ok the
 // connection must be closed: part of a frame may have been read. The socket must be
 // non-blocking (as QxConnectTcp makes it): bytes that are there are taken at once, and
 // only an empty socket is waited on, within the deadline.
-QxIoStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
-                       Qx_WString& error, const volatile long* stop = nullptr, QxBudgetShare* share = nullptr);
-
-// The text of a Winsock error code.
-Qx_WString QxSocketErrorText(int code);
+QxStatus QxRecvFrame(SOCKET s, uint32_t maxFrame, const QxDeadline& deadline, std::string& frame,
+                     const volatile long* stop = nullptr, QxBudgetShare* share = nullptr);

@@ -6,8 +6,8 @@ bool IsNameStart(wchar_t ch) { return ch == L'_' || iswalpha(ch); }
 bool IsNameChar(wchar_t ch) { return ch == L'_' || iswalnum(ch); }
 }  // namespace
 
-bool QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<Qx_WString>& names,
-                             Qx_WString& error) {
+QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out,
+                                std::vector<Qx_WString>& names) {
     const std::wstring& s = sql.str();
     std::wstring result;
     result.reserve(s.size());
@@ -22,10 +22,8 @@ bool QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<
             size_t j = i + 1;
             for (;;) {
                 j = s.find(close, j);
-                if (j == std::wstring::npos) {
-                    error = L"unterminated quote in statement";
-                    return false;
-                }
+                if (j == std::wstring::npos)
+                    return QxStatus(QxCode::kMalformed, L"unterminated quote in statement");
                 // A doubled quote is one quote character inside the text.
                 if (close != L']' && j + 1 < n && s[j + 1] == close) {
                     j += 2;
@@ -42,10 +40,8 @@ bool QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<
             i = j;
         } else if (ch == L'/' && i + 1 < n && s[i + 1] == L'*') {
             size_t j = s.find(L"*/", i + 2);
-            if (j == std::wstring::npos) {
-                error = L"unterminated comment in statement";
-                return false;
-            }
+            if (j == std::wstring::npos)
+                return QxStatus(QxCode::kMalformed, L"unterminated comment in statement");
             result.append(s, i, j + 2 - i);
             i = j + 2;
         } else if (ch == L':' && i + 1 < n && s[i + 1] == L':') {
@@ -58,13 +54,13 @@ bool QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<
             result.push_back(L'?');
             i = j;
         } else if (ch == L'?') {
-            error = L"statement holds a bare '?'; name the parameter (:name)";
-            return false;
+            return QxStatus(QxCode::kMalformed,
+                            L"statement holds a bare '?'; name the parameter (:name)");
         } else {
             result.push_back(ch);
             ++i;
         }
     }
     out = Qx_WString(result);
-    return true;
+    return QxStatus();
 }

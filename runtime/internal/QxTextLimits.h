@@ -13,7 +13,7 @@ const int kMaxLogLine = 2048;
 
 // text itself when it has at most max characters; else its first characters followed by
 // " [... N more characters]", max characters in all.
-Qx_WString QxCutText(const Qx_WString& text, int max);
+[[nodiscard]] Qx_WString QxCutText(const Qx_WString& text, int max);
 // Cuts every message of the list and keeps at most kMaxReplyMessages of them, the last one
 // then saying how many were left out.
 void QxCutMessages(Qx_WStrList& messages);

@@ -107,23 +107,23 @@ size_t PayloadCost(int type, uint32_t count) {
 // costs is counted against budget before it is made.
 class Reader {
 public:
-    Reader(const char* data, size_t size, Qx_WString& error)
-        : p_(reinterpret_cast<const unsigned char*>(data)), left_(size), error_(error) {}
+    Reader(const char* data, size_t size)
+        : p_(reinterpret_cast<const unsigned char*>(data)), left_(size) {}
     void Limit(size_t budget) { budget_ = budget; }
-    bool OverLimit() const { return overLimit_; }
 
-    bool ok() const { return ok_; }
+    bool ok() const { return status_.ok(); }
+    const QxStatus& status() const { return status_; }
     size_t left() const { return left_; }
     size_t spent() const { return spent_; }
-    bool Fail(const wchar_t* what) {
-        if (ok_) error_ = what;
-        ok_ = false;
+    bool Fail(const wchar_t* what, QxCode code = QxCode::kBadFrame) {
+        if (ok()) status_ = QxStatus(code, what);
         left_ = 0;
         return false;
     }
 
     uint64_t Raw(int bytes) {
-        if (!ok_ || left_ < static_cast<size_t>(bytes)) return Fail(L"frame ends inside a number"), 0;
+        if (!ok() || left_ < static_cast<size_t>(bytes))
+            return Fail(L"frame ends inside a number"), 0;
         uint64_t v = 0;
         memcpy(&v, p_, static_cast<size_t>(bytes));
         p_ += bytes;
@@ -137,14 +137,14 @@ public:
     // A count of elements that each need at least minSize bytes.
     bool Count(size_t minSize, uint32_t& count, const wchar_t* what) {
         count = U32();
-        if (!ok_) return false;
+        if (!ok()) return false;
         if (static_cast<uint64_t>(count) * minSize > left_) return Fail(what);
         return true;
     }
     // The byte count of a text or binary payload, checked against what remains.
     bool Length(uint32_t& bytes, bool text) {
         bytes = U32();
-        if (!ok_) return false;
+        if (!ok()) return false;
         if (bytes > left_) return Fail(text ? L"string length runs past the end of the frame"
                                             : L"binary length runs past the end of the frame");
         if (text && bytes % 2 != 0) return Fail(L"string length is odd");
@@ -164,19 +164,18 @@ public:
             spent_ += bytes;
             return true;
         }
-        if (ok_) {
-            overLimit_ = true;
+        if (ok()) {
             Qx_WString text;
             text.Format(L"the frame's content would take more than the %llu bytes of memory allowed for it",
                         static_cast<unsigned long long>(budget_));
-            Fail(text.c_str());
+            Fail(text.c_str(), QxCode::kTooLarge);
         }
         return false;
     }
     // A value into v; long payloads go to store when given, else to a block of v's own.
     bool Value(Qx_Variant& v, Qx_Dataset* store) {
         uint8_t type = U8();
-        if (!ok_) return false;
+        if (!ok()) return false;
         switch (type) {
         case QX_VT_NULL: v.SetNull(); return true;
         case QX_VT_STRING:
@@ -190,14 +189,14 @@ public:
             Skip(bytes);
             return true;
         }
-        case QX_VT_INT: v.SetInt(I32()); return ok_;
-        case QX_VT_INT64: v.SetInt64(static_cast<int64_t>(Raw(8))); return ok_;
+        case QX_VT_INT: v.SetInt(I32()); return ok();
+        case QX_VT_INT64: v.SetInt64(static_cast<int64_t>(Raw(8))); return ok();
         case QX_VT_DOUBLE: {
             uint64_t bits = Raw(8);
             double d;
             memcpy(&d, &bits, sizeof d);
             v.SetDouble(d);
-            return ok_;
+            return ok();
         }
         default: return Fail(L"unknown value type");
         }
@@ -234,11 +233,12 @@ public:
             Qx_WString name;
             if (!String(name)) return false;
             int32_t type = I32(), size = I32(), flag = I32();
-            if (!ok_ || !Spend(sizeof(Qx_DatasetColumn) + TextCost(name.GetLength()))) return false;
+            if (!ok() || !Spend(sizeof(Qx_DatasetColumn) + TextCost(name.GetLength())))
+                return false;
             ds.AddColumn(name.c_str(), type, size, flag);
         }
         uint32_t rows = U32();
-        if (!ok_) return false;
+        if (!ok()) return false;
         if (rows > 0 && columns == 0) return Fail(L"rows in a dataset without columns");
         const uint64_t cells = static_cast<uint64_t>(rows) * columns;
         if (cells * kMinValue > left_ || rows > INT32_MAX) return Fail(L"row count exceeds the frame");
@@ -267,56 +267,49 @@ private:
 
     const unsigned char* p_;
     size_t left_;
-    Qx_WString& error_;
-    bool ok_ = true;
+    QxStatus status_;
     size_t spent_ = 0;
     size_t budget_ = SIZE_MAX;
-    bool overLimit_ = false;
 };
 
 // Checks the header of a whole frame and that its body is all there; gives the body.
-bool OpenFrame(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind, const char*& body,
-               size_t& bodySize, Qx_WString& error) {
+QxStatus OpenFrame(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind,
+                   const char*& body, size_t& bodySize) {
     QxWireHeader header;
-    if (!QxWireCodec::ParseHeader(frame, size, maxFrame, header, error)) return false;
-    if (header.kind != kind) {
-        error = kind == QX_WIRE_REQUEST ? L"frame is not a request" : L"frame is not a reply";
-        return false;
-    }
-    if (size - QxWireCodec::kHeaderSize != header.length) {
-        error = L"frame length does not match its header";
-        return false;
-    }
+    QxStatus status = QxWireCodec::ParseHeader(frame, size, maxFrame, header);
+    if (!status.ok()) return status;
+    if (header.kind != kind)
+        return QxStatus(QxCode::kBadFrame, kind == QX_WIRE_REQUEST ? L"frame is not a request"
+                                                                   : L"frame is not a reply");
+    if (size - QxWireCodec::kHeaderSize != header.length)
+        return QxStatus(QxCode::kBadFrame, L"frame length does not match its header");
     body = frame + QxWireCodec::kHeaderSize;
     bodySize = header.length;
-    return true;
+    return QxStatus();
 }
 
-bool Finish(Reader& in, Qx_WString& error) {
-    if (!in.ok()) return false;
-    if (in.left() != 0) {
-        error = L"bytes left over after the frame's content";
-        return false;
-    }
-    return true;
-}
-
-// Runs a decoding step within its limit; running out of memory fails the frame instead
-// of throwing.
+// Opens a whole frame of the given kind and runs a decoding step over its body within its
+// limit; running out of memory fails the frame instead of throwing. The body must be used
+// up exactly.
 template <class Step>
-bool Guarded(Reader& in, size_t frameBytes, QxWireCodec::DecodeCost* cost, Qx_WString& error, Step step) {
-    const size_t bound = QxWireCodec::DecodeBound(frameBytes);
+QxStatus DecodeBody(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind,
+                    QxWireCodec::DecodeCost* cost, Step step) {
+    const char* body = nullptr;
+    size_t bodySize = 0;
+    QxStatus opened = OpenFrame(frame, size, maxFrame, kind, body, bodySize);
+    if (!opened.ok()) return opened;
+    Reader in(body, bodySize);
+    const size_t bound = QxWireCodec::DecodeBound(size);
     in.Limit(cost && cost->limit != 0 && cost->limit < bound ? cost->limit : bound);
     try {
-        step();
+        step(in);
     } catch (const std::bad_alloc&) {
-        in.Fail(L"not enough memory to decode the frame");
+        in.Fail(L"not enough memory to decode the frame", QxCode::kOutOfMemory);
     }
-    if (cost) {
-        cost->spent = in.spent();
-        cost->overLimit = in.OverLimit();
-    }
-    return Finish(in, error);
+    if (cost) cost->spent = in.spent();
+    if (in.ok() && in.left() != 0)
+        return QxStatus(QxCode::kBadFrame, L"bytes left over after the frame's content");
+    return in.status();
 }
 
 }  // namespace
@@ -343,54 +336,44 @@ void QxWireCodec::EncodeReply(long code, const Qx_WStrList& messages, const Qx_V
     w.Finish(start);
 }
 
-bool QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxFrame, QxWireHeader& header,
-                              Qx_WString& error) {
-    if (!bytes || count < kHeaderSize) {
-        error = L"frame shorter than its header";
-        return false;
-    }
-    if (memcmp(bytes, kMagic, 4) != 0) {
-        error = L"frame does not start with the protocol's mark";
-        return false;
-    }
-    Reader in(bytes + 4, kHeaderSize - 4, error);
+QxStatus QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxFrame,
+                                  QxWireHeader& header) {
+    if (!bytes || count < kHeaderSize)
+        return QxStatus(QxCode::kBadFrame, L"frame shorter than its header");
+    if (memcmp(bytes, kMagic, 4) != 0)
+        return QxStatus(QxCode::kBadFrame, L"frame does not start with the protocol's mark");
+    Reader in(bytes + 4, kHeaderSize - 4);
     header.version = static_cast<uint16_t>(in.Raw(2));
     header.kind = static_cast<uint16_t>(in.Raw(2));
     header.length = in.U32();
+    Qx_WString text;
     if (header.version != kVersion) {
-        error.Format(L"unsupported protocol version %u", static_cast<unsigned>(header.version));
-        return false;
+        text.Format(L"unsupported protocol version %u", static_cast<unsigned>(header.version));
+        return QxStatus(QxCode::kBadFrame, text.str());
     }
-    if (header.kind != QX_WIRE_REQUEST && header.kind != QX_WIRE_REPLY) {
-        error = L"unknown frame kind";
-        return false;
-    }
+    if (header.kind != QX_WIRE_REQUEST && header.kind != QX_WIRE_REPLY)
+        return QxStatus(QxCode::kBadFrame, L"unknown frame kind");
     if (header.length > maxFrame) {
-        error.Format(L"frame of %lu bytes exceeds the limit of %lu", static_cast<unsigned long>(header.length),
-                     static_cast<unsigned long>(maxFrame));
-        return false;
+        text.Format(L"frame of %lu bytes exceeds the limit of %lu",
+                    static_cast<unsigned long>(header.length),
+                    static_cast<unsigned long>(maxFrame));
+        return QxStatus(QxCode::kBadFrame, text.str());
     }
-    return true;
+    return QxStatus();
 }
 
-bool QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFrame, Qx_VariableList& env,
-                                Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
-                                DecodeCost* cost) {
-    const char* body;
-    size_t bodySize;
-    if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REQUEST, body, bodySize, error)) return false;
-    Reader in(body, bodySize, error);
-    return Guarded(in, size, cost, error, [&] { return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets); });
+QxStatus QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFrame,
+                                    Qx_VariableList& env, Qx_VariableList& variables,
+                                    Qx_DatasetList& datasets, DecodeCost* cost) {
+    return DecodeBody(frame, size, maxFrame, QX_WIRE_REQUEST, cost, [&](Reader& in) {
+        return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets);
+    });
 }
 
-bool QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
-                              Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
-                              DecodeCost* cost) {
-    const char* body;
-    size_t bodySize;
-    if (!OpenFrame(frame, size, maxFrame, QX_WIRE_REPLY, body, bodySize, error)) return false;
-    Reader in(body, bodySize, error);
-    return Guarded(in, size, cost, error, [&] {
+QxStatus QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code,
+                                  Qx_WStrList& messages, Qx_VariableList& variables,
+                                  Qx_DatasetList& datasets, DecodeCost* cost) {
+    return DecodeBody(frame, size, maxFrame, QX_WIRE_REPLY, cost, [&](Reader& in) {
         code = in.I32();
         return in.ok() && in.Messages(messages) && in.Pairs(variables) && in.Datasets(datasets);
     });

@@ -46,13 +46,14 @@
 //              its own)
 // The most per byte of a frame is 24, a null cell (1 byte on the wire); the store may
 // hold up to about as much again unused as it holds, and allocators add their own.
-// Decoding stops, failing the frame, once the count would pass a bound: by default
-// DecodeBound(frame bytes), 32 bytes per byte of the frame, or less when the caller says
-// (a budget shared with others).
+// Decoding stops, failing the frame with kTooLarge, once the count would pass a bound: by
+// default DecodeBound(frame bytes), 32 bytes per byte of the frame, or less when the caller
+// says (a budget shared with others).
 #include "foundation/Qx_DatasetList.h"
 #include "foundation/Qx_VariableList.h"
 #include "foundation/Qx_WStrList.h"
 #include "foundation/Qx_WString.h"
+#include "platform/QxStatus.h"
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -66,8 +67,9 @@ struct QxWireHeader {
     uint32_t length = 0;  // body bytes
 };
 
-// Encoding and decoding of whole frames. Encoding appends to out; decoding never throws
-// and, on failure, says why in error (the outputs may then hold part of the frame).
+// Encoding and decoding of whole frames. Encoding appends to out; decoding never throws.
+// A frame that fails to decode is kBadFrame, the reason saying what broke, or kTooLarge
+// past the bound or kOutOfMemory (the outputs may then hold part of the frame).
 class QxWireCodec {
 public:
     static const uint16_t kVersion = 1;
@@ -81,9 +83,9 @@ public:
                             const Qx_DatasetList& datasets, std::string& out);
 
     // Checks the first kHeaderSize bytes: magic, version, a known kind and a length no
-    // larger than maxFrame. False (error says why) otherwise.
-    static bool ParseHeader(const char* bytes, size_t count, uint32_t maxFrame, QxWireHeader& header,
-                            Qx_WString& error);
+    // larger than maxFrame. kBadFrame otherwise.
+    static QxStatus ParseHeader(const char* bytes, size_t count, uint32_t maxFrame,
+                                QxWireHeader& header);
 
     // What decoding a frame of frameBytes bytes may take, counted as above.
     static const size_t kDecodeFactor = 32;
@@ -97,16 +99,15 @@ public:
     struct DecodeCost {
         size_t limit = 0;
         size_t spent = 0;
-        bool overLimit = false;  // the frame failed for passing the limit
     };
 
     // Decode a whole frame (header and body). The decoded items are appended to the lists.
-    static bool DecodeRequest(const char* frame, size_t size, uint32_t maxFrame, Qx_VariableList& env,
-                              Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
-                              DecodeCost* cost = nullptr);
+    static QxStatus DecodeRequest(const char* frame, size_t size, uint32_t maxFrame,
+                                  Qx_VariableList& env, Qx_VariableList& variables,
+                                  Qx_DatasetList& datasets, DecodeCost* cost = nullptr);
     // The reply's variables and datasets are appended straight to the caller's lists, so
     // that a large reply is never copied; after a failure they may hold part of it.
-    static bool DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
-                            Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& error,
-                            DecodeCost* cost = nullptr);
+    static QxStatus DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code,
+                                Qx_WStrList& messages, Qx_VariableList& variables,
+                                Qx_DatasetList& datasets, DecodeCost* cost = nullptr);
 };

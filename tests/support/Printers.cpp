@@ -54,3 +54,14 @@ void PrintTo(const Qx_Dataset& dataset, std::ostream* out) {
     }
     if (dataset.GetRowCount() > kRowsShown) *out << "\n  ...";
 }
+
+void PrintTo(QxCode code, std::ostream* out) { *out << QxCodeName(code); }
+
+void PrintTo(const QxStatus& status, std::ostream* out) {
+    *out << QxCodeName(status.code());
+    if (status.number() != 0) *out << " (" << status.number() << ")";
+    if (!status.reason().empty()) {
+        *out << " ";
+        ::testing::internal::UniversalPrint(status.reason(), out);
+    }
+}

@@ -31,8 +31,7 @@ Qx_DatasetList QxTestInputName(const wchar_t* name) {
 
 QxSocket QxTestRawConnect(int port) {
     QxSocket s;
-    Qx_WString error;
-    QxConnectTcp(L"127.0.0.1", port, QxDeadline(5000), s, error);
+    if (!QxConnectTcp(L"127.0.0.1", port, QxDeadline(5000), s).ok()) return QxSocket();
     return s;
 }
 
@@ -68,13 +67,13 @@ std::string QxTestRequestFrame(const wchar_t* service, const Qx_VariableList& va
 
 bool QxTestReadReply(SOCKET s, int ms, long& code, Qx_WString& firstMessage) {
     std::string frame;
-    Qx_WString error;
-    if (QxRecvFrame(s, QxWireCodec::kDefaultMaxFrame, QxDeadline(ms), frame, error) != QX_IO_OK) return false;
+    if (!QxRecvFrame(s, QxWireCodec::kDefaultMaxFrame, QxDeadline(ms), frame).ok()) return false;
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList datasets;
-    if (!QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars,
-                                  datasets, error))
+    if (!QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                  messages, vars, datasets)
+             .ok())
         return false;
     firstMessage = messages.GetItemNN(0);
     return true;

@@ -14,11 +14,16 @@ FILETIME AsFileTime(const LARGE_INTEGER& time) {
 }
 }  // namespace
 
-bool DirectoryListing::List(const std::wstring& folder, const std::function<void(const DirectoryEntry&)>& visit) {
+QxStatus DirectoryListing::List(const std::wstring& folder,
+                                const std::function<void(const DirectoryEntry&)>& visit) {
     QxFileHandle directory(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!directory) return false;
+    if (!directory) {
+        const DWORD error = GetLastError();
+        return QxStatus::FromSystemError(error, (L"cannot open the folder " + folder).c_str(),
+                                         QxCode::kReadFailed);
+    }
     buffer_.resize(kBufferBytes / sizeof(LONGLONG));
     const DWORD bytes = static_cast<DWORD>(buffer_.size() * sizeof(LONGLONG));
     for (FILE_INFO_BY_HANDLE_CLASS kind = FileFullDirectoryRestartInfo;
@@ -38,5 +43,7 @@ bool DirectoryListing::List(const std::wstring& folder, const std::function<void
     }
     // The end of the listing, or an empty folder on a file system without "." and "..".
     const DWORD error = GetLastError();
-    return error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
+    if (error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND) return QxStatus();
+    return QxStatus::FromSystemError(error, (L"cannot list the folder " + folder).c_str(),
+                                     QxCode::kReadFailed);
 }

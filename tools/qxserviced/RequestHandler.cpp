@@ -17,7 +17,7 @@ public:
             buffer = definition_;
             return 0;
         }
-        return folder_.ReadDefinition(name, buffer);
+        return folder_.ReadDefinition(name, buffer).ok() ? 0 : -1;
     }
 
 private:
@@ -49,7 +49,7 @@ void RequestHandler::Handle(const Qx_VariableList& env, Qx_VariableList& variabl
 
 void RequestHandler::ListServices(ServerReply& reply) const {
     Qx_Dataset output(L"output");
-    if (!folder_.ListSources(output)) {
+    if (!folder_.ListSources(output).ok()) {
         Fail(reply, QX_RT_E_FAIL, Qx_WString(L"The service folder cannot be listed."));
         return;
     }
@@ -63,9 +63,11 @@ void RequestHandler::LoadService(const Qx_DatasetList& datasets, ServerReply& re
         Fail(reply, QX_RT_E_INPUT, Qx_WString(L"dbm_svc_load_svc needs an \"input\" dataset with a \"name\"."));
         return;
     }
-    Qx_WString text, error;
-    if (!folder_.ReadSource(name->ToString(), text, error)) {
-        Fail(reply, QX_RT_E_NO_DEFINITION, Qx_WString(L"Service source \"") + name->ToString() + L"\": " + error);
+    Qx_WString text;
+    const QxStatus read = folder_.ReadSource(name->ToString(), text);
+    if (!read.ok()) {
+        Fail(reply, QX_RT_E_NO_DEFINITION,
+             Qx_WString(L"Service source \"") + name->ToString() + L"\": " + read.reason().c_str());
         return;
     }
     // Clients decode the value from the ANSI code page.
@@ -86,7 +88,7 @@ void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& servi
     }
     // An unknown service costs no copy of its inputs.
     Qx_Buffer definition;
-    if (folder_.ReadDefinition(service, definition) != 0) {
+    if (!folder_.ReadDefinition(service, definition).ok()) {
         Fail(reply, QX_RT_E_NO_DEFINITION, Qx_WString(L"No such service: \"") + service + L"\".");
         return;
     }

@@ -27,12 +27,13 @@ Qx_WString Now() {
     return text;
 }
 
-const wchar_t* StatusText(QxIoStatus st) {
-    switch (st) {
-    case QX_IO_TIMEOUT: return L"read time-out";
-    case QX_IO_ERROR: return L"socket error";
-    case QX_IO_BAD_FRAME: return L"bad frame";
-    case QX_IO_BUSY: return L"receive budget exhausted";
+// How a connection ended, for the log.
+const wchar_t* StatusText(QxCode code) {
+    switch (code) {
+    case QxCode::kTimeout: return L"read time-out";
+    case QxCode::kSystem: return L"socket error";
+    case QxCode::kBadFrame: return L"bad frame";
+    case QxCode::kBusy: return L"receive budget exhausted";
     default: return L"closed";
     }
 }
@@ -84,7 +85,8 @@ Server::Server(const ServerConfig& config)
 
 Server::~Server() {
     Stop();
-    WaitForWorkers(static_cast<int>(INFINITE));
+    // Without a grace limit the wait ends only once every worker has: it has nothing to tell.
+    static_cast<void>(WaitForWorkers(static_cast<int>(INFINITE)));
 }
 
 void Server::Stop() {
@@ -105,11 +107,9 @@ void Server::Log(const Qx_WString& line) {
     log_.Write(bytes.str());
 }
 
-bool Server::Listen(Qx_WString& error) {
-    if (!QxWinsockStartup()) {
-        error = L"Winsock could not be started";
-        return false;
-    }
+QxStatus Server::Listen() {
+    QxStatus started = QxWinsockStartup();
+    if (!started.ok()) return started;
     wchar_t service[16];
     swprintf(service, 16, L"%d", config_.port);
     ADDRINFOW hints = {};
@@ -118,16 +118,14 @@ bool Server::Listen(Qx_WString& error) {
     hints.ai_protocol = IPPROTO_TCP;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST;
     QxAddrInfo found;
-    if (GetAddrInfoW(config_.address.c_str(), service, &hints, found.Put()) != 0 || !found) {
-        error = Qx_WString(L"invalid bind address ") + config_.address.c_str();
-        return false;
-    }
+    if (GetAddrInfoW(config_.address.c_str(), service, &hints, found.Put()) != 0 || !found)
+        return QxStatus(QxCode::kBadInput, L"invalid bind address " + config_.address);
     QxSocket s(socket(found->ai_family, found->ai_socktype, found->ai_protocol));
     // No SO_REUSEADDR: on Windows it would let a second server steal the port.
     bool ok = s && bind(s.Get(), found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 && listen(s.Get(), SOMAXCONN) == 0;
     if (!ok) {
-        error = Qx_WString(L"cannot listen on ") + config_.address.c_str() + L": " + QxSocketErrorText(WSAGetLastError());
-        return false;
+        const DWORD error = static_cast<DWORD>(WSAGetLastError());
+        return QxStatus::FromSystemError(error, (L"cannot listen on " + config_.address).c_str());
     }
     sockaddr_storage bound = {};
     int length = sizeof bound;
@@ -140,15 +138,20 @@ bool Server::Listen(Qx_WString& error) {
     self.sin_family = AF_INET;
     self.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int selfLength = sizeof self;
-    if (!QxSetNonBlocking(s.Get()) || !wake || bind(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0 ||
-        getsockname(wake.Get(), reinterpret_cast<sockaddr*>(&self), &selfLength) != 0 ||
-        connect(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0 || !QxSetNonBlocking(wake.Get())) {
-        error = Qx_WString(L"cannot prepare the server's sockets: ") + QxSocketErrorText(WSAGetLastError());
-        return false;
-    }
+    QxStatus prepared = QxSetNonBlocking(s.Get());
+    if (prepared.ok() &&
+        (!wake || bind(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0 ||
+         getsockname(wake.Get(), reinterpret_cast<sockaddr*>(&self), &selfLength) != 0 ||
+         connect(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0))
+        prepared = QxStatus::FromWsaError(nullptr);
+    if (prepared.ok()) prepared = QxSetNonBlocking(wake.Get());
+    if (!prepared.ok())
+        return QxStatus(prepared.code(),
+                        L"cannot prepare the server's sockets: " + prepared.reason(),
+                        prepared.number());
     listener_ = std::move(s);
     wake_ = std::move(wake);
-    return true;
+    return QxStatus();
 }
 
 bool Server::Run(int graceMs) {
@@ -211,7 +214,7 @@ bool Server::AcceptAll(ConnectionList& connections) {
         BOOL noDelay = TRUE;
         setsockopt(client.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
         // Every wait on a client is bounded only on a non-blocking socket.
-        if (!QxSetNonBlocking(client.Get())) continue;
+        if (!QxSetNonBlocking(client.Get()).ok()) continue;
         const Qx_WString peer = PeerName(addr);
         if (!MakeRoom(connections)) {
             Qx_WString why;
@@ -268,7 +271,7 @@ void Server::Read(Connection& c) {
         Qx_WString why;
         why.Format(L"The server is busy: its budget of %llu bytes for requests and replies is in use.",
                    static_cast<unsigned long long>(budget_.Limit()));
-        Log(c.peer + L" dropped: " + StatusText(QX_IO_BUSY));
+        Log(c.peer + L" dropped: " + StatusText(QxCode::kBusy));
         c.in = std::string();
         c.inShare.Release();
         Reply(c, RefusalFrame(why), true);
@@ -281,7 +284,7 @@ void Server::Read(Connection& c) {
         if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) return;
         // A close before the first byte is the end of the conversation; any later one is not.
         if (!c.in.empty() || n < 0)
-            Log(c.peer + L" dropped: " + StatusText(n == 0 ? QX_IO_BAD_FRAME : QX_IO_ERROR) +
+            Log(c.peer + L" dropped: " + StatusText(n == 0 ? QxCode::kBadFrame : QxCode::kSystem) +
                 (n == 0 ? Qx_WString(L" (connection closed inside a frame)") : Qx_WString()));
         c.state = Connection::kClosed;
         return;
@@ -289,9 +292,11 @@ void Server::Read(Connection& c) {
     c.in.resize(have + static_cast<size_t>(n));
     if (!c.expected && c.in.size() == QxWireCodec::kHeaderSize) {
         QxWireHeader header;
-        Qx_WString why;
-        if (!QxWireCodec::ParseHeader(c.in.data(), c.in.size(), config_.maxFrame, header, why)) {
-            Log(c.peer + L" dropped: " + StatusText(QX_IO_BAD_FRAME) + L" (" + why + L")");
+        const QxStatus parsed =
+            QxWireCodec::ParseHeader(c.in.data(), c.in.size(), config_.maxFrame, header);
+        if (!parsed.ok()) {
+            Log(c.peer + L" dropped: " + StatusText(parsed.code()) + L" (" +
+                parsed.reason().c_str() + L")");
             c.state = Connection::kClosed;
             return;
         }
@@ -377,17 +382,20 @@ void Server::WorkLoop() {
 
 // Decodes the request within what the memory budget has left, at most the codec's bound
 // for the frame, and keeps for the work what the decoded items take.
-bool Server::Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost, Qx_VariableList& env,
-                    Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& why) {
+QxStatus Server::Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost,
+                        Qx_VariableList& env, Qx_VariableList& variables,
+                        Qx_DatasetList& datasets) {
     const uint64_t bound = QxWireCodec::DecodeBound(c.in.size());
     uint64_t reserve = std::min<uint64_t>(bound, budget_.Room());
     while (reserve > 0 && !share.GrowTo(reserve)) reserve /= 2;  // others took some meanwhile
     cost.limit = reserve > 0 ? static_cast<size_t>(reserve) : 1;
-    const bool decoded =
-        QxWireCodec::DecodeRequest(c.in.data(), c.in.size(), config_.maxFrame, env, variables, datasets, why, &cost);
+    QxStatus decoded = QxWireCodec::DecodeRequest(c.in.data(), c.in.size(), config_.maxFrame, env,
+                                                  variables, datasets, &cost);
     share.ShrinkTo(cost.spent);
-    if (!decoded && cost.overLimit && reserve < bound)
-        why = L"the server's memory budget has no room for its content now; try again later";
+    if (decoded.code() == QxCode::kTooLarge && reserve < bound)
+        return QxStatus(
+            QxCode::kTooLarge,
+            L"the server's memory budget has no room for its content now; try again later");
     return decoded;
 }
 
@@ -396,19 +404,17 @@ void Server::Work(Connection& c) {
     const DWORD started = GetTickCount();
     Qx_VariableList env(1), variables(1);
     Qx_DatasetList datasets;
-    Qx_WString why;
     QxBudgetShare decodedShare(&budget_);
     QxWireCodec::DecodeCost cost;
-    const bool decoded = Decode(c, decodedShare, cost, env, variables, datasets, why);
+    const QxStatus decoded = Decode(c, decodedShare, cost, env, variables, datasets);
     c.in = std::string();  // decoded: the bytes go before the work starts
     c.expected = 0;
     c.inShare.Release();
-    if (!decoded) {
-        if (cost.overLimit) {
+    if (!decoded.ok()) {
+        const Qx_WString why(decoded.reason());
+        if (decoded.code() == QxCode::kTooLarge) {
             // A request that is whole but would take too much memory is answered, not dropped.
-            Qx_WString text(L"The request is refused: ");
-            text += why;
-            c.out = RefusalFrame(text);
+            c.out = RefusalFrame(Qx_WString(L"The request is refused: ") + why);
             Log(c.peer + L" refused: " + why);
             return;
         }
@@ -492,7 +498,8 @@ void Server::Write(Connection& c) {
 }
 
 void Server::Expire(Connection& c) {
-    if (c.state == Connection::kReading) Log(c.peer + L" dropped: " + StatusText(QX_IO_TIMEOUT));
+    if (c.state == Connection::kReading)
+        Log(c.peer + L" dropped: " + StatusText(QxCode::kTimeout));
     else Log((c.logLine.IsEmpty() ? c.peer : c.logLine) + L" (reply not taken in time: dropped)");
     c.state = Connection::kClosed;
 }

@@ -29,13 +29,14 @@ public:
     explicit Server(const ServerConfig& config);
     ~Server();
 
-    // Binds and listens; false with error saying why. Port() then gives the port.
-    bool Listen(Qx_WString& error);
+    // Binds and listens; kBadInput for an address that cannot be bound, kSystem when Winsock
+    // fails. Port() then gives the port.
+    QxStatus Listen();
     int Port() const { return port_; }
     // Serves clients until Stop is called (from any thread or a console control handler),
     // then gives the requests being run up to graceMs to finish. False when some were
     // still running then: the caller ends the process, since their workers use this object.
-    bool Run(int graceMs = 1500);
+    [[nodiscard]] bool Run(int graceMs = 1500);
     void Stop();
 
     // One line on standard error, cut to a stated length and stamped with the time; lines
@@ -47,8 +48,8 @@ private:
     struct Connection;
     using ConnectionList = std::vector<std::unique_ptr<Connection>>;
 
-    bool AcceptAll(ConnectionList& connections);
-    bool MakeRoom(ConnectionList& connections);
+    [[nodiscard]] bool AcceptAll(ConnectionList& connections);
+    [[nodiscard]] bool MakeRoom(ConnectionList& connections);
     void Refuse(QxSocket socket, const Qx_WString& peer, const Qx_WString& why);
     void Read(Connection& c);
     void Write(Connection& c);
@@ -56,13 +57,13 @@ private:
     void Reply(Connection& c, std::string frame, bool closeAfter);
     void Expire(Connection& c);
     void TakeBackFinished();
-    bool StartWorkerIfNeeded();
+    [[nodiscard]] bool StartWorkerIfNeeded();
     void WorkLoop();
     void Work(Connection& c);
-    bool Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost, Qx_VariableList& env,
-                Qx_VariableList& variables, Qx_DatasetList& datasets, Qx_WString& why);
+    QxStatus Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost,
+                    Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets);
     void Wake();
-    bool WaitForWorkers(int graceMs);
+    [[nodiscard]] bool WaitForWorkers(int graceMs);
 
     const ServerConfig& config_;
     ServerLog log_;  // before everything that logs, so it goes after them

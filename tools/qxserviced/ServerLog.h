@@ -28,7 +28,7 @@ public:
 
 private:
     void Run();
-    bool TakeBatch(std::string& batch);
+    [[nodiscard]] bool TakeBatch(std::string& batch);
 
     FILE* stream_;
     std::mutex mutex_;

@@ -88,11 +88,11 @@ Qx_WString ServiceFolder::CutServiceXml(const Qx_WString& source) {
     return Qx_WString(out.c_str(), static_cast<int>(out.size()));
 }
 
-bool ServiceFolder::ListSources(Qx_Dataset& out) const {
+QxStatus ServiceFolder::ListSources(Qx_Dataset& out) const {
     const wchar_t* columns[] = {L"name", L"class_name", L"size", L"date", L"time"};
     for (const wchar_t* c : columns) out.AddColumn(c, QX_VT_STRING, 255, 1);
     std::lock_guard<std::mutex> lock(indexMutex_);
-    if (!Refresh()) return false;
+    if (QxStatus refreshed = Refresh(); !refreshed.ok()) return refreshed;
     out.ReserveRows(static_cast<int>(entries_.size()));
     for (const Entry& e : entries_) {
         Qx_Variant* row = out.GetRowCells(out.AppendRow());
@@ -102,15 +102,15 @@ bool ServiceFolder::ListSources(Qx_Dataset& out) const {
         PutText(out, row[3], e.date);
         PutText(out, row[4], e.time);
     }
-    return true;
+    return QxStatus();
 }
 
 // One listing of the folder: unchanged entries stay, changed ones are read again in
 // place, and the index is rebuilt (and sorted) only when a source came or went.
-bool ServiceFolder::Refresh() const {
+QxStatus ServiceFolder::Refresh() const {
     std::vector<bool> seen(entries_.size(), false);
     std::vector<Entry> added;
-    const bool listed = listing_.List(folder_, [&](const DirectoryEntry& found) {
+    QxStatus listed = listing_.List(folder_, [&](const DirectoryEntry& found) {
         if ((found.attributes & FILE_ATTRIBUTE_DIRECTORY) || !IsSourceName(found.name)) return;
         auto at = positions_.find(found.name);
         if (at == positions_.end()) {
@@ -121,14 +121,16 @@ bool ServiceFolder::Refresh() const {
         }
         Entry& entry = entries_[at->second];
         seen[at->second] = true;
-        if (entry.size != found.size || CompareFileTime(&entry.written, &found.written) != 0) Read(entry, found);
+        if (entry.size != found.size || CompareFileTime(&entry.written, &found.written) != 0)
+            Read(entry, found);
     });
-    if (!listed) return false;
-    if (added.empty() && std::find(seen.begin(), seen.end(), false) == seen.end()) return true;
+    if (!listed.ok()) return listed;
+    if (added.empty() && std::find(seen.begin(), seen.end(), false) == seen.end())
+        return QxStatus();
     for (size_t i = 0; i < entries_.size(); ++i)
         if (seen[i]) added.push_back(std::move(entries_[i]));
     Reindex(std::move(added));
-    return true;
+    return QxStatus();
 }
 
 // The map's keys are views of the entries' names, so they are dropped before the entries.
@@ -162,36 +164,36 @@ void ServiceFolder::Read(Entry& entry, const DirectoryEntry& found) const {
     entry.time = time.str();
     entry.className.clear();
     Qx_WString text, error;
-    if (ReadSource(Qx_WString(entry.name.c_str()), text, error)) {
+    if (ReadSource(Qx_WString(entry.name.c_str()), text).ok()) {
         Qx_AString xml(CutServiceXml(text), CP_UTF8);
         QxServiceDefinition def;
         if (def.Load(Qx_Buffer(xml.GetSafeBuffer(), xml.GetLength()), error)) entry.className = def.className.str();
     }
 }
 
-bool ServiceFolder::ReadSource(const Qx_WString& name, Qx_WString& text, Qx_WString& error) const {
-    if (!IsSafeName(name)) {
-        error = L"refused: the name leaves the service folder";
-        return false;
-    }
+QxStatus ServiceFolder::ReadSource(const Qx_WString& name, Qx_WString& text) const {
+    if (!IsSafeName(name))
+        return QxStatus(QxCode::kBadInput, L"refused: the name leaves the service folder");
     Qx_WString file = WithExtension(name, L".cpp");
     Qx_Buffer bytes;
-    if (Qx_File::ReadFile((folder_ + L"\\" + file.str()).c_str(), bytes) < 0) {
-        error = L"no such service source";
-        return false;
-    }
+    if (Qx_File::ReadFile((folder_ + L"\\" + file.str()).c_str(), bytes) < 0)
+        return QxStatus(QxCode::kNotFound, L"no such service source");
     text = DecodeSource(bytes);
-    return true;
+    return QxStatus();
 }
 
-long ServiceFolder::ReadDefinition(const Qx_WString& name, Qx_Buffer& buffer) const {
-    if (!IsSafeName(name)) return -1;
-    if (Qx_File::ReadFile((folder_ + L"\\" + WithExtension(name, L".xml").str()).c_str(), buffer) >= 0) return 0;
-    Qx_WString text, error;
-    if (!ReadSource(name, text, error)) return -1;
+QxStatus ServiceFolder::ReadDefinition(const Qx_WString& name, Qx_Buffer& buffer) const {
+    if (!IsSafeName(name))
+        return QxStatus(QxCode::kBadInput, L"refused: the name leaves the service folder");
+    if (Qx_File::ReadFile((folder_ + L"\\" + WithExtension(name, L".xml").str()).c_str(), buffer) >=
+        0)
+        return QxStatus();
+    Qx_WString text;
+    if (QxStatus read = ReadSource(name, text); !read.ok()) return read;
     Qx_WString xml = CutServiceXml(text);
-    if (xml.IsEmpty()) return -1;
+    if (xml.IsEmpty())
+        return QxStatus(QxCode::kNotFound, L"the service source holds no service XML block");
     Qx_AString utf8(xml, CP_UTF8);
     buffer = Qx_Buffer(utf8.GetSafeBuffer(), utf8.GetLength());
-    return 0;
+    return QxStatus();
 }

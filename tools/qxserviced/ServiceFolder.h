@@ -19,20 +19,20 @@ public:
     // True when name stays inside the folder: not empty, not "." or "..", without '\\', '/'
     // or ':' (so no absolute path, drive letter, sub-folder or stream), and not a device
     // name ("NUL", "COM1", "aux.txt" and the rest).
-    static bool IsSafeName(const Qx_WString& name);
+    [[nodiscard]] static bool IsSafeName(const Qx_WString& name);
 
     // Fills out (columns name, class_name, size, date, time; all text) with one row per
     // "*.cpp" source, sorted by name. The rows come from an index of the folder that one
     // directory listing brings up to date: a source is read (for its class name) only
-    // when it is new or its size or last-write time changed. False when the folder cannot
-    // be listed. Safe to call from several threads.
-    bool ListSources(Qx_Dataset& out) const;
-    // The text of a source ("<name>.cpp"; name may carry the extension already). False
-    // when the name is unsafe or the file cannot be read; error says which.
-    bool ReadSource(const Qx_WString& name, Qx_WString& text, Qx_WString& error) const;
+    // when it is new or its size or last-write time changed. kReadFailed when the folder
+    // cannot be listed. Safe to call from several threads.
+    QxStatus ListSources(Qx_Dataset& out) const;
+    // The text of a source ("<name>.cpp"; name may carry the extension already). kBadInput
+    // when the name is unsafe, kNotFound when the file cannot be read.
+    QxStatus ReadSource(const Qx_WString& name, Qx_WString& text) const;
     // A service's definition: "<name>.xml" when it exists, else the XML block cut out of
-    // "<name>.cpp", as UTF-8. -1 when neither gives one.
-    long ReadDefinition(const Qx_WString& name, Qx_Buffer& buffer) const;
+    // "<name>.cpp", as UTF-8. kBadInput for an unsafe name, kNotFound when neither gives one.
+    QxStatus ReadDefinition(const Qx_WString& name, Qx_Buffer& buffer) const;
 
     // The lines of the service XML block of a source, markers taken out and the
     // original-source marker lines dropped.
@@ -46,7 +46,7 @@ private:
         FILETIME written = {};
         std::wstring sizeText, date, time, className;
     };
-    bool Refresh() const;
+    QxStatus Refresh() const;
     void Read(Entry& entry, const DirectoryEntry& found) const;
     void Reindex(std::vector<Entry> entries) const;
 

@@ -115,9 +115,9 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     Server server(config);
-    Qx_WString error;
-    if (!server.Listen(error)) {
-        PrintError(error.str());
+    const QxStatus listening = server.Listen();
+    if (!listening.ok()) {
+        PrintError(listening.reason());
         return 1;
     }
     g_server = &server;

@@ -22,7 +22,7 @@ public:
     static const SQLSMALLINT kKind = Kind;
     using QxHandle<OdbcTraits<Kind>>::QxHandle;
     // Replaces the handle held by a new one under parent; false (nothing held) on failure.
-    bool Alloc(SQLHANDLE parent) {
+    [[nodiscard]] bool Alloc(SQLHANDLE parent) {
         this->Reset();
         return SQL_SUCCEEDED(SQLAllocHandle(Kind, parent, this->Put()));
     }

@@ -4,6 +4,7 @@
 #include "OdbcHandles.h"
 #include "runtime/QxAdaptor.h"
 #include "runtime/QxRuntimeCodes.h"
+#include "platform/QxStatus.h"
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -28,6 +29,20 @@ Qx_WString Diagnostics(const Handle& h, const wchar_t* what) {
         text += reinterpret_cast<wchar_t*>(message);
     }
     return text;
+}
+
+// A call of the driver that failed with rc, with every diagnostic record of the handle.
+template <class Handle>
+QxStatus DriverFailure(const Handle& h, const wchar_t* what, SQLRETURN rc) {
+    return QxStatus(QxCode::kResultCode, Diagnostics(h, what), rc);
+}
+
+// The adaptor's answer for an operation that ended with status: 0, or QX_RT_E_DATABASE
+// with error saying why.
+long Report(const QxStatus& status, Qx_WString& error) {
+    if (status.ok()) return 0;
+    error = Qx_WString(status.reason());
+    return QX_RT_E_DATABASE;
 }
 
 bool ContainsKey(const Qx_WString& connection, const wchar_t* key) {
@@ -101,47 +116,49 @@ public:
 
     long Connect(const wchar_t* connectionString, const wchar_t* user, const wchar_t* password,
                  Qx_WString& error) override {
-        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoConnect(connectionString, user, password, error); });
+        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] {
+            return Report(DoConnect(connectionString, user, password), error);
+        });
     }
 
     long BeginTransaction(Qx_WString& error) override {
-        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoBeginTransaction(error); });
+        return QxAdaptorCall(QX_RT_E_DATABASE, error,
+                             [&] { return Report(DoBeginTransaction(), error); });
     }
 
     long EndTransaction(bool commit, Qx_WString& error) override {
-        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoEndTransaction(commit, error); });
+        return QxAdaptorCall(QX_RT_E_DATABASE, error,
+                             [&] { return Report(DoEndTransaction(commit), error); });
     }
 
     long Execute(const wchar_t* sql, const std::vector<Qx_Variant>& params, Qx_Dataset* result, long& rowsAffected,
                  Qx_WString& error) override {
         rowsAffected = -1;
-        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] { return DoExecute(sql, params, result, rowsAffected, error); });
+        return QxAdaptorCall(QX_RT_E_DATABASE, error, [&] {
+            return Report(DoExecute(sql, params, result, rowsAffected), error);
+        });
     }
 
 private:
-    long DoConnect(const wchar_t* connectionString, const wchar_t* user, const wchar_t* password, Qx_WString& error) {
+    QxStatus DoConnect(const wchar_t* connectionString, const wchar_t* user,
+                       const wchar_t* password) {
         dbc_.Reset();
         Qx_WString connection(connectionString);
-        if (connection.IsEmpty()) {
-            error = L"the connection string is empty";
-            return QX_RT_E_DATABASE;
-        }
+        if (connection.IsEmpty())
+            return QxStatus(QxCode::kBadInput, L"the connection string is empty");
         if (user && *user && !ContainsKey(connection, L"uid=")) AppendAttribute(connection, L"UID", user);
         if (password && *password && !ContainsKey(connection, L"pwd=")) AppendAttribute(connection, L"PWD", password);
         poolKey_ = connection.str();
         if (limits_.poolIdleSeconds > 0) {
             dbc_ = OdbcPoolTake(poolKey_, limits_.poolIdleSeconds);
-            if (dbc_) return 0;
+            if (dbc_) return QxStatus();
         }
         const SQLHENV env = OdbcEnvironment();
-        if (!env) {
-            error = L"the ODBC environment cannot be created";
-            return QX_RT_E_DATABASE;
-        }
-        if (!dbc_.Alloc(env)) {
-            error = L"no ODBC connection handle";
-            return QX_RT_E_DATABASE;
-        }
+        if (!env)
+            return QxStatus(QxCode::kResultCode, L"the ODBC environment cannot be created",
+                            SQL_ERROR);
+        if (!dbc_.Alloc(env))
+            return QxStatus(QxCode::kResultCode, L"no ODBC connection handle", SQL_ERROR);
         // A server that does not answer must not hold the caller: drivers that do not know
         // the attribute ignore it.
         SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_LOGIN_TIMEOUT,
@@ -154,62 +171,56 @@ private:
                                          out, 1024, &outLength, SQL_DRIVER_NOPROMPT);
         if (!SQL_SUCCEEDED(rc)) {
             // The connection string may hold a password: it is not repeated in the message.
-            error = Diagnostics(dbc_, L"cannot connect");
+            QxStatus failed = DriverFailure(dbc_, L"cannot connect", rc);
             dbc_.Reset();
-            return QX_RT_E_DATABASE;
+            return failed;
         }
-        return 0;
+        return QxStatus();
     }
 
-    long DoBeginTransaction(Qx_WString& error) {
-        if (!Connected(error)) return QX_RT_E_DATABASE;
-        if (!SQL_SUCCEEDED(SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
-            error = Diagnostics(dbc_, L"cannot start a transaction");
-            return QX_RT_E_DATABASE;
-        }
-        return 0;
+    QxStatus DoBeginTransaction() {
+        if (QxStatus connected = Connected(); !connected.ok()) return connected;
+        SQLRETURN rc = SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+        return SQL_SUCCEEDED(rc) ? QxStatus()
+                                 : DriverFailure(dbc_, L"cannot start a transaction", rc);
     }
 
-    long DoEndTransaction(bool commit, Qx_WString& error) {
-        if (!Connected(error)) return QX_RT_E_DATABASE;
+    QxStatus DoEndTransaction(bool commit) {
+        if (QxStatus connected = Connected(); !connected.ok()) return connected;
         SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_.Get(), commit ? SQL_COMMIT : SQL_ROLLBACK);
-        long result = 0;
-        if (!SQL_SUCCEEDED(rc)) {
-            error = Diagnostics(dbc_, commit ? L"commit failed" : L"rollback failed");
-            result = QX_RT_E_DATABASE;
-        }
+        QxStatus ended =
+            SQL_SUCCEEDED(rc)
+                ? QxStatus()
+                : DriverFailure(dbc_, commit ? L"commit failed" : L"rollback failed", rc);
         SQLSetConnectAttrW(dbc_.Get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
-        return result;
+        return ended;
     }
 
-    long DoExecute(const wchar_t* sql, const std::vector<Qx_Variant>& params, Qx_Dataset* result, long& rowsAffected,
-                   Qx_WString& error) {
-        if (!Connected(error)) return QX_RT_E_DATABASE;
+    QxStatus DoExecute(const wchar_t* sql, const std::vector<Qx_Variant>& params,
+                       Qx_Dataset* result, long& rowsAffected) {
+        if (QxStatus connected = Connected(); !connected.ok()) return connected;
         OdbcStatement st;
-        if (!st.Alloc(dbc_.Get())) {
-            error = Diagnostics(dbc_, L"no statement handle");
-            return QX_RT_E_DATABASE;
-        }
+        if (!st.Alloc(dbc_.Get())) return DriverFailure(dbc_, L"no statement handle", SQL_ERROR);
         SQLSetStmtAttrW(st.Get(), SQL_ATTR_QUERY_TIMEOUT,
                         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(limits_.queryTimeoutSeconds)), 0);
         Qx_WString text(sql);
-        if (!SQL_SUCCEEDED(SQLPrepareW(st.Get(), reinterpret_cast<SQLWCHAR*>(text.GetSafeBuffer()), SQL_NTS))) {
-            error = Diagnostics(st, L"the statement cannot be prepared");
-            return QX_RT_E_DATABASE;
-        }
+        SQLRETURN rc =
+            SQLPrepareW(st.Get(), reinterpret_cast<SQLWCHAR*>(text.GetSafeBuffer()), SQL_NTS);
+        if (!SQL_SUCCEEDED(rc)) return DriverFailure(st, L"the statement cannot be prepared", rc);
         // Storage that must stay put until the statement has run.
         std::vector<SQLLEN> indicators(params.size());
         std::vector<int64_t> integers(params.size());
         std::vector<double> doubles(params.size());
         static char emptyBytes[1] = {0};
-        for (size_t i = 0; i < params.size(); ++i)
-            if (!Bind(st, static_cast<SQLUSMALLINT>(i + 1), params[i], indicators[i], integers[i], doubles[i], emptyBytes, error))
-                return QX_RT_E_DATABASE;
-        SQLRETURN rc = SQLExecute(st.Get());
-        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-            error = Diagnostics(st, L"the statement failed");
-            return QX_RT_E_DATABASE;
+        for (size_t i = 0; i < params.size(); ++i) {
+            QxStatus bound = Bind(st, static_cast<SQLUSMALLINT>(i + 1), params[i], indicators[i],
+                                  integers[i], doubles[i], emptyBytes);
+            if (!bound.ok()) return bound;
         }
+        rc = SQLExecute(st.Get());
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+            return DriverFailure(st, L"the statement failed", rc);
         SQLLEN count = -1;
         if (SQL_SUCCEEDED(SQLRowCount(st.Get(), &count))) rowsAffected = static_cast<long>(count);
         SQLSMALLINT columns = 0;
@@ -218,18 +229,17 @@ private:
             Qx_WString id(result->GetId());
             *result = Qx_Dataset(id.c_str());
         }
-        if (columns > 0 && result) return ReadRows(st, columns, *result, error);
-        return 0;
+        if (columns > 0 && result) return ReadRows(st, columns, *result);
+        return QxStatus();
     }
 
-    bool Connected(Qx_WString& error) const {
-        if (dbc_.Get()) return true;
-        error = L"not connected to a database";
-        return false;
+    QxStatus Connected() const {
+        return dbc_.Get() ? QxStatus()
+                          : QxStatus(QxCode::kNotReady, L"not connected to a database");
     }
 
-    static bool Bind(OdbcStatement& st, SQLUSMALLINT index, const Qx_Variant& v, SQLLEN& ind, int64_t& integer,
-                     double& number, char* emptyBytes, Qx_WString& error) {
+    static QxStatus Bind(OdbcStatement& st, SQLUSMALLINT index, const Qx_Variant& v, SQLLEN& ind,
+                         int64_t& integer, double& number, char* emptyBytes) {
         SQLRETURN rc;
         switch (v.GetType()) {
         case QX_VT_STRING: {
@@ -237,9 +247,10 @@ private:
             // text up to its first U+0000: the value would be cut, not sent.
             const int length = v.GetTextLength();
             if (std::char_traits<wchar_t>::find(v.GetText(), static_cast<size_t>(length), L'\0')) {
+                Qx_WString error;
                 error.Format(L"parameter %u holds the character U+0000, which the database cannot take; it is refused "
                              L"rather than cut", static_cast<unsigned>(index));
-                return false;
+                return QxStatus(QxCode::kBadInput, error);
             }
             ind = static_cast<SQLLEN>(length) * 2;
             SQLULEN size = length > 0 ? static_cast<SQLULEN>(length) : 1;
@@ -271,16 +282,15 @@ private:
             rc = SQLBindParameter(st.Get(), index, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0, &ind);
             break;
         }
-        if (SQL_SUCCEEDED(rc)) return true;
-        error = Diagnostics(st, L"a parameter cannot be bound");
-        return false;
+        return SQL_SUCCEEDED(rc) ? QxStatus()
+                                 : DriverFailure(st, L"a parameter cannot be bound", rc);
     }
 
     // Reads one column of the current row as text or bytes, in pieces for long values, and
-    // stops once it holds more than maxBytes bytes (tooLarge). False on a driver error or when
-    // too large; isNull set for SQL NULL.
-    static bool ReadLong(OdbcStatement& st, SQLUSMALLINT column, bool binary, std::wstring& text, std::string& bytes,
-                         bool& isNull, long long maxBytes, bool& tooLarge) {
+    // stops with kTooLarge once it holds more than maxBytes bytes. isNull set for SQL NULL.
+    static QxStatus ReadLong(OdbcStatement& st, SQLUSMALLINT column, bool binary,
+                             std::wstring& text, std::string& bytes, bool& isNull,
+                             long long maxBytes) {
         isNull = false;
         char buffer[8192];
         const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_WCHAR;
@@ -288,92 +298,88 @@ private:
         for (;;) {
             SQLLEN ind = 0;
             SQLRETURN rc = SQLGetData(st.Get(), column, cType, buffer, sizeof buffer, &ind);
-            if (rc == SQL_NO_DATA) return true;
-            if (!SQL_SUCCEEDED(rc)) return false;
+            if (rc == SQL_NO_DATA) return QxStatus();
+            if (!SQL_SUCCEEDED(rc)) return DriverFailure(st, L"reading a value failed", rc);
             if (ind == SQL_NULL_DATA) {
                 isNull = true;
-                return true;
+                return QxStatus();
             }
             size_t got = (ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > room) ? room : static_cast<size_t>(ind);
             if (binary) bytes.append(buffer, got);
             else text.append(reinterpret_cast<const wchar_t*>(buffer), got / sizeof(wchar_t));
-            if (static_cast<long long>(bytes.size() + text.size() * sizeof(wchar_t)) > maxBytes) {
-                tooLarge = true;
-                return false;
-            }
-            if (rc == SQL_SUCCESS) return true;
+            if (static_cast<long long>(bytes.size() + text.size() * sizeof(wchar_t)) > maxBytes)
+                return QxStatus(QxCode::kTooLarge, L"the value takes more bytes than are left");
+            if (rc == SQL_SUCCESS) return QxStatus();
         }
     }
 
-    long ReadRows(OdbcStatement& st, SQLSMALLINT columns, Qx_Dataset& result, Qx_WString& error) const {
+    QxStatus ReadRows(OdbcStatement& st, SQLSMALLINT columns, Qx_Dataset& result) const {
         long long rows = 0, bytes = 0;  // read so far, against the limits
         std::vector<int> types;
         for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
             SQLWCHAR name[256] = {0};
             SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
-            if (!SQL_SUCCEEDED(SQLDescribeColW(st.Get(), c, name, 256, &nameLength, &sqlType, &size, &digits, &nullable))) {
-                error = Diagnostics(st, L"the result cannot be described");
-                return QX_RT_E_DATABASE;
-            }
+            SQLRETURN rc = SQLDescribeColW(st.Get(), c, name, 256, &nameLength, &sqlType, &size,
+                                           &digits, &nullable);
+            if (!SQL_SUCCEEDED(rc)) return DriverFailure(st, L"the result cannot be described", rc);
             types.push_back(ColumnType(sqlType));
             result.AddColumn(reinterpret_cast<wchar_t*>(name), types.back(), size > 0x7fffffff ? 0x7fffffff : static_cast<int>(size), 0);
         }
+        Qx_WString limit;
         for (;;) {
             SQLRETURN rc = SQLFetch(st.Get());
-            if (rc == SQL_NO_DATA) return 0;
-            if (!SQL_SUCCEEDED(rc)) {
-                error = Diagnostics(st, L"reading the result failed");
-                return QX_RT_E_DATABASE;
-            }
+            if (rc == SQL_NO_DATA) return QxStatus();
+            if (!SQL_SUCCEEDED(rc)) return DriverFailure(st, L"reading the result failed", rc);
             if (++rows > limits_.maxRows) {
-                error.Format(L"the result has more than %lld rows, the limit", limits_.maxRows);
-                return QX_RT_E_DATABASE;
+                limit.Format(L"the result has more than %lld rows, the limit", limits_.maxRows);
+                return QxStatus(QxCode::kTooLarge, limit);
             }
             int row = result.AppendRow();
             for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
                 Qx_Variant& cell = *result.GetColumn(row, nullptr, c - 1);
-                bool tooLarge = false;
-                if (!ReadCell(st, c, types[c - 1], cell, limits_.maxBytes - bytes, tooLarge)) {
-                    if (!tooLarge) {
-                        error = Diagnostics(st, L"reading a value failed");
-                        return QX_RT_E_DATABASE;
-                    }
-                    error.Format(L"the result holds more than %lld bytes of text and binary values, the limit",
+                QxStatus read = ReadCell(st, c, types[c - 1], cell, limits_.maxBytes - bytes);
+                if (read.code() == QxCode::kTooLarge) {
+                    limit.Format(L"the result holds more than %lld bytes of text and binary values, the limit",
                                  limits_.maxBytes);
-                    return QX_RT_E_DATABASE;
+                    return QxStatus(QxCode::kTooLarge, limit);
                 }
+                if (!read.ok()) return read;
                 bytes += cell.GetType() == QX_VT_STRING ? 2ll * cell.GetTextLength() : cell.GetByteCount();
             }
         }
     }
 
-    static bool ReadCell(OdbcStatement& st, SQLUSMALLINT c, int type, Qx_Variant& cell, long long room, bool& tooLarge) {
+    static QxStatus ReadCell(OdbcStatement& st, SQLUSMALLINT c, int type, Qx_Variant& cell,
+                             long long room) {
         SQLLEN ind = 0;
         if (type == QX_VT_INT || type == QX_VT_INT64) {
             int64_t value = 0;
-            if (!SQL_SUCCEEDED(SQLGetData(st.Get(), c, SQL_C_SBIGINT, &value, sizeof value, &ind))) return false;
+            SQLRETURN rc = SQLGetData(st.Get(), c, SQL_C_SBIGINT, &value, sizeof value, &ind);
+            if (!SQL_SUCCEEDED(rc)) return DriverFailure(st, L"reading a value failed", rc);
             if (ind == SQL_NULL_DATA) cell.SetNull();
             // A value too large for the column's declared 32 bits is kept whole.
             else if (type == QX_VT_INT && value >= INT32_MIN && value <= INT32_MAX) cell.SetInt(static_cast<int32_t>(value));
             else cell.SetInt64(value);
-            return true;
+            return QxStatus();
         }
         if (type == QX_VT_DOUBLE) {
             double value = 0;
-            if (!SQL_SUCCEEDED(SQLGetData(st.Get(), c, SQL_C_DOUBLE, &value, sizeof value, &ind))) return false;
+            SQLRETURN rc = SQLGetData(st.Get(), c, SQL_C_DOUBLE, &value, sizeof value, &ind);
+            if (!SQL_SUCCEEDED(rc)) return DriverFailure(st, L"reading a value failed", rc);
             if (ind == SQL_NULL_DATA) cell.SetNull();
             else cell.SetDouble(value);
-            return true;
+            return QxStatus();
         }
         std::wstring text;
         std::string bytes;
         bool isNull = false;
-        if (!ReadLong(st, c, type == QX_VT_BINARY, text, bytes, isNull, room, tooLarge)) return false;
+        QxStatus read = ReadLong(st, c, type == QX_VT_BINARY, text, bytes, isNull, room);
+        if (!read.ok()) return read;
         if (isNull) cell.SetNull();
         else if (type == QX_VT_BINARY) cell.SetBinary(bytes.data(), static_cast<int>(bytes.size()));
         else cell.SetString(text.c_str(), static_cast<int>(text.size()));
-        return true;
+        return QxStatus();
     }
 
     OdbcConnection dbc_;

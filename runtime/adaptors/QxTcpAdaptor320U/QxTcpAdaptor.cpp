@@ -7,8 +7,13 @@
 
 namespace {
 
-long CodeOf(QxIoStatus status) {
-    return status == QX_IO_TIMEOUT ? QX_RT_E_TIMEOUT : status == QX_IO_BAD_FRAME ? QX_RT_E_PROTOCOL : QX_RT_E_TRANSPORT;
+// The runtime's code for a failed send or receive.
+long CodeOf(const QxStatus& status) {
+    switch (status.code()) {
+    case QxCode::kTimeout: return QX_RT_E_TIMEOUT;
+    case QxCode::kBadFrame: return QX_RT_E_PROTOCOL;
+    default: return QX_RT_E_TRANSPORT;
+    }
 }
 
 class TcpAdaptor : public QxComAdaptor {
@@ -22,41 +27,45 @@ public:
     }
 
 private:
+    // The statuses of the socket helpers become the runtime's codes and texts here.
     long Carry(const std::string& request, std::string& reply, const wchar_t* address, int port, long timeoutSeconds,
                Qx_WString& error) {
         // One deadline covers connecting, sending and the whole reply.
         QxDeadline deadline(static_cast<int64_t>(timeoutSeconds) * 1000);
         QxSocket s;
-        QxIoStatus st = QxConnectTcp(address, port, deadline, s, error);
-        if (st != QX_IO_OK) return st == QX_IO_TIMEOUT ? QX_RT_E_TIMEOUT : QX_RT_E_CONNECT;
-        st = QxSendAll(s.Get(), request.data(), request.size(), deadline);
-        if (st != QX_IO_OK) {
-            error = Describe(st, L"sending the request", address, port);
-            return CodeOf(st);
+        QxStatus status = QxConnectTcp(address, port, deadline, s);
+        if (!status.ok()) {
+            error = Qx_WString(status.reason());
+            return status.code() == QxCode::kTimeout ? QX_RT_E_TIMEOUT : QX_RT_E_CONNECT;
         }
-        Qx_WString why;
-        st = QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, deadline, reply, why);
-        if (st != QX_IO_OK) {
+        status = QxSendAll(s.Get(), request.data(), request.size(), deadline);
+        if (!status.ok()) {
+            error = Describe(status, L"sending the request", address, port);
+            return CodeOf(status);
+        }
+        status = QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, deadline, reply);
+        if (!status.ok()) {
             // After a time-out part of a frame may have been read: the socket is closed
             // here (by its owner) and never read again.
-            error = Describe(st, L"waiting for the reply", address, port);
-            if (!why.IsEmpty()) {
-                error += L": ";
-                error += why;
-            }
-            return CodeOf(st);
+            error = Describe(status, L"waiting for the reply", address, port);
+            return CodeOf(status);
         }
         return 0;
     }
 
-    static Qx_WString Describe(QxIoStatus st, const wchar_t* what, const wchar_t* address, int port) {
+    // "<what> <address>:<port> <how>", and why after a colon where a time-out or a stop
+    // does not say it all.
+    static Qx_WString Describe(const QxStatus& status, const wchar_t* what, const wchar_t* address,
+                               int port) {
         Qx_WString text;
-        const wchar_t* how = st == QX_IO_TIMEOUT ? L"timed out" : st == QX_IO_CLOSED ? L"the server closed the connection"
-                                                                                      : L"failed";
+        const QxCode code = status.code();
+        const wchar_t* how = code == QxCode::kTimeout  ? L"timed out"
+                             : code == QxCode::kClosed ? L"the server closed the connection"
+                                                       : L"failed";
         text.Format(L"%ls %ls:%d %ls", what, address ? address : L"", port, how);
-        if (st == QX_IO_ERROR) {
+        if (code != QxCode::kTimeout && code != QxCode::kStopped) {
             text += L": ";
-            text += QxSocketErrorText(WSAGetLastError());
+            text += status.reason().c_str();
         }
         return text;
     }
