@@ -11,6 +11,7 @@
 #include "runtime/internal/QxSocket.h"
 #include "platform/QxWin.h"
 #include <psapi.h>
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/QxServerProcess.h"
 #include <algorithm>
 #include <atomic>
@@ -127,25 +128,15 @@ void RoundTrips(int port, const wchar_t* label, const wchar_t* service, bool cit
 // the last request.
 class CannedServer {
 public:
-    explicit CannedServer(const std::string& payload) : payload_(payload) {
-        const QxStatus started = QxWinsockStartup();
-        if (!started.ok()) wprintf(L"bench: %ls\n", started.reason().c_str());
-        listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(listener_.Get(), 8);
-        int length = sizeof addr;
-        getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&addr), &length);
-        port_ = ntohs(addr.sin_port);
+    explicit CannedServer(const std::string& payload) : payload_(payload), listener_(8) {
+        if (!listener_.Port()) wprintf(L"bench: no loopback port to listen on\n");
         thread_ = std::thread([this] { Loop(); });
     }
     ~CannedServer() {
         stop_ = true;
         thread_.join();
     }
-    int Port() const { return port_; }
+    int Port() const { return listener_.Port(); }
     std::string LastRequest() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return lastRequest_;
@@ -189,8 +180,7 @@ private:
     std::string payload_;
     mutable std::mutex mutex_;
     std::string lastRequest_;
-    QxSocket listener_;
-    int port_ = 0;
+    QxLoopbackListener listener_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

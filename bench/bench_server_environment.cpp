@@ -38,7 +38,7 @@ size_t BarePass(const std::wstring& path) {
     QxComPtr<IStream> stream;
     stream.Reset(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
     QxComPtr<IXmlReader> reader;
-    if (FAILED(QxCreateXmlReader(reader.Put())) || FAILED(reader->SetInput(stream.Get()))) return 0;
+    if (!QxCreateXmlReader(reader.Put()).ok() || FAILED(reader->SetInput(stream.Get()))) return 0;
     size_t visited = 0;
     XmlNodeType type;
     while (reader->Read(&type) == S_OK) {

@@ -17,6 +17,7 @@
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxSocket.h"
 #include "runtime/internal/QxWireProtocol.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/QxServerProcess.h"
 #include "tests/support/RuntimeTestSupport.h"
 #include "tests/support/ServiceClient.h"
@@ -415,17 +416,7 @@ void StopUnderLoad(Target& target) {
 class FakeServer {
 public:
     FakeServer(std::string reply, int stallMs) : reply_(std::move(reply)), stallMs_(stallMs) {
-        const QxStatus started = QxWinsockStartup();
-        if (!started.ok()) wprintf(L"bench: %ls\n", started.reason().c_str());
-        listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int length = sizeof address;
-        bind(listener_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_.Get(), 4);
-        getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        if (!listener_.Port()) wprintf(L"bench: no loopback port to listen on\n");
         thread_ = std::thread([this] {
             QxSocket client(accept(listener_.Get(), nullptr, nullptr));
             std::string request;
@@ -445,13 +436,12 @@ public:
         });
     }
     ~FakeServer() { thread_.join(); }
-    int Port() const { return port_; }
+    int Port() const { return listener_.Port(); }
 
 private:
     std::string reply_;
     int stallMs_;
-    QxSocket listener_;
-    int port_ = 0;
+    QxLoopbackListener listener_;
     std::thread thread_;
 };
 

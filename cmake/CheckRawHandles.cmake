@@ -18,7 +18,7 @@ set(owner_files
   runtime/internal/QxSocket.h
   runtime/adaptors/QxOdbcAdaptor320U/OdbcHandles.h)
 set(release_calls CloseHandle RegCloseKey ReleaseDC DeleteDC DeleteObject closesocket FindClose
-  FreeLibrary UnhookWindowsHookEx LocalFree GlobalFree CoTaskMemFree FreeAddrInfoW SQLFreeHandle)
+  FreeLibrary UnhookWindowsHookEx LocalFree GlobalFree CoTaskMemFree ILFree FreeAddrInfoW SQLFreeHandle)
 list(JOIN release_calls "|" calls)
 # A free call (not a member's, such as bitmap_.DeleteObject()), also written ::Call.
 set(raw_call "(^|[^.>A-Za-z0-9_])(::)?(${calls})[ \t]*\\(")

@@ -5,20 +5,32 @@
 #include "config/WorkingDir.h"
 #include "foundation/QxStringFunctions.h"
 #include "platform/QxBarrier.h"
+#include <exception>
 #include <memory>
+#include <utility>
 
 namespace {
 
-std::unique_ptr<ADAPTER_INFO> MakeRecord(const Qx_DOMElement* entry) {
-    std::unique_ptr<ADAPTER_INFO> record(new ADAPTER_INFO);
-    record->adaptor = QxRequiredAttr(entry, L"adaptor");
+// The record of one adaptor; kMissingAttribute for an adaptor without one of its six
+// attributes.
+QxStatus MakeRecord(const Qx_DOMElement* entry, std::unique_ptr<ADAPTER_INFO>& record) {
+    record.reset(new ADAPTER_INFO);
     record->dir = QxWorkingDir();
-    record->module = QxRequiredAttr(entry, L"moudle");  // spelled so in the catalogue
-    record->name = QxRequiredAttr(entry, L"name");
-    record->id = QxRequiredAttr(entry, L"id");
-    record->type = QxRequiredAttr(entry, L"type");
-    record->ver = QxRequiredAttr(entry, L"ver");
-    return record;
+    const std::pair<const wchar_t*, Qx_WString ADAPTER_INFO::*> kRequired[] = {
+        {L"adaptor", &ADAPTER_INFO::adaptor}, {L"moudle", &ADAPTER_INFO::module},  // spelled so in the catalogue
+        {L"name", &ADAPTER_INFO::name},       {L"id", &ADAPTER_INFO::id},
+        {L"type", &ADAPTER_INFO::type},       {L"ver", &ADAPTER_INFO::ver},
+    };
+    for (const auto& [attribute, field] : kRequired) {
+        QxStatus status = QxRequiredAttr(entry, attribute, record.get()->*field);
+        if (!status.ok()) return status;
+    }
+    return QxStatus();
+}
+
+long InvalidCatalogue() {
+    AfxMessageBox(L"Invalid XML");
+    return -1;
 }
 
 // Frees the lookup's own records whichever way the lookup ends.
@@ -29,26 +41,27 @@ struct OwnedAdaptorList {
 
 long ReadCatalogue(Qx_PtrList& list) {
     Qx_XmlDOM document(0);
-    switch (QxLoadConfigDocument(L"\\qrx_adaptor.xml", document)) {
-    case QxConfigLoad::ReadFailed: AfxMessageBox(L"XML load failed"); return -1;
-    case QxConfigLoad::ParseFailed: AfxMessageBox(L"Invalid XML"); return -1;
-    case QxConfigLoad::Ok: break;
+    const QxStatus loaded = QxLoadConfigDocument(L"\\qrx_adaptor.xml", document);
+    if (!loaded.ok()) {
+        AfxMessageBox(loaded.code() == QxCode::kReadFailed ? L"XML load failed" : L"Invalid XML");
+        return -1;
     }
     const Qx_DOMElement* adaptors = document.GetItem(document.FindTag(L"adaptors", 0));
     if (!adaptors) return -1;
+    // An adaptor without one of its attributes ends the reading with "Invalid XML", and so
+    // does memory running out while the adaptors are read: what was appended stays.
     const int count = adaptors->GetChildCount();
     try {
         for (int i = 0; i < count; ++i) {
             const Qx_DOMElement* entry = adaptors->GetChildList()->GetItem(i);
             if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;  // a CDATA section is no adaptor
-            std::unique_ptr<ADAPTER_INFO> record = MakeRecord(entry);
+            std::unique_ptr<ADAPTER_INFO> record;
+            if (!MakeRecord(entry, record).ok()) return InvalidCatalogue();
             list.Add(record.get());
             record.release();
         }
-    } catch (...) {
-        // An adaptor without one of its attributes, or memory running out.
-        AfxMessageBox(L"Invalid XML");
-        return -1;
+    } catch (const std::exception&) {
+        return InvalidCatalogue();
     }
     return 0;
 }

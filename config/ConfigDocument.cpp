@@ -2,11 +2,14 @@
 #include "config/WorkingDir.h"
 #include "foundation/TextFile.h"
 
-QxConfigLoad QxLoadConfigDocument(const wchar_t* fileName, Qx_XmlDOM& document) {
+QxStatus QxLoadConfigDocument(const wchar_t* fileName, Qx_XmlDOM& document) {
     Qx_WString path = QxConfigFilePath(fileName);
     Qx_Buffer buffer;
-    if (!qx_GetTextFileSource(path.c_str(), buffer)) return QxConfigLoad::ReadFailed;
-    return document.LoadXML(buffer) == 1 ? QxConfigLoad::Ok : QxConfigLoad::ParseFailed;
+    if (!qx_GetTextFileSource(path.c_str(), buffer))
+        return QxStatus(QxCode::kReadFailed, std::wstring(L"cannot read ") + path.c_str());
+    if (document.LoadXML(buffer) != 1)
+        return QxStatus(QxCode::kNotWellFormed, std::wstring(path.c_str()) + L" is no well-formed document");
+    return QxStatus();
 }
 
 const wchar_t* QxAttrOr(const Qx_DOMElement* element, const wchar_t* name, const wchar_t* fallback) {
@@ -14,8 +17,9 @@ const wchar_t* QxAttrOr(const Qx_DOMElement* element, const wchar_t* name, const
     return attr ? attr->value.c_str() : fallback;
 }
 
-const wchar_t* QxRequiredAttr(const Qx_DOMElement* element, const wchar_t* name) {
+QxStatus QxRequiredAttr(const Qx_DOMElement* element, const wchar_t* name, Qx_WString& value) {
     const Qx_NamedStr* attr = element ? element->GetAttrItem(name) : nullptr;
-    if (!attr) throw QxMissingAttribute();
-    return attr->value.c_str();
+    if (!attr) return QxStatus(QxCode::kMissingAttribute, std::wstring(L"an entry lacks \"") + name + L"\"");
+    value = attr->value;
+    return QxStatus();
 }

@@ -5,31 +5,30 @@
 #include <memory>
 
 namespace {
-std::unique_ptr<ENVIRONMENT_INFO> MakeRecord(const Qx_DOMElement* entry) {
-    std::unique_ptr<ENVIRONMENT_INFO> record(new ENVIRONMENT_INFO);
-    record->name = QxRequiredAttr(entry, L"name");
-    record->module = QxRequiredAttr(entry, L"module");
-    record->module += L"320";  // the tool's modules carry the product generation
-    return record;
+// The record of one module; kMissingAttribute for a module without "name" or "module".
+QxStatus MakeRecord(const Qx_DOMElement* entry, std::unique_ptr<ENVIRONMENT_INFO>& record) {
+    record.reset(new ENVIRONMENT_INFO);
+    QxStatus status = QxRequiredAttr(entry, L"name", record->name);
+    if (status.ok()) status = QxRequiredAttr(entry, L"module", record->module);
+    if (status.ok()) record->module += L"320";  // the tool's modules carry the product generation
+    return status;
 }
 
 bool ReadModules(Qx_PtrList& list) {
     Qx_XmlDOM document(0);
-    if (QxLoadConfigDocument(L"\\qrx_environment.xml", document) != QxConfigLoad::Ok) return false;
+    if (!QxLoadConfigDocument(L"\\qrx_environment.xml", document).ok()) return false;
     const Qx_DOMElement* modules = document.GetItem(document.FindTag(L"adaptors", 0));
     if (!modules) return true;
+    // A module without "name" or "module" ends the reading with false, as memory running out
+    // does (the exported function's barrier answers false then): what was appended stays.
     const int count = modules->GetChildCount();
-    try {
-        for (int i = 0; i < count; ++i) {
-            const Qx_DOMElement* entry = modules->GetChildList()->GetItem(i);
-            if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
-            std::unique_ptr<ENVIRONMENT_INFO> record = MakeRecord(entry);
-            list.Add(record.get());
-            record.release();
-        }
-    } catch (...) {
-        // A module without "name" or "module", or memory running out: keep what was appended.
-        return false;
+    for (int i = 0; i < count; ++i) {
+        const Qx_DOMElement* entry = modules->GetChildList()->GetItem(i);
+        if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
+        std::unique_ptr<ENVIRONMENT_INFO> record;
+        if (!MakeRecord(entry, record).ok()) return false;
+        list.Add(record.get());
+        record.release();
     }
     return true;
 }

@@ -48,37 +48,37 @@ const GroupRule kServer = {L"server", 1, {
     {L"TimeOut", &SERVER_INFO::TimeOut, L""},
 }};
 
-std::unique_ptr<SERVER_INFO> MakeRecord(const Qx_DOMElement* entry, const GroupRule& group) {
-    std::unique_ptr<SERVER_INFO> record(new SERVER_INFO);
-    record->name = QxRequiredAttr(entry, L"name");
+// The record of one entry; kMissingAttribute for an entry without "name".
+QxStatus MakeRecord(const Qx_DOMElement* entry, const GroupRule& group, std::unique_ptr<SERVER_INFO>& record) {
+    record.reset(new SERVER_INFO);
+    QxStatus named = QxRequiredAttr(entry, L"name", record->name);
+    if (!named.ok()) return named;
     for (const FieldRule& rule : group.fields)
         (record.get()->*rule.field) = QxAttrOr(entry, rule.attribute, rule.fallback);
     record->state = 0;
     record->remote = group.remote;
-    return record;
+    return named;
 }
 
 bool ReadGroup(Qx_PtrList& list, const GroupRule& group) {
     Qx_XmlDOM document(0);
-    if (QxLoadConfigDocument(L"\\qrx_serverenv.xml", document) != QxConfigLoad::Ok) return false;
+    if (!QxLoadConfigDocument(L"\\qrx_serverenv.xml", document).ok()) return false;
     const Qx_DOMElement* environments = document.GetItem(document.FindTag(L"environments", 0));
     if (!environments) return false;
     const Qx_DOMElemList* groups = environments->GetChildList();
     if (!groups) return true;
     const Qx_DOMElement* entries = groups->GetItem(group.tag, 0);
     if (!entries) return true;
+    // An entry without "name" ends the reading with false, as memory running out does (the
+    // exported function's barrier answers false then): what was appended stays.
     const int count = entries->GetChildCount();
-    try {
-        for (int i = 0; i < count; ++i) {
-            const Qx_DOMElement* entry = entries->GetChildList()->GetItem(i);
-            if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
-            std::unique_ptr<SERVER_INFO> record = MakeRecord(entry, group);
-            list.Add(record.get());
-            record.release();
-        }
-    } catch (...) {
-        // An entry without "name", or memory running out: keep what was appended.
-        return false;
+    for (int i = 0; i < count; ++i) {
+        const Qx_DOMElement* entry = entries->GetChildList()->GetItem(i);
+        if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
+        std::unique_ptr<SERVER_INFO> record;
+        if (!MakeRecord(entry, group, record).ok()) return false;
+        list.Add(record.get());
+        record.release();
     }
     return true;
 }

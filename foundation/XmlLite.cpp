@@ -16,19 +16,20 @@ CreateXmlReaderFn LoadCreateXmlReader() {
 bool Accepted(HRESULT hr) { return SUCCEEDED(hr) || hr == E_NOTIMPL; }
 }  // namespace
 
-HRESULT QxCreateXmlReader(IXmlReader** reader) {
+QxStatus QxCreateXmlReader(IXmlReader** reader) {
     *reader = nullptr;
     CreateXmlReaderFn create = LoadCreateXmlReader();
-    if (!create) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    if (!create) return QxStatus::FromSystemError(ERROR_MOD_NOT_FOUND, L"xmllite.dll", QxCode::kNotFound);
     IXmlReader* created = nullptr;
     HRESULT hr = create(__uuidof(IXmlReader), reinterpret_cast<void**>(&created), nullptr);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return QxStatus::FromHResult(hr, L"CreateXmlReader");
     // With DTDs prohibited no entity can be declared, so only the predefined and numeric
     // references are ever expanded.
-    if (!Accepted(created->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) {
+    hr = created->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+    if (!Accepted(hr)) {
         created->Release();
-        return E_FAIL;
+        return QxStatus::FromHResult(hr, L"prohibiting DTDs");
     }
     *reader = created;
-    return S_OK;
+    return QxStatus();
 }

@@ -30,7 +30,7 @@ bool QxXmlNodeReader::Start() {
     if (std::char_traits<char>::find(input_.Data(), input_.Size(), '<') == nullptr)
         return Fail(L"no root element"), false;
     stream_.reset(new QxXmlInputStream(input_.Data(), input_.Size()));
-    if (FAILED(QxCreateXmlReader(reader_.Put())) || FAILED(reader_->SetInput(stream_.get())))
+    if (!QxCreateXmlReader(reader_.Put()).ok() || FAILED(reader_->SetInput(stream_.get())))
         return Fail(L"XmlLite is not available"), false;
     reader_->SetProperty(XmlReaderProperty_MaxElementDepth, Qx_XmlDOM::kMaxDepth + 1);  // Wine may ignore it
     // Every node costs at least one character of the budget, so even a reader that hands

@@ -116,7 +116,8 @@ long ResultCodeOf(const QxStatus& status) {
     case QxCode::kOk: return QX_RT_OK;
     case QxCode::kNotReady: return QX_RT_E_JOB;
     case QxCode::kReadFailed: return QX_RT_E_NO_DEFINITION;
-    case QxCode::kMalformed: return QX_RT_E_DEFINITION;
+    case QxCode::kMalformed:
+    case QxCode::kNotWellFormed: return QX_RT_E_DEFINITION;
     case QxCode::kBadInput: return QX_RT_E_INPUT;
     case QxCode::kResultCode: return QX_RT_E_DATABASE;
     default: return QX_RT_E_FAIL;
@@ -202,10 +203,9 @@ QxStatus Qx_TarnWorker::RunJob() {
                         Qx_WString(L"The definition of service \"") + serviceName_ +
                             L"\" cannot be read from folder \"" + servicePath_ + L"\".");
     QxServiceDefinition def;
-    Qx_WString error;
-    if (!def.Load(xml, error))
-        return QxStatus(QxCode::kMalformed, Qx_WString(L"The definition of service \"") +
-                                                serviceName_ + L"\" is not valid: " + error);
+    if (QxStatus loaded = def.Load(xml); !loaded.ok())
+        return QxStatus(loaded.code(), Qx_WString(L"The definition of service \"") + serviceName_ +
+                                           L"\" is not valid: " + loaded.reason().c_str());
     if (QxStatus checked = CheckInputs(def); !checked.ok()) return checked;
     if (!def.statements.empty()) {
         QxDbAdaptor* db = nullptr;

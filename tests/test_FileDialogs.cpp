@@ -2,12 +2,14 @@
 
 #include "QxQVInfo320U.h"
 #include "support/WindowTestSupport.h"
+#include "platform/QxHandle.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <atomic>
 #include <functional>
+#include <type_traits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -369,12 +371,16 @@ protected:
     wchar_t savedCwd_[MAX_PATH] = {};
 };
 
+// An item list of the shell, freed with the task allocator as the shell made it.
+using ItemList = QxTaskMem<std::remove_pointer_t<PIDLIST_ABSOLUTE>>;
+
 TEST_F(BrowseCallbackTest, ShowsTheSelectedFoldersPath) {
     const std::wstring sub = MakeFolder(L"selected");
-    PIDLIST_ABSOLUTE item = ILCreateFromPathW(sub.c_str());
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(qx_SelectFolder_BrowseCallbackProc(listener_, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(item), 0), 0);
-    ILFree(item);
+    ItemList item(ILCreateFromPathW(sub.c_str()));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(qx_SelectFolder_BrowseCallbackProc(listener_, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(item.Get()), 0),
+              0);
+    item.Reset();
     ASSERT_EQ(g_told.size(), 1u);
     EXPECT_EQ(g_told[0].message, static_cast<UINT>(BFFM_SETSTATUSTEXTW));
     EXPECT_EQ(g_told[0].wParam, 0u);
@@ -382,10 +388,11 @@ TEST_F(BrowseCallbackTest, ShowsTheSelectedFoldersPath) {
 }
 
 TEST_F(BrowseCallbackTest, SaysNothingForAVirtualFolder) {
-    PIDLIST_ABSOLUTE item = nullptr;
-    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &item)));
-    EXPECT_EQ(qx_SelectFolder_BrowseCallbackProc(listener_, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(item), 0), 0);
-    CoTaskMemFree(item);
+    ItemList item;
+    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, item.Put())));
+    EXPECT_EQ(qx_SelectFolder_BrowseCallbackProc(listener_, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(item.Get()), 0),
+              0);
+    item.Reset();
     EXPECT_TRUE(g_told.empty());
 }
 

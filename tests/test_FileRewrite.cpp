@@ -8,6 +8,7 @@
 #include "QxQVInfo320U.h"
 #include "support/ImportPatch.h"
 #include "support/TestFiles.h"
+#include "platform/QxHandle.h"
 #include <aclapi.h>
 #include <sddl.h>
 #include <string>
@@ -16,39 +17,32 @@ namespace {
 
 BY_HANDLE_FILE_INFORMATION Identity(const std::wstring& path) {
     BY_HANDLE_FILE_INFORMATION info = {};
-    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        GetFileInformationByHandle(file, &info);
-        CloseHandle(file);
-    }
+    QxFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (file) GetFileInformationByHandle(file.Get(), &info);
     return info;
 }
 
 std::wstring Dacl(const std::wstring& path) {
-    PSECURITY_DESCRIPTOR sd = nullptr;
+    QxLocalMem<void> sd;
     if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
-                              nullptr, nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+                              nullptr, nullptr, nullptr, nullptr, sd.Put()) != ERROR_SUCCESS)
         return L"?";
-    LPWSTR text = nullptr;
+    QxLocalMem<wchar_t> text;
     ConvertSecurityDescriptorToStringSecurityDescriptorW(
-        sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION, &text, nullptr);
-    std::wstring result = text ? text : L"?";
-    LocalFree(text);
-    LocalFree(sd);
-    return result;
+        sd.Get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION, text.Put(), nullptr);
+    return text ? text.Get() : L"?";
 }
 
 void ProtectWithDacl(const std::wstring& path, const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr));
+    QxLocalMem<void> sd;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, sd.Put(), nullptr));
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+    GetSecurityDescriptorDacl(sd.Get(), &present, &dacl, &defaulted);
     SetNamedSecurityInfoW(const_cast<LPWSTR>(path.c_str()), SE_FILE_OBJECT,
                           DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
                           nullptr);
-    LocalFree(sd);
 }
 
 TEST(TextFileRewrite, AnExistingFileStaysTheSameFile) {
@@ -93,10 +87,10 @@ TEST(TextFileRewrite, TargetsThatOpeningWithWtRefusesAreLeftAlone) {
 TEST(TextFileRewrite, AFileOpenElsewhereWithoutSharedWritingIsLeftAlone) {
     TempDir dir;
     const std::wstring path = dir.Write(L"target.xml", "precious");
-    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    QxFileHandle holder(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
     EXPECT_EQ(qx_PutTextFileSource(path.c_str(), Qx_WString(L"overwrite")), -1);
-    CloseHandle(holder);
+    holder.Reset();
     EXPECT_EQ(ReadBytes(path), "precious");
 }
 

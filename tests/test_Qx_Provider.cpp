@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxSocket.h"
+#include "support/LoopbackListener.h"
 #include "support/RuntimeTestSupport.h"
 #include "support/StatusAssertions.h"
 #include <ws2tcpip.h>
@@ -8,30 +9,6 @@
 namespace {
 
 std::string Narrow(const Qx_WString& text) { return Qx_AString(text.c_str(), -1, CP_UTF8).str(); }
-
-// A listening socket on a free loopback port that accepts and never answers.
-class SilentListener {
-public:
-    SilentListener() {
-        EXPECT_TRUE(IsOk(QxWinsockStartup()));
-        socket_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(socket_.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(socket_.Get(), 4);
-        int length = sizeof addr;
-        getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&addr), &length);
-        port_ = ntohs(addr.sin_port);
-    }
-    int Port() const { return port_; }
-    // Takes the port away: nothing listens there afterwards.
-    void Close() { socket_.Reset(); }
-
-private:
-    QxSocket socket_;
-    int port_ = 0;
-};
 
 }  // namespace
 
@@ -132,7 +109,8 @@ TEST(AdapterComWrapper, ConnectFailureAndTimeOutAreReported) {
     Qx_AdapterComWrapper* tcp = nullptr;
     ASSERT_EQ(provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", tcp, 1), 0);
 
-    SilentListener silent;
+    QxLoopbackListener silent;
+    ASSERT_NE(silent.Port(), 0);
     Qx_VariableList vars(1);
     vars.AddStr(L"kept", L"1");
     Qx_DatasetList datasets;

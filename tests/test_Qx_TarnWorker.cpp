@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "QxQVInfo320U.h"
+#include "support/LoopbackListener.h"
 #include "support/RuntimeTestSupport.h"
 #include "support/StatusAssertions.h"
 #include "support/TestDatabase.h"
@@ -438,22 +439,11 @@ TEST_P(PostgresTimeouts, AStatementThatRunsPastTheQueryTimeOutIsCancelled) {
 
 TEST_P(PostgresTimeouts, LoginFailsInTimeAgainstAStoppedOrSilentServer) {
     // A port nobody listens on (a stopped server), and one that accepts and never answers.
-    ASSERT_TRUE(IsOk(QxWinsockStartup()));
-    SOCKET silent = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(silent, 4), 0);
-    getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-    const int silentPort = ntohs(address.sin_port);
-    SOCKET stopped = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    address.sin_port = 0;
-    bind(stopped, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(stopped, reinterpret_cast<sockaddr*>(&address), &length);
-    const int stoppedPort = ntohs(address.sin_port);
-    closesocket(stopped);  // bound once, now free: nothing listens there
+    QxLoopbackListener silent;
+    const int silentPort = silent.Port();
+    const int stoppedPort = QxUnusedLoopbackPort();
+    ASSERT_NE(silentPort, 0);
+    ASSERT_NE(stoppedPort, 0);
 
     for (int port : {stoppedPort, silentPort}) {
         std::wstring connection = connection_;
@@ -470,7 +460,6 @@ TEST_P(PostgresTimeouts, LoginFailsInTimeAgainstAStoppedOrSilentServer) {
         EXPECT_LT(GetTickCount64() - start, 6000u) << (port == silentPort ? "silent" : "stopped") << " server";
         EXPECT_NE(worker.GetResultMsg().Find(L"connect"), -1) << Narrow(worker.GetResultMsg());
     }
-    closesocket(silent);
 }
 
 TEST_P(WorkerTest, TheLoginMayComeFromDBUserAndDBPass) {

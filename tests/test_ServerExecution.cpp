@@ -5,6 +5,7 @@
 #include "platform/QxWin.h"
 #include "support/MessageRecorder.h"
 #include "support/QxServerProcess.h"
+#include "support/LoopbackListener.h"
 #include "support/RuntimeTestSupport.h"
 
 namespace {
@@ -152,34 +153,24 @@ TEST_F(ServiceAccess, UnknownAdaptorResultCarriesMessage525) {
 TEST_F(ServiceAccess, RefusedAndSilentServersFailWithinTheTimeOut) {
     Qx_VariableList vars(1);
     Qx_DatasetList datasets;
-    // A port nobody listens on: take a free one and close it again.
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    int length = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    // A port nobody listens on.
+    const int unused = QxUnusedLoopbackPort();
+    ASSERT_NE(unused, 0);
     SERVER_INFO refused = remote_;
-    refused.port = std::to_wstring(ntohs(address.sin_port)).c_str();
-    closesocket(probe);
+    refused.port = std::to_wstring(unused).c_str();
     EXPECT_EQ(qx_LoadServerService(&refused, Qx_WString(L"demo_fail"), vars, datasets, L"", 0), -1);
     EXPECT_EQ(messages_.Texts().size(), 1u);
 
     // A server that accepts but never answers.
-    SOCKET silent = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    address.sin_port = 0;
-    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    listen(silent, 4);
-    getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    QxLoopbackListener silent;
+    ASSERT_NE(silent.Port(), 0);
     SERVER_INFO mute = remote_;
-    mute.port = std::to_wstring(ntohs(address.sin_port)).c_str();
+    mute.port = std::to_wstring(silent.Port()).c_str();
     qx_SetTimeout(1);
     ULONGLONG start = GetTickCount64();
     EXPECT_EQ(qx_LoadServerService(&mute, Qx_WString(L"demo_fail"), vars, datasets, L"", 0), -1);
     EXPECT_LT(GetTickCount64() - start, 5000u);
     EXPECT_EQ(messages_.Texts().size(), 2u);
-    closesocket(silent);
 }
 
 TEST_F(ServiceAccess, RunsAServiceLocally) {

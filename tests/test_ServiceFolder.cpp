@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "ServiceFolder.h"
 #include "support/RuntimeTestSupport.h"
+#include "platform/QxHandle.h"
 #include "support/StatusAssertions.h"
 #include <atomic>
 #include <map>
@@ -45,11 +46,10 @@ FILETIME WriteTime(const std::wstring& path) {
 }
 
 void SetWriteTime(const std::wstring& path, FILETIME time) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
-    CloseHandle(file);
+    QxFileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &time));
 }
 
 FILETIME HoursLater(FILETIME time, int hours) {

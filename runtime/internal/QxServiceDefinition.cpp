@@ -27,8 +27,10 @@ Qx_WString StatementText(const Qx_DOMElement* e) {
     return text;
 }
 
-bool ReadInputs(const Qx_DOMElement* section, std::vector<QxServiceInput>& variables,
-                std::vector<QxServiceInput>& datasets, Qx_WString& error) {
+QxStatus Invalid(const Qx_WString& reason) { return QxStatus(QxCode::kMalformed, reason); }
+
+QxStatus ReadInputs(const Qx_DOMElement* section, std::vector<QxServiceInput>& variables,
+                    std::vector<QxServiceInput>& datasets) {
     const Qx_DOMElemList* children = section->GetChildList();
     for (int i = 0; children && i < children->Count(); ++i) {
         const Qx_DOMElement* e = children->GetItem(i);
@@ -36,48 +38,36 @@ bool ReadInputs(const Qx_DOMElement* section, std::vector<QxServiceInput>& varia
         QxServiceInput in;
         in.name = Attr(e, L"name");
         in.required = IsTrue(Attr(e, L"required"));
-        if (in.name.IsEmpty()) {
-            error = L"an input has no name";
-            return false;
-        }
+        if (in.name.IsEmpty()) return Invalid(L"an input has no name");
         if (e->GetTag() == L"variable") {
             const wchar_t* type = Attr(e, L"type");
             if (*type) {
                 in.type = QxVariantTypeByName(type);
-                if (in.type < 0) {
-                    error = Qx_WString(L"input variable \"") + in.name + L"\" has an unknown type \"" + type + L"\"";
-                    return false;
-                }
+                if (in.type < 0)
+                    return Invalid(Qx_WString(L"input variable \"") + in.name + L"\" has an unknown type \"" + type + L"\"");
             }
             variables.push_back(in);
         } else if (e->GetTag() == L"dataset") {
             datasets.push_back(in);
         } else {
-            error = Qx_WString(L"unknown element <") + e->GetTag() + L"> among the inputs";
-            return false;
+            return Invalid(Qx_WString(L"unknown element <") + e->GetTag() + L"> among the inputs");
         }
     }
-    return true;
+    return QxStatus();
 }
 
-bool ReadOutputs(const Qx_DOMElement* section, Qx_WStrList& variables, Qx_WStrList& datasets, Qx_WString& error) {
+QxStatus ReadOutputs(const Qx_DOMElement* section, Qx_WStrList& variables, Qx_WStrList& datasets) {
     const Qx_DOMElemList* children = section->GetChildList();
     for (int i = 0; children && i < children->Count(); ++i) {
         const Qx_DOMElement* e = children->GetItem(i);
         if (e->GetNodeType() != QX_NODE_ELEMENT) continue;
         const wchar_t* name = Attr(e, L"name");
-        if (!*name) {
-            error = L"an output has no name";
-            return false;
-        }
+        if (!*name) return Invalid(L"an output has no name");
         if (e->GetTag() == L"variable") variables.Add(name);
         else if (e->GetTag() == L"dataset") datasets.Add(name);
-        else {
-            error = Qx_WString(L"unknown element <") + e->GetTag() + L"> among the outputs";
-            return false;
-        }
+        else return Invalid(Qx_WString(L"unknown element <") + e->GetTag() + L"> among the outputs");
     }
-    return true;
+    return QxStatus();
 }
 
 }  // namespace
@@ -92,17 +82,13 @@ int QxVariantTypeByName(const wchar_t* name) {
     return -1;
 }
 
-bool QxServiceDefinition::Load(const Qx_Buffer& xml, Qx_WString& error) {
+QxStatus QxServiceDefinition::Load(const Qx_Buffer& xml) {
     Qx_XmlDOM dom(0);
-    if (dom.LoadXML(xml) != 1) {
-        error = Qx_WString(L"the definition is not well-formed XML: ") + dom.GetLastError();
-        return false;
-    }
+    if (dom.LoadXML(xml) != 1)
+        return QxStatus(QxCode::kNotWellFormed,
+                        Qx_WString(L"the definition is not well-formed XML: ") + dom.GetLastError());
     const Qx_DOMElement* root = dom.GetItem(L"service", 0);
-    if (!root) {
-        error = L"the definition has no <service> element";
-        return false;
-    }
+    if (!root) return Invalid(L"the definition has no <service> element");
     name = Attr(root, L"name");
     className = Attr(root, L"class_name");
     const Qx_DOMElemList* children = root->GetChildList();
@@ -113,9 +99,9 @@ bool QxServiceDefinition::Load(const Qx_Buffer& xml, Qx_WString& error) {
         if (tag == L"description") {
             description = StatementText(e);
         } else if (tag == L"input") {
-            if (!ReadInputs(e, inputVariables, inputDatasets, error)) return false;
+            if (QxStatus read = ReadInputs(e, inputVariables, inputDatasets); !read.ok()) return read;
         } else if (tag == L"output") {
-            if (!ReadOutputs(e, outputVariables, outputDatasets, error)) return false;
+            if (QxStatus read = ReadOutputs(e, outputVariables, outputDatasets); !read.ok()) return read;
         } else if (tag == L"statement") {
             QxServiceStatement st;
             st.sql = StatementText(e);
@@ -125,15 +111,12 @@ bool QxServiceDefinition::Load(const Qx_Buffer& xml, Qx_WString& error) {
             st.forEach = Attr(e, L"foreach");
             bool blank = true;
             for (wchar_t ch : st.sql.str()) blank = blank && (ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n');
-            if (blank) {
-                error.Format(L"statement %d is empty", static_cast<int>(statements.size()) + 1);
-                return false;
-            }
+            if (blank)
+                return QxStatus(QxCode::kMalformed, L"statement " + std::to_wstring(statements.size() + 1) + L" is empty");
             statements.push_back(st);
         } else {
-            error = Qx_WString(L"unknown element <") + tag + L"> in the service";
-            return false;
+            return Invalid(Qx_WString(L"unknown element <") + tag + L"> in the service");
         }
     }
-    return true;
+    return QxStatus();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/QxStatus.h"
 // A service definition: what a service takes, what it gives, and the statements that the
 // worker runs. The XML format is described in ServiceDefinition.md beside this file.
 #include "foundation/Qx_Buffer.h"
@@ -24,8 +25,10 @@ struct QxServiceStatement {
 
 class QxServiceDefinition {
 public:
-    // Parses a definition. False with error saying why (the members are then undefined).
-    [[nodiscard]] bool Load(const Qx_Buffer& xml, Qx_WString& error);
+    // Parses a definition: kNotWellFormed for a text that is no well-formed document,
+    // kMalformed for one that is no valid definition, the reason saying why (the members are
+    // then undefined).
+    QxStatus Load(const Qx_Buffer& xml);
 
     Qx_WString name;
     Qx_WString className;

@@ -1,7 +1,7 @@
 #include "support/LoopbackListener.h"
 
 QxLoopbackListener::QxLoopbackListener(int backlog) {
-    if (!QxWinsockStartup()) return;
+    if (!QxWinsockStartup().ok()) return;
     socket_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address = {};
     address.sin_family = AF_INET;

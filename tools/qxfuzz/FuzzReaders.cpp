@@ -1,6 +1,7 @@
 #include "tools/qxfuzz/FuzzReaders.h"
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxServiceDefinition.h"
+#include "platform/QxHandle.h"
 #include "tools/qxfuzz/FuzzOracle.h"
 
 namespace qxfuzz {
@@ -44,10 +45,9 @@ int Members(const CObjectList& catalogue) {
 
 Answer LoadDefinition(const Qx_Buffer& xml) {
     QxServiceDefinition definition;
-    Qx_WString error;
     Answer answer;
     answer.input = Judge(xml);
-    answer.ok = definition.Load(xml, error);
+    answer.ok = definition.Load(xml).ok();
     if (answer.ok)
         answer.records = static_cast<int>(definition.inputVariables.size() + definition.inputDatasets.size() +
                                           definition.statements.size()) +
@@ -90,11 +90,10 @@ ReadOutcome Readers::Read(Kind kind, const std::string& bytes) {
 
 std::wstring Readers::Write(const wchar_t* name, const std::string& bytes) {
     const std::wstring path = folder_ + L"\\" + name;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    QxFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
         DWORD written = 0;
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
     return path;
 }

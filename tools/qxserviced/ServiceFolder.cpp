@@ -163,11 +163,11 @@ void ServiceFolder::Read(Entry& entry, const DirectoryEntry& found) const {
     entry.date = date.str();
     entry.time = time.str();
     entry.className.clear();
-    Qx_WString text, error;
+    Qx_WString text;
     if (ReadSource(Qx_WString(entry.name.c_str()), text).ok()) {
         Qx_AString xml(CutServiceXml(text), CP_UTF8);
         QxServiceDefinition def;
-        if (def.Load(Qx_Buffer(xml.GetSafeBuffer(), xml.GetLength()), error)) entry.className = def.className.str();
+        if (def.Load(Qx_Buffer(xml.GetSafeBuffer(), xml.GetLength())).ok()) entry.className = def.className.str();
     }
 }
 

@@ -33,13 +33,12 @@ bool Alive(const OdbcConnection& c) {
 
 SQLHENV OdbcEnvironment() {
     static const SQLHENV env = [] {
-        SQLHENV h = SQL_NULL_HANDLE;
-        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h))) return static_cast<SQLHENV>(SQL_NULL_HANDLE);
-        if (!SQL_SUCCEEDED(SQLSetEnvAttr(h, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
-            SQLFreeHandle(SQL_HANDLE_ENV, h);
+        // Held by an owner until it is set up; then given up on purpose, never to be freed.
+        OdbcHandle<SQL_HANDLE_ENV> h;
+        if (!h.Alloc(SQL_NULL_HANDLE)) return static_cast<SQLHENV>(SQL_NULL_HANDLE);
+        if (!SQL_SUCCEEDED(SQLSetEnvAttr(h.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)))
             return static_cast<SQLHENV>(SQL_NULL_HANDLE);
-        }
-        return h;
+        return static_cast<SQLHENV>(h.Release());
     }();
     return env;
 }
