@@ -63,7 +63,7 @@ Qx_WString& Qx_WString::operator+=(int number) {
 }
 
 void Qx_WString::Format(const wchar_t* format, ...) {
-    va_list args;
+    va_list args;  // NOLINT(cppcoreguidelines-init-variables): va_start sets it
     va_start(args, format);
     text_ = QxVFormat(format, args);
     va_end(args);
