@@ -13,7 +13,7 @@ std::wstring MakeText(const wchar_t* text, int length) {
 }
 }  // namespace
 
-Qx_WString::Qx_WString() = default;
+Qx_WString::Qx_WString() noexcept = default;
 Qx_WString::Qx_WString(const wchar_t* text, int length) : text_(MakeText(text, length)) {}
 Qx_WString::Qx_WString(const Qx_WString& other) = default;
 Qx_WString::Qx_WString(Qx_WString&& other) noexcept = default;
