@@ -3,6 +3,7 @@
 #include "config/ConfigDocument.h"
 #include "config/ToolSettings.h"
 #include "config/WorkingDir.h"
+#include "foundation/QxHandOver.h"
 #include "foundation/QxStringFunctions.h"
 #include "platform/QxBarrier.h"
 #include <memory>
@@ -21,10 +22,14 @@ std::unique_ptr<ADAPTER_INFO> MakeRecord(const Qx_DOMElement* entry) {
     return record;
 }
 
-// Frees the lookup's own records whichever way the lookup ends.
+// Frees the lookup's own records whichever way the lookup ends; a copy would free them twice.
 struct OwnedAdaptorList {
-    Qx_PtrList list;
+    OwnedAdaptorList() = default;
+    OwnedAdaptorList(const OwnedAdaptorList&) = delete;
+    OwnedAdaptorList& operator=(const OwnedAdaptorList&) = delete;
     ~OwnedAdaptorList() { qx_ClearAdapterInfoList(list); }
+
+    Qx_PtrList list;
 };
 
 long ReadCatalogue(Qx_PtrList& list) {
@@ -41,9 +46,7 @@ long ReadCatalogue(Qx_PtrList& list) {
         for (int i = 0; i < count; ++i) {
             const Qx_DOMElement* entry = adaptors->GetChildList()->GetItem(i);
             if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;  // a CDATA section is no adaptor
-            std::unique_ptr<ADAPTER_INFO> record = MakeRecord(entry);
-            list.Add(record.get());
-            record.release();
+            QxHandOver(list, MakeRecord(entry));
         }
     } catch (...) {
         // An adaptor without one of its attributes, or memory running out.

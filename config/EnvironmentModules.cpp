@@ -1,6 +1,7 @@
 #include "config/EnvironmentModules.h"
 #include "config/ConfigDocument.h"
 #include "config/QxRecords.h"
+#include "foundation/QxHandOver.h"
 #include "platform/QxBarrier.h"
 #include <memory>
 
@@ -23,9 +24,7 @@ bool ReadModules(Qx_PtrList& list) {
         for (int i = 0; i < count; ++i) {
             const Qx_DOMElement* entry = modules->GetChildList()->GetItem(i);
             if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
-            std::unique_ptr<ENVIRONMENT_INFO> record = MakeRecord(entry);
-            list.Add(record.get());
-            record.release();
+            QxHandOver(list, MakeRecord(entry));
         }
     } catch (...) {
         // A module without "name" or "module", or memory running out: keep what was appended.
