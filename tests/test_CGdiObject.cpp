@@ -51,14 +51,14 @@ TEST(CGdiObject, MovedOwnerHandsTheFontOver) {
     }
     EXPECT_FALSE(Exists(first)) << "the last holder left the font behind";
 
-    HFONT borrowed = MakeFont();
+    CFont owner(MakeFont());
+    const HFONT borrowed = owner.GetSafeHandle();
     {
         CFontHandle a(borrowed);
         CFontHandle b(std::move(a));
         EXPECT_EQ(b.GetSafeHandle(), borrowed);
     }
     EXPECT_TRUE(Exists(borrowed)) << "a moved borrower deleted the font";
-    DeleteObject(borrowed);
 }
 
 }  // namespace
