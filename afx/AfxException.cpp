@@ -8,5 +8,6 @@ void CException::Delete() {
 
 void AfxThrowResourceException() {
     static CResourceException resourceException;
-    throw &resourceException;
+    // The framework's handlers catch CResourceException*: the pointer is the contract.
+    throw &resourceException;  // NOLINT(cert-err09-cpp,cert-err61-cpp)
 }

@@ -6,6 +6,9 @@
 class QX_API CException {
 public:
     virtual ~CException();
+    // An exception is handled through the pointer that was thrown, never copied.
+    CException(const CException&) = delete;
+    CException& operator=(const CException&) = delete;
     // Frees the exception if it was made on the heap; static exceptions stay.
     void Delete();
 

@@ -43,6 +43,8 @@ class QX_API CPaintDC : public CDC {
 public:
     explicit CPaintDC(CWnd* wnd);
     ~CPaintDC() override;
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
     PAINTSTRUCT m_ps = {};
 
 private:
@@ -54,6 +56,8 @@ class QX_API CClientDC : public CDC {
 public:
     explicit CClientDC(CWnd* wnd);
     ~CClientDC() override;
+    CClientDC(const CClientDC&) = delete;
+    CClientDC& operator=(const CClientDC&) = delete;
 
 private:
     HWND hwnd_;

@@ -8,7 +8,6 @@
 CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExt, const wchar_t* fileName,
                          DWORD flags, const wchar_t* filter, CWnd* parent, DWORD size)
     : open_(openFileDialog != FALSE) {
-    file_[0] = L'\0';
     if (fileName) wcsncpy_s(file_, MAX_PATH, fileName, _TRUNCATE);
     if (defaultExt) defaultExt_ = defaultExt;
     if (filter) {
@@ -20,7 +19,6 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExt, const w
         filter_.append(2, L'\0');
     }
 
-    ZeroMemory(&m_ofn, sizeof(m_ofn));
     m_ofn.lStructSize = size && size <= sizeof(m_ofn) ? size : static_cast<DWORD>(sizeof(m_ofn));
     // Without a parent the dialog belongs to the host's main window, as the framework does.
     HWND owner = parent ? parent->m_hWnd : nullptr;

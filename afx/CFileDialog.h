@@ -20,7 +20,7 @@ public:
     CFileDialog(const CFileDialog&) = delete;
     CFileDialog& operator=(const CFileDialog&) = delete;
 
-    OPENFILENAMEW m_ofn;
+    OPENFILENAMEW m_ofn = {};
 
     // Runs the dialog: IDOK when the user chose a file, IDCANCEL otherwise (also when the
     // dialog could not be shown).
@@ -32,5 +32,5 @@ private:
     bool open_;
     CString defaultExt_;
     std::wstring filter_;  // '|' turned into the terminators the dialog expects
-    wchar_t file_[MAX_PATH];
+    wchar_t file_[MAX_PATH] = {};
 };

@@ -12,9 +12,16 @@ public:
     explicit CGdiObjectT(Handle handle) : handle_(handle) {}
     ~CGdiObjectT() { if (Owning) DeleteObject(); }
     CGdiObjectT(const CGdiObjectT& other) : handle_(other.handle_) { static_assert(!Owning, "an owner cannot be copied"); }
-    CGdiObjectT& operator=(const CGdiObjectT& other) {
+    // Copying a borrowed handle onto itself leaves it as it was.
+    CGdiObjectT& operator=(const CGdiObjectT& other) {  // NOLINT(cert-oop54-cpp)
         static_assert(!Owning, "an owner cannot be copied");
         handle_ = other.handle_;
+        return *this;
+    }
+    // A move hands the object over: the source holds nothing after it.
+    CGdiObjectT(CGdiObjectT&& other) noexcept : handle_(other.Detach()) {}
+    CGdiObjectT& operator=(CGdiObjectT&& other) noexcept {
+        if (this != &other) Attach(other.Detach());
         return *this;
     }
 

@@ -5,23 +5,22 @@
 // RECT, so that they pass wherever the plain structures are expected.
 class CPoint : public POINT {
 public:
-    CPoint() { x = 0; y = 0; }
-    CPoint(int cx, int cy) { x = cx; y = cy; }
-    CPoint(POINT pt) { x = pt.x; y = pt.y; }
+    CPoint() : POINT{0, 0} {}
+    CPoint(int cx, int cy) : POINT{cx, cy} {}
+    CPoint(POINT pt) : POINT(pt) {}
     // From a mouse message's lParam: signed 16-bit x in the low word, y in the high word.
-    explicit CPoint(LPARAM packed) {
-        x = static_cast<short>(LOWORD(static_cast<DWORD_PTR>(packed)));
-        y = static_cast<short>(HIWORD(static_cast<DWORD_PTR>(packed)));
-    }
+    explicit CPoint(LPARAM packed)
+        : POINT{static_cast<short>(LOWORD(static_cast<DWORD_PTR>(packed))),
+                static_cast<short>(HIWORD(static_cast<DWORD_PTR>(packed)))} {}
     bool operator==(POINT other) const { return x == other.x && y == other.y; }
     bool operator!=(POINT other) const { return !(*this == other); }
 };
 
 class CRect : public RECT {
 public:
-    CRect() { left = top = right = bottom = 0; }
-    CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
-    CRect(const RECT& rc) { left = rc.left; top = rc.top; right = rc.right; bottom = rc.bottom; }
+    CRect() : RECT{0, 0, 0, 0} {}
+    CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
+    CRect(const RECT& rc) : RECT(rc) {}
 
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }

@@ -39,7 +39,7 @@ wchar_t CString::GetAt(int index) const {
 }
 
 void CString::Format(const wchar_t* format, ...) {
-    va_list args;
+    va_list args;  // NOLINT(cppcoreguidelines-init-variables): va_start sets it
     va_start(args, format);
     text_ = QxVFormat(format, args);
     va_end(args);

@@ -87,7 +87,7 @@ LRESULT CALLBACK AfxCbtHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(t_cbtHook, code, wParam, lParam);
 }
 
-CWnd::CWnd() = default;
+CWnd::CWnd() noexcept = default;
 
 CWnd::~CWnd() {
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {

@@ -21,7 +21,7 @@ struct AFX_MSGMAP {
 #define DECLARE_MESSAGE_MAP()                      \
 protected:                                         \
     static const AFX_MSGMAP* GetThisMessageMap();  \
-    virtual const AFX_MSGMAP* GetMessageMap() const;
+    const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                    \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
@@ -61,7 +61,8 @@ protected:                                         \
 // Attach only names a window made elsewhere, which Detach gives back untouched.
 class QX_API CWnd {
 public:
-    CWnd();
+    // Never throws, so that wndTop is safely made while the module loads.
+    CWnd() noexcept;
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;

@@ -3,6 +3,7 @@
 #include "config/ConfigDocument.h"
 #include "config/ToolSettings.h"
 #include "config/WorkingDir.h"
+#include "foundation/QxHandOver.h"
 #include "foundation/QxStringFunctions.h"
 #include "platform/QxBarrier.h"
 #include <exception>
@@ -33,10 +34,14 @@ long InvalidCatalogue() {
     return -1;
 }
 
-// Frees the lookup's own records whichever way the lookup ends.
+// Frees the lookup's own records whichever way the lookup ends; a copy would free them twice.
 struct OwnedAdaptorList {
-    Qx_PtrList list;
+    OwnedAdaptorList() = default;
+    OwnedAdaptorList(const OwnedAdaptorList&) = delete;
+    OwnedAdaptorList& operator=(const OwnedAdaptorList&) = delete;
     ~OwnedAdaptorList() { qx_ClearAdapterInfoList(list); }
+
+    Qx_PtrList list;
 };
 
 long ReadCatalogue(Qx_PtrList& list) {
@@ -57,8 +62,7 @@ long ReadCatalogue(Qx_PtrList& list) {
             if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;  // a CDATA section is no adaptor
             std::unique_ptr<ADAPTER_INFO> record;
             if (!MakeRecord(entry, record).ok()) return InvalidCatalogue();
-            list.Add(record.get());
-            record.release();
+            QxHandOver(list, std::move(record));
         }
     } catch (const std::exception&) {
         return InvalidCatalogue();

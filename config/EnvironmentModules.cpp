@@ -1,8 +1,10 @@
 #include "config/EnvironmentModules.h"
 #include "config/ConfigDocument.h"
 #include "config/QxRecords.h"
+#include "foundation/QxHandOver.h"
 #include "platform/QxBarrier.h"
 #include <memory>
+#include <utility>
 
 namespace {
 // The record of one module; kMissingAttribute for a module without "name" or "module".
@@ -27,8 +29,7 @@ bool ReadModules(Qx_PtrList& list) {
         if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
         std::unique_ptr<ENVIRONMENT_INFO> record;
         if (!MakeRecord(entry, record).ok()) return false;
-        list.Add(record.get());
-        record.release();
+        QxHandOver(list, std::move(record));
     }
     return true;
 }

@@ -1,9 +1,12 @@
 #include "config/ServerEnvironment.h"
 #include "config/ConfigDocument.h"
 #include "config/QxRecords.h"
+#include "foundation/QxHandOver.h"
 #include "platform/QxBarrier.h"
+#include <cstddef>
+#include <iterator>
 #include <memory>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -14,29 +17,34 @@ struct FieldRule {
     const wchar_t* fallback;
 };
 
+// A group's rules are constant data, made before the module runs: nothing is allocated,
+// and so nothing can fail, while the module loads.
 struct GroupRule {
     const wchar_t* tag;
     int remote;
-    std::vector<FieldRule> fields;
+    const FieldRule* fields;
+    size_t fieldCount;
 };
 
-const GroupRule kLocal = {L"local", 0, {
+constexpr FieldRule kLocalFields[] = {
     {L"DBUser", &SERVER_INFO::DBUser, L""},
     {L"DBPass", &SERVER_INFO::DBPass, L""},
     {L"connection_str", &SERVER_INFO::connection_str, L""},
     {L"svc_forder", &SERVER_INFO::svc_forder, L""},
     {L"adaptor", &SERVER_INFO::adaptor, L"ADO"},
     {L"bindmethod", &SERVER_INFO::bindmethod, L"Replace"},
-}};
+};
+constexpr GroupRule kLocal = {L"local", 0, kLocalFields, std::size(kLocalFields)};
 
-const GroupRule kAspJsp = {L"AspJsp", 1, {
+constexpr FieldRule kAspJspFields[] = {
     {L"connection_str", &SERVER_INFO::connection_str, L""},
     {L"PrgmType", &SERVER_INFO::PrgmType, L"ASP"},
     {L"baseurl", &SERVER_INFO::baseurl, L""},
     {L"DbType", &SERVER_INFO::DbType, L""},
-}};
+};
+constexpr GroupRule kAspJsp = {L"AspJsp", 1, kAspJspFields, std::size(kAspJspFields)};
 
-const GroupRule kServer = {L"server", 1, {
+constexpr FieldRule kServerFields[] = {
     {L"grpname", &SERVER_INFO::grpname, L""},
     {L"ip", &SERVER_INFO::ip, L""},
     {L"port", &SERVER_INFO::port, L""},
@@ -46,15 +54,18 @@ const GroupRule kServer = {L"server", 1, {
     {L"bindmethod", &SERVER_INFO::bindmethod, L"Replace"},
     {L"PrgmType", &SERVER_INFO::PrgmType, L"C++"},
     {L"TimeOut", &SERVER_INFO::TimeOut, L""},
-}};
+};
+constexpr GroupRule kServer = {L"server", 1, kServerFields, std::size(kServerFields)};
 
 // The record of one entry; kMissingAttribute for an entry without "name".
 QxStatus MakeRecord(const Qx_DOMElement* entry, const GroupRule& group, std::unique_ptr<SERVER_INFO>& record) {
     record.reset(new SERVER_INFO);
     QxStatus named = QxRequiredAttr(entry, L"name", record->name);
     if (!named.ok()) return named;
-    for (const FieldRule& rule : group.fields)
+    for (size_t i = 0; i < group.fieldCount; ++i) {
+        const FieldRule& rule = group.fields[i];
         (record.get()->*rule.field) = QxAttrOr(entry, rule.attribute, rule.fallback);
+    }
     record->state = 0;
     record->remote = group.remote;
     return named;
@@ -77,8 +88,7 @@ bool ReadGroup(Qx_PtrList& list, const GroupRule& group) {
         if (!entry || entry->GetNodeType() != QX_NODE_ELEMENT) continue;
         std::unique_ptr<SERVER_INFO> record;
         if (!MakeRecord(entry, group, record).ok()) return false;
-        list.Add(record.get());
-        record.release();
+        QxHandOver(list, std::move(record));
     }
     return true;
 }

@@ -1,8 +1,10 @@
 #include "editor/MemberListWalk.h"
+#include "foundation/QxHandOver.h"
 #include "foundation/QxStringFunctions.h"
 #include "foundation/Qx_Buffer.h"
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -82,9 +84,9 @@ void QxMemberListWalk::Guarded(Step step) {
 
 void QxMemberListWalk::Begin(Kind kind) {
     if (kind != kObject && kind != kVariable && kind != kMethod) return;
-    Qx_WString* name;
-    Qx_WString* second;
-    Qx_WString* comment;
+    Qx_WString* name = nullptr;
+    Qx_WString* second = nullptr;
+    Qx_WString* comment = nullptr;
     if (kind == kObject) {
         object_.reset(new CObjectItem);
         name = &object_->name, second = &object_->type, comment = &object_->comment;
@@ -126,10 +128,8 @@ void QxMemberListWalk::Finish(Kind kind) {
         objects_.push_back(object_.get());
         justAdded_ = object_.release();
     } else if (kind == kVariable) {
-        openObject_->variables.Add(variable_.get());
-        variable_.release();
+        QxHandOver(openObject_->variables, std::move(variable_));
     } else {
-        openObject_->methods.Add(method_.get());
-        method_.release();
+        QxHandOver(openObject_->methods, std::move(method_));
     }
 }

@@ -18,6 +18,7 @@ class Qx_Buffer;
 class QxMemberListWalk {
 public:
     explicit QxMemberListWalk(std::vector<CObjectItem*>& objects) : objects_(objects) {}
+    ~QxMemberListWalk() = default;
     QxMemberListWalk(const QxMemberListWalk&) = delete;
     QxMemberListWalk& operator=(const QxMemberListWalk&) = delete;
 

@@ -77,19 +77,25 @@ void DestroyItems(Qx_PtrList& list, Destroy destroy) {
 
 CVariable::CVariable() = default;
 CVariable::CVariable(const CVariable& other) = default;
+CVariable::CVariable(CVariable&& other) noexcept = default;
 CVariable& CVariable::operator=(const CVariable& other) = default;
+CVariable& CVariable::operator=(CVariable&& other) noexcept = default;
 CVariable::~CVariable() = default;
 
 CMethod::CMethod() = default;
 CMethod::CMethod(const CMethod& other) = default;
+CMethod::CMethod(CMethod&& other) noexcept = default;
 CMethod& CMethod::operator=(const CMethod& other) = default;
+CMethod& CMethod::operator=(CMethod&& other) noexcept = default;
 CMethod::~CMethod() = default;
 
 // ---- CVariableList ----
 
 CVariableList::CVariableList() : sorted(0) {}
 CVariableList::CVariableList(const CVariableList& other) = default;
+CVariableList::CVariableList(CVariableList&& other) noexcept = default;
 CVariableList& CVariableList::operator=(const CVariableList& other) = default;
+CVariableList& CVariableList::operator=(CVariableList&& other) noexcept = default;
 CVariableList::~CVariableList() = default;
 
 CVariable* CVariableList::FindVar(const wchar_t* name) const { return FindFirst<CVariable>(*this, name); }
@@ -109,7 +115,9 @@ void CVariableList::ClearVariable() {
 
 CMethodList::CMethodList() : sorted(0) {}
 CMethodList::CMethodList(const CMethodList& other) = default;
+CMethodList::CMethodList(CMethodList&& other) noexcept = default;
 CMethodList& CMethodList::operator=(const CMethodList& other) = default;
+CMethodList& CMethodList::operator=(CMethodList&& other) noexcept = default;
 CMethodList::~CMethodList() = default;
 
 CMethod* CMethodList::FindMethod(const wchar_t* name) const { return FindFirst<CMethod>(*this, name); }
@@ -129,7 +137,9 @@ void CMethodList::ClearMethod() {
 
 CObjectItem::CObjectItem() = default;
 CObjectItem::CObjectItem(const CObjectItem& other) = default;
+CObjectItem::CObjectItem(CObjectItem&& other) noexcept = default;
 CObjectItem& CObjectItem::operator=(const CObjectItem& other) = default;
+CObjectItem& CObjectItem::operator=(CObjectItem&& other) noexcept = default;
 CObjectItem::~CObjectItem() = default;
 
 void CObjectItem::ClearItem() {
@@ -144,7 +154,9 @@ void CObjectItem::ClearItem() {
 
 CObjectList::CObjectList() : sorted(0) {}
 CObjectList::CObjectList(const CObjectList& other) = default;
+CObjectList::CObjectList(CObjectList&& other) noexcept = default;
 CObjectList& CObjectList::operator=(const CObjectList& other) = default;
+CObjectList& CObjectList::operator=(CObjectList&& other) noexcept = default;
 CObjectList::~CObjectList() = default;
 
 CObjectItem* CObjectList::FindObject(const wchar_t* name) const {

@@ -21,7 +21,9 @@ class QX_API CVariable {
 public:
     CVariable();
     CVariable(const CVariable& other);
+    CVariable(CVariable&& other) noexcept;
     CVariable& operator=(const CVariable& other);
+    CVariable& operator=(CVariable&& other) noexcept;
     ~CVariable();
 
     Qx_WString type;
@@ -34,7 +36,9 @@ class QX_API CMethod {
 public:
     CMethod();
     CMethod(const CMethod& other);
+    CMethod(CMethod&& other) noexcept;
     CMethod& operator=(const CMethod& other);
+    CMethod& operator=(CMethod&& other) noexcept;
     ~CMethod();
 
     Qx_WString name;
@@ -44,14 +48,17 @@ public:
 
 // A list copy (copy constructor, operator=) has pointer storage of its own holding the same
 // item pointers in the same order, and takes over `sorted`; either list can then be
-// destroyed on its own. The items are shared: clear only one of the two.
+// destroyed on its own. The items are shared: clear only one of the two. A move takes the
+// pointers and `sorted` over and leaves the source list empty.
 
 class QX_API CVariableList : public Qx_PtrList {
 public:
     CVariableList();
     CVariableList(const CVariableList& other);
+    CVariableList(CVariableList&& other) noexcept;
     CVariableList& operator=(const CVariableList& other);
-    virtual ~CVariableList();
+    CVariableList& operator=(CVariableList&& other) noexcept;
+    ~CVariableList() override;
 
     // Null when index is out of range.
     CVariable* Items(int index) const { return static_cast<CVariable*>(Qx_PtrList::Items(index)); }
@@ -73,8 +80,10 @@ class QX_API CMethodList : public Qx_PtrList {
 public:
     CMethodList();
     CMethodList(const CMethodList& other);
+    CMethodList(CMethodList&& other) noexcept;
     CMethodList& operator=(const CMethodList& other);
-    virtual ~CMethodList();
+    CMethodList& operator=(CMethodList&& other) noexcept;
+    ~CMethodList() override;
 
     CMethod* Items(int index) const { return static_cast<CMethod*>(Qx_PtrList::Items(index)); }
     CMethod* FindMethod(const wchar_t* name) const;
@@ -86,12 +95,14 @@ public:
 };
 
 // An object. Fields in this order: type, name, comment, variables, methods. A copy refers
-// to the same variables and methods as its source (list copies).
+// to the same variables and methods as its source (list copies); a move takes them over.
 class QX_API CObjectItem {
 public:
     CObjectItem();
     CObjectItem(const CObjectItem& other);
+    CObjectItem(CObjectItem&& other) noexcept;
     CObjectItem& operator=(const CObjectItem& other);
+    CObjectItem& operator=(CObjectItem&& other) noexcept;
     ~CObjectItem();
 
     // Empties the strings and deletes every variable and method.
@@ -108,8 +119,10 @@ class QX_API CObjectList : public Qx_PtrList {
 public:
     CObjectList();
     CObjectList(const CObjectList& other);
+    CObjectList(CObjectList&& other) noexcept;
     CObjectList& operator=(const CObjectList& other);
-    virtual ~CObjectList();
+    CObjectList& operator=(CObjectList&& other) noexcept;
+    ~CObjectList() override;
 
     CObjectItem* Items(int index) const { return static_cast<CObjectItem*>(Qx_PtrList::Items(index)); }
     // Null for an empty name; else the first object in list order with that name.

@@ -207,7 +207,7 @@ void CParameterTip::RedirectButtonPress(const MSG& msg) {
 
     UINT message = msg.message;
     WPARAM wParam = msg.wParam;
-    LPARAM lParam;
+    LPARAM lParam = 0;
     const LPARAM screenPoint = MAKELPARAM(point.x, point.y);
     LRESULT hit = target ? ::SendMessageW(target, WM_NCHITTEST, 0, screenPoint) : HTNOWHERE;
     if (hit == HTCLIENT) {

@@ -11,7 +11,9 @@ public:
     // Registers the window class "ParameterTip" if needed; throws the framework's resource
     // exception when it cannot be registered.
     CParameterTip();
-    virtual ~CParameterTip();
+    ~CParameterTip() override;
+    CParameterTip(const CParameterTip&) = delete;
+    CParameterTip& operator=(const CParameterTip&) = delete;
 
     // Makes the (hidden) tip window for owner; 0 when the window cannot be made.
     virtual int Create(CWnd* owner);

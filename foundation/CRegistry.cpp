@@ -50,6 +50,8 @@ CRegistry::CRegistry() : m_hKey(nullptr) {}
 
 CRegistry::CRegistry(const CRegistry& other) : m_hKey(Duplicate(other.m_hKey)) {}
 
+CRegistry::CRegistry(CRegistry&& other) noexcept : m_hKey(other.m_hKey) { other.m_hKey = nullptr; }
+
 CRegistry::~CRegistry() { CloseKey(); }
 
 CRegistry& CRegistry::operator=(const CRegistry& other) {
@@ -57,6 +59,14 @@ CRegistry& CRegistry::operator=(const CRegistry& other) {
     HKEY copy = Duplicate(other.m_hKey);
     CloseKey();
     m_hKey = copy;
+    return *this;
+}
+
+CRegistry& CRegistry::operator=(CRegistry&& other) noexcept {
+    if (this == &other) return *this;
+    CloseKey();
+    m_hKey = other.m_hKey;
+    other.m_hKey = nullptr;
     return *this;
 }
 
@@ -96,7 +106,7 @@ int CRegistry::SetValue(const wchar_t* name, unsigned long number, int flush) {
 // that grows between two queries; the buffer is twice the size announced to the query.
 int CRegistry::GetValue(const wchar_t* name, CString& out) {
     DWORD announced = 256;
-    QxTaskMem<BYTE> buffer(static_cast<BYTE*>(CoTaskMemAlloc(2 * announced)));
+    QxTaskMem<BYTE> buffer(static_cast<BYTE*>(CoTaskMemAlloc(2 * SIZE_T{announced})));
     if (!buffer) {
         out.Empty();
         return 0;
@@ -109,7 +119,7 @@ int CRegistry::GetValue(const wchar_t* name, CString& out) {
         // The reallocation takes the block over: taken out of the owner for it, and put back
         // when it fails.
         BYTE* held = buffer.Release();
-        BYTE* grown = static_cast<BYTE*>(CoTaskMemRealloc(held, 2 * announced));
+        BYTE* grown = static_cast<BYTE*>(CoTaskMemRealloc(held, 2 * SIZE_T{announced}));
         buffer.Reset(grown ? grown : held);
         if (!grown) break;
         size = announced;

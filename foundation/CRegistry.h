@@ -12,7 +12,8 @@
 // (the registry's "open with an empty sub-key" form), so each holder closes only its own
 // handle, closing one never invalidates the other, and both still name the same key. A
 // copy of a closed object, or a copy whose handle cannot be opened, is closed. operator=
-// closes the key this object held before.
+// closes the key this object held before. A move hands the handle itself over and leaves
+// the source closed.
 class QX_API CRegistry {
 public:
     // The predefined root keys, with the values of the Win32 handles; any other predefined
@@ -32,8 +33,10 @@ public:
 
     CRegistry();
     CRegistry(const CRegistry& other);
+    CRegistry(CRegistry&& other) noexcept;
     ~CRegistry();
     CRegistry& operator=(const CRegistry& other);
+    CRegistry& operator=(CRegistry&& other) noexcept;
 
     // Open (or create, with missing parents) root\path. The key held before is closed;
     // on failure the object is closed.

@@ -140,7 +140,7 @@ void Qx_Dataset::AddBlock() {
 
 int Qx_Dataset::AppendRow() {
     if (!columns_.empty()) {
-        size_t block, offset;
+        size_t block = 0, offset = 0;
         Locate(static_cast<size_t>(rows_), firstRows_ ? static_cast<size_t>(firstRows_) : kFirstRows, block, offset);
         if (block >= blocks_.size()) AddBlock();
         Qx_Variant* cells = blocks_[block] + offset * columns_.size();
@@ -150,7 +150,7 @@ int Qx_Dataset::AppendRow() {
 }
 
 Qx_Variant* Qx_Dataset::Cells(int row) const {
-    size_t block, offset;
+    size_t block = 0, offset = 0;
     Locate(static_cast<size_t>(row), static_cast<size_t>(firstRows_), block, offset);
     return blocks_[block] + offset * columns_.size();
 }

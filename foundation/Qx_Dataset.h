@@ -26,7 +26,7 @@ struct QX_API Qx_DatasetColumn {
 class QX_API Qx_Dataset {
 public:
     static const int kFirstRows = 8;
-    static const size_t kStoreBlock = 64 * 1024;
+    static const size_t kStoreBlock = size_t{64} * 1024;
 
     Qx_Dataset();
     explicit Qx_Dataset(const wchar_t* id);

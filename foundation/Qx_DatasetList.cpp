@@ -6,7 +6,12 @@ Qx_DatasetList::Qx_DatasetList() = default;
 
 Qx_DatasetList::Qx_DatasetList(const Qx_DatasetList& other) = default;
 
+// NOLINTNEXTLINE(performance-noexcept-move-constructor): the deque allocates even to move
+Qx_DatasetList::Qx_DatasetList(Qx_DatasetList&& other) = default;
+
 Qx_DatasetList& Qx_DatasetList::operator=(const Qx_DatasetList& other) = default;
+
+Qx_DatasetList& Qx_DatasetList::operator=(Qx_DatasetList&& other) noexcept = default;
 
 Qx_DatasetList::~Qx_DatasetList() = default;
 

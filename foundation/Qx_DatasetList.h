@@ -11,7 +11,10 @@ class QX_API Qx_DatasetList {
 public:
     Qx_DatasetList();
     Qx_DatasetList(const Qx_DatasetList& other);
+    // Not noexcept: the deque allocates even to move.
+    Qx_DatasetList(Qx_DatasetList&& other);  // NOLINT(performance-noexcept-move-constructor)
     Qx_DatasetList& operator=(const Qx_DatasetList& other);
+    Qx_DatasetList& operator=(Qx_DatasetList&& other) noexcept;
     ~Qx_DatasetList();
 
     // Adds a copy of dataset under id (the copy's id is set to it); answers the new index.

@@ -20,7 +20,7 @@ int Qx_File::Open(const wchar_t* path, const char* mode) {
 
 int64_t Qx_File::GetSize() const {
     if (!file_) return -1;
-    struct _stat64 info;
+    struct _stat64 info = {};
     if (_fstat64(_fileno(file_), &info) != 0) return -1;
     return info.st_size;
 }

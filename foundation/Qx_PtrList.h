@@ -8,7 +8,10 @@ class QX_API Qx_PtrList {
 public:
     Qx_PtrList();
     Qx_PtrList(const Qx_PtrList& other);
+    // A move takes the other's pointers over and leaves it empty, which changes it too.
+    Qx_PtrList(Qx_PtrList&& other) noexcept;
     Qx_PtrList& operator=(const Qx_PtrList& other);
+    Qx_PtrList& operator=(Qx_PtrList&& other) noexcept;
     virtual ~Qx_PtrList();
 
     int Count() const { return static_cast<int>(items_.size()); }

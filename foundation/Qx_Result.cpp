@@ -3,7 +3,9 @@
 Qx_Result::Qx_Result() : code_(0) {}
 Qx_Result::Qx_Result(long code) : code_(code) {}
 Qx_Result::Qx_Result(const Qx_Result& other) = default;
+Qx_Result::Qx_Result(Qx_Result&& other) noexcept = default;
 Qx_Result& Qx_Result::operator=(const Qx_Result& other) = default;
+Qx_Result& Qx_Result::operator=(Qx_Result&& other) noexcept = default;
 Qx_Result::~Qx_Result() = default;
 
 void Qx_Result::AddMsg(long id, const wchar_t* source, int line, const wchar_t* text, int flags) {

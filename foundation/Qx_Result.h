@@ -18,7 +18,9 @@ public:
     Qx_Result();
     explicit Qx_Result(long code);
     Qx_Result(const Qx_Result& other);
+    Qx_Result(Qx_Result&& other) noexcept;
     Qx_Result& operator=(const Qx_Result& other);
+    Qx_Result& operator=(Qx_Result&& other) noexcept;
     ~Qx_Result();
 
     long GetCode() const { return code_; }

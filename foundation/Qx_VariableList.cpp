@@ -6,7 +6,12 @@ Qx_VariableList::Qx_VariableList(int) {}
 
 Qx_VariableList::Qx_VariableList(const Qx_VariableList& other) = default;
 
+// NOLINTNEXTLINE(performance-noexcept-move-constructor): the deque allocates even to move
+Qx_VariableList::Qx_VariableList(Qx_VariableList&& other) = default;
+
 Qx_VariableList& Qx_VariableList::operator=(const Qx_VariableList& other) = default;
+
+Qx_VariableList& Qx_VariableList::operator=(Qx_VariableList&& other) noexcept = default;
 
 Qx_VariableList::~Qx_VariableList() = default;
 

@@ -24,7 +24,10 @@ public:
     // owns is kept for callers that pass 1; the list always owns its copies.
     explicit Qx_VariableList(int owns = 1);
     Qx_VariableList(const Qx_VariableList& other);
+    // Not noexcept: the deque allocates even to move.
+    Qx_VariableList(Qx_VariableList&& other);  // NOLINT(performance-noexcept-move-constructor)
     Qx_VariableList& operator=(const Qx_VariableList& other);
+    Qx_VariableList& operator=(Qx_VariableList&& other) noexcept;
     ~Qx_VariableList();
 
     // Adds a string variable; answers the new index.

@@ -19,6 +19,7 @@ Qx_Variant::Qx_Variant(const wchar_t* text) : Qx_Variant() { SetString(text); }
 
 Qx_Variant::Qx_Variant(const Qx_Variant& other) : Qx_Variant() { CopyFrom(other); }
 
+// NOLINTNEXTLINE(performance-noexcept-move-constructor): a placed payload is copied
 Qx_Variant::Qx_Variant(Qx_Variant&& other) : Qx_Variant() { *this = std::move(other); }
 
 Qx_Variant& Qx_Variant::operator=(const Qx_Variant& other) {
@@ -26,56 +27,57 @@ Qx_Variant& Qx_Variant::operator=(const Qx_Variant& other) {
     return *this;
 }
 
+// NOLINTNEXTLINE(performance-noexcept-move-constructor): a placed payload is copied
 Qx_Variant& Qx_Variant::operator=(Qx_Variant&& other) {
     if (this == &other) return *this;
     // A placed payload belongs to its dataset: only a block of its own can be taken over.
-    if (other.head_.size == kPlacedBlock) {
+    if (other.bits_.head.size == kPlacedBlock) {
         CopyFrom(other);
         return *this;
     }
     Release();
-    memcpy(static_cast<void*>(this), &other, sizeof *this);
-    other.head_.type = QX_VT_NULL;
-    other.head_.size = 0;
+    bits_ = other.bits_;
+    other.bits_.head.type = QX_VT_NULL;
+    other.bits_.head.size = 0;
     return *this;
 }
 
 void Qx_Variant::Release() noexcept {
-    if (head_.size == kOwnedBlock) delete[] block_.data;
-    head_.type = QX_VT_NULL;
-    head_.size = 0;
+    if (bits_.head.size == kOwnedBlock) delete[] bits_.block.data;
+    bits_.head.type = QX_VT_NULL;
+    bits_.head.size = 0;
 }
 
 void Qx_Variant::CopyFrom(const Qx_Variant& other) {
     if (!other.IsBlock()) {
         Release();
-        memcpy(static_cast<void*>(this), &other, sizeof *this);
+        bits_ = other.bits_;
         return;
     }
     // The source may be a placed cell of a dataset that goes: the copy has its own block.
-    int type = other.head_.type;
-    uint32_t count = other.block_.count;
+    int type = other.bits_.head.type;
+    uint32_t count = other.bits_.block.count;
     char* to = new char[PayloadBytes(type, count)];
-    memcpy(to, other.block_.data, PayloadBytes(type, count));
+    memcpy(to, other.bits_.block.data, PayloadBytes(type, count));
     Release();
-    head_.type = static_cast<uint8_t>(type);
-    head_.size = kOwnedBlock;
-    block_.count = count;
-    block_.data = to;
+    bits_.head.type = static_cast<uint8_t>(type);
+    bits_.head.size = kOwnedBlock;
+    bits_.block.count = count;
+    bits_.block.data = to;
 }
 
 char* Qx_Variant::PreparePayload(int type, uint32_t count) {
     if (type != QX_VT_STRING) type = QX_VT_BINARY;
     char* to = FitsInline(type, count) ? nullptr : new char[PayloadBytes(type, count)];
     Release();
-    head_.type = static_cast<uint8_t>(type);
+    bits_.head.type = static_cast<uint8_t>(type);
     if (!to) {
-        head_.size = static_cast<uint8_t>(count);
-        to = reinterpret_cast<char*>(inline_.text);
+        bits_.head.size = static_cast<uint8_t>(count);
+        to = reinterpret_cast<char*>(bits_.inlined.text);
     } else {
-        head_.size = kOwnedBlock;
-        block_.count = count;
-        block_.data = to;
+        bits_.head.size = kOwnedBlock;
+        bits_.block.count = count;
+        bits_.block.data = to;
     }
     if (type == QX_VT_STRING) reinterpret_cast<wchar_t*>(to)[count] = L'\0';
     return to;
@@ -83,10 +85,10 @@ char* Qx_Variant::PreparePayload(int type, uint32_t count) {
 
 char* Qx_Variant::Place(int type, uint32_t count, char* storage) {
     Release();
-    head_.type = static_cast<uint8_t>(type);
-    head_.size = kPlacedBlock;
-    block_.count = count;
-    block_.data = storage;
+    bits_.head.type = static_cast<uint8_t>(type);
+    bits_.head.size = kPlacedBlock;
+    bits_.block.count = count;
+    bits_.block.data = storage;
     if (type == QX_VT_STRING) reinterpret_cast<wchar_t*>(storage)[count] = L'\0';
     return storage;
 }
@@ -104,19 +106,19 @@ void Qx_Variant::SetString(const wchar_t* text, int length) {
 
 void Qx_Variant::SetInt(int32_t value) {
     SetInt64(value);
-    head_.type = QX_VT_INT;
+    bits_.head.type = QX_VT_INT;
 }
 
 void Qx_Variant::SetInt64(int64_t value) {
     Release();
-    head_.type = QX_VT_INT64;
-    integer_.value = value;
+    bits_.head.type = QX_VT_INT64;
+    bits_.integer.value = value;
 }
 
 void Qx_Variant::SetDouble(double value) {
     Release();
-    head_.type = QX_VT_DOUBLE;
-    real_.value = value;
+    bits_.head.type = QX_VT_DOUBLE;
+    bits_.real.value = value;
 }
 
 void Qx_Variant::SetBinary(const void* data, int count) {
@@ -128,25 +130,25 @@ void Qx_Variant::SetBinary(const void* data, int count) {
 }
 
 const wchar_t* Qx_Variant::GetText() const {
-    return head_.type == QX_VT_STRING ? reinterpret_cast<const wchar_t*>(Payload()) : L"";
+    return bits_.head.type == QX_VT_STRING ? reinterpret_cast<const wchar_t*>(Payload()) : L"";
 }
 
-const char* Qx_Variant::GetBytes() const { return head_.type == QX_VT_BINARY ? Payload() : ""; }
+const char* Qx_Variant::GetBytes() const { return bits_.head.type == QX_VT_BINARY ? Payload() : ""; }
 
 int64_t Qx_Variant::GetInteger() const {
-    return head_.type == QX_VT_INT || head_.type == QX_VT_INT64 ? integer_.value : 0;
+    return bits_.head.type == QX_VT_INT || bits_.head.type == QX_VT_INT64 ? bits_.integer.value : 0;
 }
 
 Qx_WString Qx_Variant::ToString() const {
-    switch (head_.type) {
+    switch (bits_.head.type) {
     case QX_VT_STRING: return Qx_WString(GetText(), Count());
     case QX_VT_INT:
-    case QX_VT_INT64: return Qx_WString(std::to_wstring(integer_.value));
+    case QX_VT_INT64: return Qx_WString(std::to_wstring(bits_.integer.value));
     case QX_VT_DOUBLE: {
         // The shortest of %.15g and %.17g that reads back as the same double.
         char text[64];
-        snprintf(text, sizeof text, "%.15g", real_.value);
-        if (strtod(text, nullptr) != real_.value) snprintf(text, sizeof text, "%.17g", real_.value);
+        snprintf(text, sizeof text, "%.15g", bits_.real.value);
+        if (strtod(text, nullptr) != bits_.real.value) snprintf(text, sizeof text, "%.17g", bits_.real.value);
         Qx_WString out;
         out.Set(text, -1, 20127 /* US-ASCII */);
         return out;
@@ -161,37 +163,38 @@ Qx_WString Qx_Variant::ToString() const {
 }
 
 int64_t Qx_Variant::ToInt64() const {
-    switch (head_.type) {
+    switch (bits_.head.type) {
     case QX_VT_INT:
-    case QX_VT_INT64: return integer_.value;
-    case QX_VT_DOUBLE: return static_cast<int64_t>(real_.value);
+    case QX_VT_INT64: return bits_.integer.value;
+    case QX_VT_DOUBLE: return static_cast<int64_t>(bits_.real.value);
     case QX_VT_STRING: return static_cast<int64_t>(wcstoll(GetText(), nullptr, 10));
     default: return 0;
     }
 }
 
 double Qx_Variant::ToDouble() const {
-    switch (head_.type) {
+    switch (bits_.head.type) {
     case QX_VT_INT:
-    case QX_VT_INT64: return static_cast<double>(integer_.value);
-    case QX_VT_DOUBLE: return real_.value;
+    case QX_VT_INT64: return static_cast<double>(bits_.integer.value);
+    case QX_VT_DOUBLE: return bits_.real.value;
     case QX_VT_STRING: return wcstod(GetText(), nullptr);
     default: return 0;
     }
 }
 
 bool Qx_Variant::operator==(const Qx_Variant& other) const {
-    if (head_.type != other.head_.type) return false;
-    switch (head_.type) {
+    if (bits_.head.type != other.bits_.head.type) return false;
+    switch (bits_.head.type) {
     case QX_VT_INT:
-    case QX_VT_INT64: return integer_.value == other.integer_.value;
+    case QX_VT_INT64: return bits_.integer.value == other.bits_.integer.value;
     case QX_VT_DOUBLE: {
-        double a = real_.value, b = other.real_.value;
+        double a = bits_.real.value, b = other.bits_.real.value;
         return a == b || (a != a && b != b);
     }
     case QX_VT_STRING:
     case QX_VT_BINARY:
-        return Count() == other.Count() && memcmp(Payload(), other.Payload(), PayloadBytes(head_.type, Count())) == 0;
+        return Count() == other.Count() &&
+               memcmp(Payload(), other.Payload(), PayloadBytes(bits_.head.type, Count())) == 0;
     default: return true;
     }
 }

@@ -25,17 +25,18 @@ public:
     static const int kInlineChars = 10;
     static const int kInlineBytes = 22;
 
-    Qx_Variant() noexcept { head_.type = QX_VT_NULL; head_.size = 0; }
+    Qx_Variant() noexcept : bits_{{QX_VT_NULL, 0}} {}
     explicit Qx_Variant(const wchar_t* text);
     Qx_Variant(const Qx_Variant& other);
     // Takes over a block of the other's own; a payload placed in a dataset is copied.
-    Qx_Variant(Qx_Variant&& other);
+    // Not noexcept: the copy of a placed payload may run out of memory.
+    Qx_Variant(Qx_Variant&& other);  // NOLINT(performance-noexcept-move-constructor)
     Qx_Variant& operator=(const Qx_Variant& other);
-    Qx_Variant& operator=(Qx_Variant&& other);
+    Qx_Variant& operator=(Qx_Variant&& other);  // NOLINT(performance-noexcept-move-constructor)
     ~Qx_Variant() { Release(); }
 
-    int GetType() const { return head_.type; }
-    bool IsNull() const { return head_.type == QX_VT_NULL; }
+    int GetType() const { return bits_.head.type; }
+    bool IsNull() const { return bits_.head.type == QX_VT_NULL; }
 
     void SetNull();
     // length -1: up to the terminator.
@@ -54,12 +55,12 @@ public:
     // A string's characters, terminated (they may hold zeros of their own: see the
     // length); the empty text for other types. Valid until the value changes.
     const wchar_t* GetText() const;
-    int GetTextLength() const { return head_.type == QX_VT_STRING ? Count() : 0; }
+    int GetTextLength() const { return bits_.head.type == QX_VT_STRING ? Count() : 0; }
     // A binary value's bytes (never null); no bytes for other types.
     const char* GetBytes() const;
-    int GetByteCount() const { return head_.type == QX_VT_BINARY ? Count() : 0; }
+    int GetByteCount() const { return bits_.head.type == QX_VT_BINARY ? Count() : 0; }
     int64_t GetInteger() const;  // ints and int64s; 0 otherwise
-    double GetDouble() const { return head_.type == QX_VT_DOUBLE ? real_.value : 0; }
+    double GetDouble() const { return bits_.head.type == QX_VT_DOUBLE ? bits_.real.value : 0; }
 
     bool operator==(const Qx_Variant& other) const;
 
@@ -108,21 +109,24 @@ private:
         const char* data;  // a text is terminated
     };
 
-    bool IsBlock() const { return head_.size >= kOwnedBlock; }
-    int Count() const { return IsBlock() ? static_cast<int>(block_.count) : head_.size; }
-    const char* Payload() const { return IsBlock() ? block_.data : reinterpret_cast<const char*>(inline_.text); }
+    bool IsBlock() const { return bits_.head.size >= kOwnedBlock; }
+    int Count() const { return IsBlock() ? static_cast<int>(bits_.block.count) : bits_.head.size; }
+    const char* Payload() const {
+        return IsBlock() ? bits_.block.data : reinterpret_cast<const char*>(bits_.inlined.text);
+    }
     void Release() noexcept;
     void CopyFrom(const Qx_Variant& other);
 
     // Points the value at storage of PayloadBytes that its dataset owns.
     char* Place(int type, uint32_t count, char* storage);
 
-    // All members share the head (type and size), which is read through any of them.
-    union {
-        Head head_;
-        Inline inline_;
-        Integer integer_;
-        Real real_;
-        Block block_;
-    };
+    // All members share the head (type and size), which is read through any of them. The
+    // union is trivially copyable: assigning it copies a value's bits whatever it holds.
+    union Bits {
+        Head head;
+        Inline inlined;
+        Integer integer;
+        Real real;
+        Block block;
+    } bits_;
 };

@@ -2,6 +2,10 @@
 #include <cwchar>
 
 Qx_WStrList::Qx_WStrList() = default;
+Qx_WStrList::Qx_WStrList(const Qx_WStrList& other) = default;
+Qx_WStrList::Qx_WStrList(Qx_WStrList&& other) noexcept = default;
+Qx_WStrList& Qx_WStrList::operator=(const Qx_WStrList& other) = default;
+Qx_WStrList& Qx_WStrList::operator=(Qx_WStrList&& other) noexcept = default;
 Qx_WStrList::~Qx_WStrList() = default;
 
 int Qx_WStrList::Parse(const wchar_t* text, const wchar_t* separator, int dropSeparator, int maxPieces) {

@@ -7,6 +7,10 @@
 class QX_API Qx_WStrList {
 public:
     Qx_WStrList();
+    Qx_WStrList(const Qx_WStrList& other);
+    Qx_WStrList(Qx_WStrList&& other) noexcept;
+    Qx_WStrList& operator=(const Qx_WStrList& other);
+    Qx_WStrList& operator=(Qx_WStrList&& other) noexcept;
     ~Qx_WStrList();
 
     // Splits text at every occurrence of separator, in order, and appends the pieces.

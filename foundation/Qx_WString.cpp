@@ -13,7 +13,7 @@ std::wstring MakeText(const wchar_t* text, int length) {
 }
 }  // namespace
 
-Qx_WString::Qx_WString() = default;
+Qx_WString::Qx_WString() noexcept = default;
 Qx_WString::Qx_WString(const wchar_t* text, int length) : text_(MakeText(text, length)) {}
 Qx_WString::Qx_WString(const Qx_WString& other) = default;
 Qx_WString::Qx_WString(Qx_WString&& other) noexcept = default;
@@ -63,7 +63,7 @@ Qx_WString& Qx_WString::operator+=(int number) {
 }
 
 void Qx_WString::Format(const wchar_t* format, ...) {
-    va_list args;
+    va_list args;  // NOLINT(cppcoreguidelines-init-variables): va_start sets it
     va_start(args, format);
     text_ = QxVFormat(format, args);
     va_end(args);

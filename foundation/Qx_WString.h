@@ -6,7 +6,7 @@
 // Never throws on bad arguments: a null pointer counts as the empty text.
 class QX_API Qx_WString {
 public:
-    Qx_WString();
+    Qx_WString() noexcept;
     // length -1: up to the terminator.
     Qx_WString(const wchar_t* text, int length = -1);
     Qx_WString(const Qx_WString& other);

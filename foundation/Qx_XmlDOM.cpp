@@ -99,8 +99,11 @@ private:
         QxXmlNodeReader::Attribute attr;
         while (nodes_.NextAttribute(attr))
             element->AddAttr(attr.name, Length(attr.nameLength), attr.value, Length(attr.valueLength));
-        Qx_DOMElement* added = open_.empty() ? document_.Append(std::move(element))
-                                             : open_.back()->AppendChild(std::move(element));
+        Qx_DOMElement* added = nullptr;
+        if (open_.empty())
+            added = document_.Append(std::move(element));
+        else
+            added = open_.back()->AppendChild(std::move(element));
         if (!nodes_.IsEmptyElement()) open_.push_back(added);
     }
 

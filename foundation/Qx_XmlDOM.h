@@ -107,6 +107,8 @@ public:
 
     explicit Qx_XmlDOM(int flags = 0);
     ~Qx_XmlDOM() override;
+    Qx_XmlDOM(const Qx_XmlDOM&) = delete;
+    Qx_XmlDOM& operator=(const Qx_XmlDOM&) = delete;
 
     // 1 when the whole buffer parsed as one well-formed document, else 0 (the list is
     // then empty): an empty buffer, a document cut short anywhere, any bytes at all that are

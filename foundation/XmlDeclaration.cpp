@@ -1,6 +1,13 @@
 #include "foundation/XmlDeclaration.h"
+#include <type_traits>
 
 namespace {
+
+// A code unit as a number: a byte of 0x80 or above stays one, rather than turning negative.
+template <class Ch>
+unsigned Unit(Ch c) {
+    return static_cast<std::make_unsigned_t<Ch>>(c);
+}
 
 // A cursor over the declaration's characters; every look past the end sees 0.
 template <class Ch>
@@ -9,7 +16,7 @@ public:
     Cursor(const Ch* text, size_t count) : text_(text), count_(count) {}
 
     size_t Position() const { return at_; }
-    unsigned Peek() const { return at_ < count_ ? static_cast<unsigned>(text_[at_]) : 0u; }
+    unsigned Peek() const { return at_ < count_ ? Unit(text_[at_]) : 0u; }
     bool Blank() const {
         unsigned c = Peek();
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -21,7 +28,7 @@ public:
     }
     bool Take(const char* word) {
         size_t n = 0;
-        while (word[n] && at_ + n < count_ && static_cast<unsigned>(text_[at_ + n]) == static_cast<unsigned char>(word[n]))
+        while (word[n] && at_ + n < count_ && Unit(text_[at_ + n]) == Unit(word[n]))
             ++n;
         if (word[n]) return false;
         at_ += n;
@@ -111,7 +118,7 @@ QxXmlDeclaration QxReadXmlDeclaration(const Ch* text, size_t count) {
     static const char kOpen[] = "<?xml";
     QxXmlDeclaration found;
     size_t same = 0;
-    while (same < 5 && same < count && static_cast<unsigned>(text[same]) == static_cast<unsigned char>(kOpen[same]))
+    while (same < 5 && same < count && Unit(text[same]) == Unit(kOpen[same]))
         ++same;
     if (same < 5) {
         // A text that is only a piece of "<?xml" could still have become a declaration.

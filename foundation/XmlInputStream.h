@@ -7,8 +7,9 @@
 // A read ends after an ASCII byte whenever one lies in the span asked for. The text, which
 // must not carry a mark of its own, is read with a UTF-8 mark in front: Wine's XmlLite finds
 // no document in unmarked UTF-8 that starts with blanks. The bytes are borrowed and must
-// outlive the stream. Internal.
-class QxXmlInputStream : public ISequentialStream {
+// outlive the stream. Final, so that it is never deleted through a base: the COM interface
+// has no virtual destructor to give it. Internal.
+class QxXmlInputStream final : public ISequentialStream {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
 public:
     QxXmlInputStream(const char* bytes, size_t count);
     QxXmlInputStream(const QxXmlInputStream&) = delete;

@@ -46,8 +46,8 @@ QxXmlNodeReader::Node QxXmlNodeReader::Next() {
         open_.push_back({names_.size(), lastLine_, lastColumn_});
         names_.append(name_, nameLength_);
     }
-    XmlNodeType type;
-    HRESULT hr;
+    XmlNodeType type = XmlNodeType_None;
+    HRESULT hr = S_OK;
     while ((hr = reader_->Read(&type)) == S_OK) {
         if (Stalled(type) || !Spend(1)) return Fail(L"unexpected end of the document");
         const Node node = Take(type);

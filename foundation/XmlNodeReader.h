@@ -27,13 +27,14 @@ class QxXmlNodeReader {
 public:
     enum Node { kEnd, kElement, kEndElement, kText, kCData };
     struct Attribute {
-        const wchar_t* name;
-        unsigned nameLength;
-        const wchar_t* value;
-        unsigned valueLength;
+        const wchar_t* name = nullptr;
+        unsigned nameLength = 0;
+        const wchar_t* value = nullptr;
+        unsigned valueLength = 0;
     };
 
     QxXmlNodeReader() = default;
+    ~QxXmlNodeReader() = default;
     QxXmlNodeReader(const QxXmlNodeReader&) = delete;
     QxXmlNodeReader& operator=(const QxXmlNodeReader&) = delete;
 

@@ -59,8 +59,8 @@ const unsigned long kNotUtf8 = 0xFFFFFFFFul;  // in no class
 // beyond U+10FFFF, cut short).
 unsigned long DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
     const unsigned lead = *p;
-    int more;
-    unsigned long c;
+    int more = 0;
+    unsigned long c = 0;
     unsigned lowest = 0x80, highest = 0xBF;  // of the byte after the lead
     if (lead >= 0xC2 && lead <= 0xDF) {
         more = 1;
@@ -105,7 +105,7 @@ bool ParseCharacterReference(const unsigned char*& p, const unsigned char* end,
     if (hex) ++p;
     const unsigned char* digits = p;
     value = 0;
-    for (int digit; p < end && (digit = DigitValue(*p, hex)) >= 0; ++p)
+    for (int digit = 0; p < end && (digit = DigitValue(*p, hex)) >= 0; ++p)
         if (value <= 0x10FFFF)
             value = value * (hex ? 16 : 10) + static_cast<unsigned long>(digit);  // no overflow
     if (p == digits || p == end || *p != ';') return false;
@@ -363,7 +363,7 @@ bool QxXmlSyntaxCheck::Reference() {
 
 bool QxXmlSyntaxCheck::CharacterReference(const unsigned char* at) {
     ++p_;  // '#'
-    unsigned long value;
+    unsigned long value = 0;
     if (!ParseCharacterReference(p_, end_, value)) return Fail(L"a broken character reference", at);
     if (!QxIsXmlChar(value)) return Fail(L"a reference to a character that XML does not allow", at);
     if (value > 0xFFFF) wideReferences_.push_back(at);
@@ -378,7 +378,7 @@ bool QxXmlSyntaxCheck::SpellOutWideReferences(std::string& out) const {
     for (const unsigned char* at : wideReferences_) {
         text.append(from, at);
         from = at + 2;  // "&#"
-        unsigned long c;
+        unsigned long c = 0;
         ParseCharacterReference(from, end_, c);  // read whole by the check
         const char utf8[] = {
             static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),

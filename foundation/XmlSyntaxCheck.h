@@ -23,6 +23,7 @@
 class QxXmlSyntaxCheck {
 public:
     QxXmlSyntaxCheck() = default;
+    ~QxXmlSyntaxCheck() = default;
     QxXmlSyntaxCheck(const QxXmlSyntaxCheck&) = delete;
     QxXmlSyntaxCheck& operator=(const QxXmlSyntaxCheck&) = delete;
 
@@ -40,8 +41,8 @@ public:
 
 private:
     struct Span {
-        const unsigned char* start;
-        size_t length;
+        const unsigned char* start = nullptr;
+        size_t length = 0;
     };
 
     bool CharData();

@@ -14,6 +14,8 @@ class QX_API Qx_TarnWorkerCommon : public Qx_TarnWorker {
 public:
     Qx_TarnWorkerCommon();
     ~Qx_TarnWorkerCommon() override;
+    Qx_TarnWorkerCommon(const Qx_TarnWorkerCommon&) = delete;
+    Qx_TarnWorkerCommon& operator=(const Qx_TarnWorkerCommon&) = delete;
 
     // Reads <folder>\<name> into buffer, ".xml" appended when the name holds no '.' (a dot
     // in the folder does not count). 0 when read, -1 when not.

@@ -53,7 +53,7 @@ Qx_Result qx_LoadAdapter(SERVER_INFO* server, Qx_AdapterComWrapper*& wrapper, Qx
 }
 
 namespace {
-long LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList& variables,
+long LoadServerService(SERVER_INFO* server, const Qx_WString& service, Qx_VariableList& variables,
                        Qx_DatasetList& datasets, const wchar_t*, long) {
     CWaitCursor wait;
     if (!server || server->grpname.IsEmpty() || service.IsEmpty()) return -1;
@@ -80,7 +80,10 @@ long LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList&
 }
 }  // namespace
 
+// The contract passes the service name by value.
+// cppcheck-suppress passedByValue
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 long qx_LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList& variables,
                           Qx_DatasetList& datasets, const wchar_t* format, long flags) {
-    return QxBarrier(-1L, [&] { return LoadServerService(server, std::move(service), variables, datasets, format, flags); });
+    return QxBarrier(-1L, [&] { return LoadServerService(server, service, variables, datasets, format, flags); });
 }

@@ -1,9 +1,11 @@
 #include "service/ServiceList.h"
 #include "config/QxRecords.h"
+#include "foundation/QxHandOver.h"
 #include "foundation/Qx_Dir.h"
 #include "platform/QxBarrier.h"
 #include "service/ServerExecution.h"
 #include <memory>
+#include <utility>
 
 namespace {
 // The columns of the server's list that a record takes, found once for all rows.
@@ -27,11 +29,6 @@ std::unique_ptr<SVC_INFO> NewRecord(const SERVER_INFO& server, const Qx_WString&
     return info;
 }
 
-void Append(Qx_PtrList& list, std::unique_ptr<SVC_INFO> info) {
-    list.Add(info.get());
-    info.release();
-}
-
 long ListFromServer(SERVER_INFO& server, Qx_PtrList& list) {
     Qx_VariableList variables(1);
     Qx_DatasetList datasets;
@@ -49,7 +46,7 @@ long ListFromServer(SERVER_INFO& server, Qx_PtrList& list) {
         info->size = CellText(cells, columns.size);
         info->date = CellText(cells, columns.date);
         info->time = CellText(cells, columns.time);
-        Append(list, std::move(info));
+        QxHandOver(list, std::move(info));
     }
     return 0;
 }
@@ -66,7 +63,7 @@ long ListFromFolder(const SERVER_INFO& server, Qx_PtrList& list) {
         if (!file) continue;
         Qx_WString name = file->Left(file->GetLength() - 4);
         name.Replace(L".xml", L"");
-        Append(list, NewRecord(server, name));
+        QxHandOver(list, NewRecord(server, name));
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -303,6 +304,33 @@ TEST_F(RegistryTest, AssignmentEdgeCases) {
     EXPECT_EQ(0, holder.SetValue(L"v", L"y", 0));
     CRegistry copyOfClosed(closed);
     EXPECT_EQ(0, copyOfClosed.FlushKey());
+}
+
+// The handle an object holds: CRegistry holds it alone (tests/abi pins that layout).
+HKEY HandleOf(const CRegistry& registry) { return *reinterpret_cast<const HKEY*>(&registry); }
+
+// A move hands the very handle over: the source is closed, and the target gives up the
+// key it held before.
+TEST_F(RegistryTest, MovesHandTheHandleOver) {
+    ASSERT_EQ(1, reg_.SetValue(L"moved", L"one", 0));
+    CRegistry source;
+    ASSERT_EQ(1, source.OpenKey(CRegistry::CurrentUser, path_.c_str()));
+    const HKEY handle = HandleOf(source);
+    CRegistry taken(std::move(source));
+    EXPECT_EQ(HandleOf(taken), handle);
+    EXPECT_EQ(0, source.FlushKey()) << "the source still holds the key";
+    CString out;
+    ASSERT_EQ(1, taken.GetValue(L"moved", out));
+    EXPECT_STREQ(L"one", out.GetString());
+
+    ASSERT_EQ(1, reg_.CreateKey(CRegistry::CurrentUser, (path_ + L"\\other").c_str()));
+    CRegistry holder(reg_);
+    const HKEY before = HandleOf(holder);
+    holder = std::move(taken);
+    EXPECT_EQ(HandleOf(holder), handle);
+    EXPECT_NE(ERROR_SUCCESS, RegFlushKey(before)) << "the assignment left the key held before open";
+    holder = std::move(holder);
+    EXPECT_EQ(1, holder.GetValue(L"moved", out)) << "a move onto itself closed the key";
 }
 
 TEST_F(RegistryTest, NeverOpenedObjectDestroysQuietly) {

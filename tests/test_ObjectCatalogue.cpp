@@ -3,6 +3,7 @@
 #include <random>
 #include <type_traits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -135,6 +136,31 @@ TEST(CatalogueRecords, ObjectCopySharesMembersAndClearItemDeletesThem) {
     EXPECT_EQ(object->variables.Count(), 0);
     EXPECT_EQ(object->methods.Count(), 0);
     delete object;
+}
+
+// A moved object takes its members over (no member is copied or freed); the moved list
+// takes the pointers and `sorted` over and leaves its source empty.
+TEST(CatalogueRecords, MovesTakeMembersAndPointersOver) {
+    CObjectItem* object = NewObject(L"Customer", L"CCustomer");
+    CVariable* id = NewVariable(L"id");
+    object->variables.Add(id);
+    CObjectItem moved(std::move(*object));
+    EXPECT_EQ(moved.name, L"Customer");
+    ASSERT_EQ(moved.variables.Count(), 1);
+    EXPECT_EQ(moved.variables.Items(0), id);
+    EXPECT_EQ(object->variables.Count(), 0);
+    delete object;
+
+    ObjectListOwner owner;
+    CObjectList source;
+    source.sorted = 1;
+    source.Add(NewObject(L"b"));
+    source.Add(NewObject(L"a"));
+    owner.list = std::move(source);
+    EXPECT_EQ(owner.list.sorted, 1);
+    EXPECT_EQ(Names(owner.list), L"a,b");
+    EXPECT_EQ(source.Count(), 0);
+    moved.ClearItem();
 }
 
 TEST(CatalogueLists, EmptyNameRulesDifferBetweenObjectsAndMembers) {

@@ -2,15 +2,11 @@
 
 CToolItem::CToolItem() = default;
 
-CToolItem::CToolItem(const CToolItem& other)
-    : name(other.name), command(other.command), arguments(other.arguments), initialDir(other.initialDir) {}
+// Member by member, in field order.
+CToolItem::CToolItem(const CToolItem& other) = default;
+CToolItem::CToolItem(CToolItem&& other) noexcept = default;
 
 CToolItem::~CToolItem() = default;
 
-CToolItem& CToolItem::operator=(const CToolItem& other) {
-    name = other.name;
-    command = other.command;
-    arguments = other.arguments;
-    initialDir = other.initialDir;
-    return *this;
-}
+CToolItem& CToolItem::operator=(const CToolItem& other) = default;
+CToolItem& CToolItem::operator=(CToolItem&& other) noexcept = default;

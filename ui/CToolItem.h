@@ -8,8 +8,10 @@ class QX_API CToolItem {
 public:
     CToolItem();
     CToolItem(const CToolItem& other);
+    CToolItem(CToolItem&& other) noexcept;
     ~CToolItem();
     CToolItem& operator=(const CToolItem& other);
+    CToolItem& operator=(CToolItem&& other) noexcept;
 
     Qx_WString name;        // what the tool list shows
     Qx_WString command;     // the program to start

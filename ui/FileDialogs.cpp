@@ -48,27 +48,34 @@ int qx_SelectFilename(Qx_WString& fileName, const wchar_t* filter) {
 }
 
 namespace {
-long ChooseFileToOpen(Qx_WString& fileName, Qx_WString description, Qx_WString extension, int allFiles) {
+long ChooseFileToOpen(Qx_WString& fileName, const Qx_WString& description, const Qx_WString& extension,
+                      int allFiles) {
     return RunFormattedDialog(true, fileName, description, extension, allFiles);
 }
 }  // namespace
 
+// The contract passes the description and the extension by value, here and below.
+// cppcheck-suppress passedByValue
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 long qx_GetOpenDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension,
                            int allFiles) {
     return QxBarrier(static_cast<long>(IDCANCEL),
-                     [&] { return ChooseFileToOpen(fileName, std::move(description), std::move(extension), allFiles); });
+                     [&] { return ChooseFileToOpen(fileName, description, extension, allFiles); });
 }
 
 namespace {
-long ChooseFileToSave(Qx_WString& fileName, Qx_WString description, Qx_WString extension, int allFiles) {
+long ChooseFileToSave(Qx_WString& fileName, const Qx_WString& description, const Qx_WString& extension,
+                      int allFiles) {
     return RunFormattedDialog(false, fileName, description, extension, allFiles);
 }
 }  // namespace
 
+// cppcheck-suppress passedByValue
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 long qx_GetSaveDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension,
                            int allFiles) {
     return QxBarrier(static_cast<long>(IDCANCEL),
-                     [&] { return ChooseFileToSave(fileName, std::move(description), std::move(extension), allFiles); });
+                     [&] { return ChooseFileToSave(fileName, description, extension, allFiles); });
 }
 
 namespace {

@@ -14,7 +14,9 @@ public:
     QxSplashWnd();
     // Constructs and creates at once; whether that worked shows in GetSafeHwnd().
     QxSplashWnd(CWnd* parent, UINT bitmapId);
-    virtual ~QxSplashWnd();
+    ~QxSplashWnd() override;
+    QxSplashWnd(const QxSplashWnd&) = delete;
+    QxSplashWnd& operator=(const QxSplashWnd&) = delete;
 
     // Registers the window class "QxToolsSplashWnd" once per process; false when it
     // cannot be registered.

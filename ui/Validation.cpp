@@ -14,6 +14,9 @@ bool IsPermitted(wchar_t c, bool extended) {
 }
 }  // namespace
 
+// The contract passes the text by value.
+// cppcheck-suppress passedByValue
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 int qx_ValidationSpecialChar(Qx_WString text, const wchar_t*, int, int, int extended) {
     if (IsAsciiDigit(text.GetAt(0))) return 0;
     for (int i = 0; i < text.GetLength(); ++i)
