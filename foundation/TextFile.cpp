@@ -77,6 +77,9 @@ bool qx_GetTextFileSource(const wchar_t* path, Qx_Buffer& buffer) {
     return QxBarrier(false, [&] { return ReadTextFile(path, buffer).ok(); });
 }
 
+// The contract passes the text by value.
+// cppcheck-suppress passedByValue
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 long qx_PutTextFileSource(const wchar_t* path, Qx_WString text) {
     return QxBarrier(-1L, [&] { return WriteTextFile(path, text).ok() ? 0L : -1L; });
 }

@@ -26,7 +26,10 @@
 
 enum QxAdaptorKind { QX_ADAPTOR_COM = 1, QX_ADAPTOR_DB = 2 };
 
-class QxAdaptor {
+// Adaptors are destroyed by Release, inside the module that made them, never by a delete
+// of another module: the destructor is protected. It is virtual, so that Release of a base
+// destroys all of it.
+class QxAdaptor {  // NOLINT(cppcoreguidelines-virtual-class-destructor): both on purpose, as said
 public:
     virtual int GetKind() const = 0;
     // Destroys the adaptor (inside its module).

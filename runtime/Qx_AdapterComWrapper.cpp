@@ -117,7 +117,7 @@ QxStatus Qx_AdapterComWrapper::Request(Qx_VariableList& variables, Qx_DatasetLis
     if (rc != 0) return QxStatus(QxCode::kResultCode, error.str(), rc);
     QxWireCodec::DecodeCost cost;
     cost.limit = kMaxDecodedReply;
-    const QxStatus decoded =
+    QxStatus decoded =
         QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code,
                                  messages, variables, datasets, &cost);
     if (decoded.ok()) return decoded;

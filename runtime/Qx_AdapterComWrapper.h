@@ -72,6 +72,9 @@ class QX_API Qx_SvcWrapper : public Qx_AdapterComWrapper {
 public:
     Qx_SvcWrapper(Qx_Provider* provider, QxModule module, QxAdaptor* adaptor, const wchar_t* modulePath);
     ~Qx_SvcWrapper() override;
+    // It owns its module and adaptor: one holder only.
+    Qx_SvcWrapper(const Qx_SvcWrapper&) = delete;
+    Qx_SvcWrapper& operator=(const Qx_SvcWrapper&) = delete;
 
     const Qx_WString& GetModulePath() const { return modulePath_; }
 

@@ -34,6 +34,8 @@ class QX_API Qx_TarnWorker : public Qx_Worker {
 public:
     explicit Qx_TarnWorker(Qx_EnvProvider* envProvider = nullptr, Qx_TarnWorker* parentWorker = nullptr);
     ~Qx_TarnWorker() override;
+    Qx_TarnWorker(const Qx_TarnWorker&) = delete;  // as every provider
+    Qx_TarnWorker& operator=(const Qx_TarnWorker&) = delete;
 
     // When set, Run asks this worker (its ReadServiceXml) for the definition; otherwise the
     // worker reads it itself. Not owned.

@@ -7,6 +7,8 @@ class QX_API Qx_Worker : public Qx_Provider {
 public:
     explicit Qx_Worker(Qx_EnvProvider* envProvider = nullptr, Qx_Provider* parentProvider = nullptr);
     ~Qx_Worker() override;
+    Qx_Worker(const Qx_Worker&) = delete;  // as every provider
+    Qx_Worker& operator=(const Qx_Worker&) = delete;
 
     // Prepares the worker; flags and name are accepted for callers that pass 0 and "".
     // Always 0.

@@ -11,6 +11,7 @@ public:
     explicit QxByteBudget(uint64_t limit) : limit_(limit) {}
     QxByteBudget(const QxByteBudget&) = delete;
     QxByteBudget& operator=(const QxByteBudget&) = delete;
+    ~QxByteBudget() = default;
 
     // True when count more bytes fit; they are then counted until Give.
     [[nodiscard]] bool Take(uint64_t count) {

@@ -151,7 +151,7 @@ public:
         return true;
     }
     bool String(Qx_WString& out) {
-        uint32_t bytes;
+        uint32_t bytes = 0;
         if (!Length(bytes, true)) return false;
         // Copied bytewise: the text need not be aligned in the frame.
         if (bytes > 0) memcpy(out.GetSafeBuffer(static_cast<int>(bytes / 2)), p_, bytes);
@@ -180,7 +180,7 @@ public:
         case QX_VT_NULL: v.SetNull(); return true;
         case QX_VT_STRING:
         case QX_VT_BINARY: {
-            uint32_t bytes;
+            uint32_t bytes = 0;
             if (!Length(bytes, type == QX_VT_STRING)) return false;
             uint32_t count = type == QX_VT_STRING ? bytes / 2 : bytes;
             if (!Spend(PayloadCost(type, count))) return false;
@@ -193,7 +193,7 @@ public:
         case QX_VT_INT64: v.SetInt64(static_cast<int64_t>(Raw(8))); return ok();
         case QX_VT_DOUBLE: {
             uint64_t bits = Raw(8);
-            double d;
+            double d = 0;
             memcpy(&d, &bits, sizeof d);
             v.SetDouble(d);
             return ok();
@@ -202,7 +202,7 @@ public:
         }
     }
     bool Pairs(Qx_VariableList& list) {
-        uint32_t count;
+        uint32_t count = 0;
         if (!Count(kMinPair, count, L"variable count exceeds the frame")) return false;
         for (uint32_t i = 0; i < count; ++i) {
             Qx_WString name;
@@ -213,7 +213,7 @@ public:
         return true;
     }
     bool Messages(Qx_WStrList& messages) {
-        uint32_t count;
+        uint32_t count = 0;
         if (!Count(kMinString, count, L"message count exceeds the frame")) return false;
         for (uint32_t i = 0; i < count; ++i) {
             Qx_WString text;
@@ -227,7 +227,7 @@ public:
         if (!String(id) || !Spend(sizeof(Qx_Dataset) + TextCost(id.GetLength()))) return false;
         // Filled in place, so that a large dataset is never copied.
         Qx_Dataset& ds = *list.GetItemNN(list.AddDataset(id.c_str(), Qx_Dataset()));
-        uint32_t columns;
+        uint32_t columns = 0;
         if (!Count(kMinColumn, columns, L"column count exceeds the frame")) return false;
         for (uint32_t c = 0; c < columns; ++c) {
             Qx_WString name;
@@ -252,7 +252,7 @@ public:
         return true;
     }
     bool Datasets(Qx_DatasetList& list) {
-        uint32_t count;
+        uint32_t count = 0;
         if (!Count(kMinDataset, count, L"dataset count exceeds the frame")) return false;
         for (uint32_t i = 0; i < count; ++i)
             if (!Dataset(list)) return false;

@@ -4,7 +4,7 @@
 namespace {
 // Large enough for a few thousand entries per read; fewer reads matter more under Wine,
 // where each read is a trip to the server.
-const size_t kBufferBytes = 256 * 1024;
+const size_t kBufferBytes = size_t{256} * 1024;
 
 FILETIME AsFileTime(const LARGE_INTEGER& time) {
     FILETIME t;

@@ -200,7 +200,7 @@ bool Server::Run(int graceMs) {
     const bool finished = WaitForWorkers(graceMs);
     // A worker may still hold a connection it took: those are left to the process's end.
     for (auto& c : connections)
-        if (c->state == Connection::kWorking) c.release();
+        if (c->state == Connection::kWorking) static_cast<void>(c.release());
     return finished;
 }
 

@@ -28,6 +28,9 @@ class Server {
 public:
     explicit Server(const ServerConfig& config);
     ~Server();
+    // Its workers and the connections they hold point at this object: it stays where it is.
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
 
     // Binds and listens; kBadInput for an address that cannot be bound, kSystem when Winsock
     // fails. Port() then gives the port.

@@ -5,7 +5,7 @@ ServerLog::ServerLog(FILE* stream) : stream_(stream) {
     // Standard error is unbuffered, and an unbuffered stream may cost a system call per
     // character (a device under Wine takes milliseconds for a line). Buffered, with a flush
     // per batch, a batch is one write.
-    setvbuf(stream_, nullptr, _IOFBF, 64 * 1024);
+    setvbuf(stream_, nullptr, _IOFBF, size_t{64} * 1024);
     try {
         writer_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -67,6 +67,6 @@ void ServerLog::Run() {
         fwrite(batch.data(), 1, batch.size(), stream_);
         fflush(stream_);
         // A large batch's buffer is not kept for the small ones that follow.
-        if (batch.capacity() > 64 * 1024) std::string().swap(batch);
+        if (batch.capacity() > size_t{64} * 1024) std::string().swap(batch);
     }
 }

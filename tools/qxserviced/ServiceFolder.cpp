@@ -44,12 +44,13 @@ bool IsSourceName(std::wstring_view name) {
 // A text cell written into the dataset's own storage.
 void PutText(Qx_Dataset& ds, Qx_Variant& cell, const std::wstring& text) {
     char* to = ds.PreparePayload(cell, QX_VT_STRING, static_cast<uint32_t>(text.size()));
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): PreparePayload has set the terminator
     memcpy(to, text.data(), text.size() * sizeof(wchar_t));
 }
 
 // Appends line to out without any occurrence of mark.
 void AppendWithout(std::wstring& out, std::wstring_view line, std::wstring_view mark) {
-    for (size_t at; (at = line.find(mark)) != std::wstring_view::npos; line.remove_prefix(at + mark.size()))
+    for (size_t at = 0; (at = line.find(mark)) != std::wstring_view::npos; line.remove_prefix(at + mark.size()))
         out.append(line.substr(0, at));
     out.append(line);
 }

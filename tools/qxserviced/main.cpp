@@ -93,7 +93,9 @@ bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
         else if (option == L"--db-max-row-runs" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRowRuns = number;
         else if (option == L"--db-pool-seconds" && ParseNumber(value, 0, 86400, number)) config.dbPoolSeconds = number;
         else {
-            PrintError(L"unknown option or bad value: " + option + L" " + value);
+            std::wstring error = L"unknown option or bad value: ";
+            error.append(option).append(L" ").append(value);
+            PrintError(error);
             return false;
         }
     }

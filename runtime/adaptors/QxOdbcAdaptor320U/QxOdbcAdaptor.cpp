@@ -240,7 +240,7 @@ private:
 
     static QxStatus Bind(OdbcStatement& st, SQLUSMALLINT index, const Qx_Variant& v, SQLLEN& ind,
                          int64_t& integer, double& number, char* emptyBytes) {
-        SQLRETURN rc;
+        SQLRETURN rc = SQL_ERROR;  // every case sets it
         switch (v.GetType()) {
         case QX_VT_STRING: {
             // The value's own text: the driver reads it when the statement runs. Drivers take
