@@ -4,7 +4,7 @@
 // its working set and its threads.
 //
 //   bench_server_load [--seconds N] [--clients N] [--connections N] [--mutations N] [--seed N]
-//                     [--only NAME]
+//                     [--only NAME] [--server-log PATH]
 //
 // Scenarios: requests (1 client, then --clients concurrent clients of a real request;
 // throughput, p50, p99), headers (connections that send only a header announcing the
@@ -13,7 +13,9 @@
 // mutations of valid requests), drips (requests sent a byte at a time), counts (frames with
 // huge counts, and a frame of null cells), client (the library as a client of a server that
 // stalls after a header, sends a reply of null cells, or sends 100,000 messages), stop
-// (Ctrl+C while clients hold the server).
+// (Ctrl+C while clients hold the server). The server's log (its standard error) goes to
+// --server-log, or to a temporary file that is removed at the end. Wine's debug channels
+// are not in it: under Wine the server writes them to this program's own standard error.
 #include "QxQVInfo320U.h"
 #include "runtime/internal/QxSocket.h"
 #include "runtime/internal/QxWireProtocol.h"
@@ -45,12 +47,36 @@ struct Options {
     int mutations = 100000;
     unsigned seed = 1;
     std::wstring only;
+    std::wstring serverLog;
 };
+
+const wchar_t kUsage[] =
+    L"usage: bench_server_load [--seconds N] [--clients N] [--connections N] [--mutations N] [--seed N]\n"
+    L"                         [--only requests|headers|idle|nonreaders|mutations|drips|counts|client|stop]\n"
+    L"                         [--server-log PATH]\n";
+
+// Every option takes a value; an unknown option or a missing value is refused rather than
+// silently running every scenario.
+bool ParseOptions(int argc, wchar_t** argv, Options& o) {
+    for (int i = 1; i < argc; i += 2) {
+        if (i + 1 >= argc) return false;
+        const std::wstring option = argv[i], value = argv[i + 1];
+        if (option == L"--seconds") o.seconds = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--clients") o.clients = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--connections") o.connections = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--mutations") o.mutations = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--seed") o.seed = static_cast<unsigned>(_wtoi(value.c_str()));
+        else if (option == L"--only") o.only = value;
+        else if (option == L"--server-log") o.serverLog = value;
+        else return false;
+    }
+    return true;
+}
 
 // The server under load, and how its state is read from outside.
 class Target {
 public:
-    bool Start(const std::wstring& extraArgs = std::wstring()) {
+    bool Start(const std::wstring& log, const std::wstring& extraArgs = std::wstring()) {
         std::wstring connection;
         std::wstring failure = QxTestMakeDemoDb(temp_.File(L"demo.db"), connection);
         if (!failure.empty()) {
@@ -66,7 +92,7 @@ public:
         temp_.Write(L"services\\big_source.cpp", std::string(16u << 20, 'x'));
         const std::wstring args = L"--services \"" + services_ + L"\" --connection \"" + connection +
                                   L"\" --read-timeout 2 --send-timeout 2 --thread-idle 2 " + extraArgs;
-        return server_.Start(args, temp_.File(L"server.log"));
+        return server_.Start(args, log.empty() ? temp_.File(L"server.log") : log);
     }
     int Port() const { return server_.Port(); }
     bool Running() const { return server_.Running(); }
@@ -499,18 +525,13 @@ bool Wanted(const Options& o, const wchar_t* name) { return o.only.empty() || o.
 
 int wmain(int argc, wchar_t** argv) {
     Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::wstring option = argv[i], value = argv[i + 1];
-        if (option == L"--seconds") o.seconds = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--clients") o.clients = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--connections") o.connections = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--mutations") o.mutations = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--seed") o.seed = static_cast<unsigned>(_wtoi(value.c_str()));
-        else if (option == L"--only") o.only = value;
+    if (!ParseOptions(argc, argv, o)) {
+        fputws(kUsage, stderr);
+        return 2;
     }
     if (QxTestSourceDir().empty()) SetEnvironmentVariableW(L"QX_SOURCE_DIR", QX_SOURCE_DIR_DEFAULT);
     Target target;
-    if (!target.Start()) {
+    if (!target.Start(o.serverLog)) {
         fwprintf(stderr, L"the server did not start\n");
         return 1;
     }
