@@ -32,7 +32,10 @@ HINSTANCE AfxFindResourceHandle(const wchar_t* name, const wchar_t* type) {
     AcquireSRWLockShared(&g_chainLock);
     HINSTANCE found = nullptr;
     for (HMODULE module : Chain()) {
-        if (Holds(module, name, type)) { found = module; break; }
+        if (Holds(module, name, type)) {
+            found = module;
+            break;
+        }
     }
     ReleaseSRWLockShared(&g_chainLock);
     return found ? found : first;

@@ -44,9 +44,7 @@ CPaintDC::~CPaintDC() {
     Detach();
 }
 
-CClientDC::CClientDC(CWnd* wnd) : hwnd_(wnd ? wnd->m_hWnd : nullptr) {
-    Attach(::GetDC(hwnd_));
-}
+CClientDC::CClientDC(CWnd* wnd) : hwnd_(wnd ? wnd->m_hWnd : nullptr) { Attach(::GetDC(hwnd_)); }
 
 CClientDC::~CClientDC() {
     if (m_hDC) ::ReleaseDC(hwnd_, m_hDC);

@@ -5,8 +5,8 @@
 
 #include <cwchar>
 
-CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExt, const wchar_t* fileName,
-                         DWORD flags, const wchar_t* filter, CWnd* parent, DWORD size)
+CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExt, const wchar_t* fileName, DWORD flags,
+                         const wchar_t* filter, CWnd* parent, DWORD size)
     : open_(openFileDialog != FALSE) {
     if (fileName) wcsncpy_s(file_, MAX_PATH, fileName, _TRUNCATE);
     if (defaultExt) defaultExt_ = defaultExt;

@@ -12,10 +12,9 @@ class CWnd;
 // display text and a pattern each ended by "|" and the whole ended by "||".
 class QX_API CFileDialog {
 public:
-    CFileDialog(BOOL openFileDialog, const wchar_t* defaultExt = nullptr,
-                const wchar_t* fileName = nullptr,
-                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                const wchar_t* filter = nullptr, CWnd* parent = nullptr, DWORD size = 0);
+    CFileDialog(BOOL openFileDialog, const wchar_t* defaultExt = nullptr, const wchar_t* fileName = nullptr,
+                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const wchar_t* filter = nullptr,
+                CWnd* parent = nullptr, DWORD size = 0);
     virtual ~CFileDialog();
     CFileDialog(const CFileDialog&) = delete;
     CFileDialog& operator=(const CFileDialog&) = delete;

@@ -10,8 +10,12 @@ class CGdiObjectT {
 public:
     CGdiObjectT() = default;
     explicit CGdiObjectT(Handle handle) : handle_(handle) {}
-    ~CGdiObjectT() { if (Owning) DeleteObject(); }
-    CGdiObjectT(const CGdiObjectT& other) : handle_(other.handle_) { static_assert(!Owning, "an owner cannot be copied"); }
+    ~CGdiObjectT() {
+        if (Owning) DeleteObject();
+    }
+    CGdiObjectT(const CGdiObjectT& other) : handle_(other.handle_) {
+        static_assert(!Owning, "an owner cannot be copied");
+    }
     // Copying a borrowed handle onto itself leaves it as it was.
     CGdiObjectT& operator=(const CGdiObjectT& other) {  // NOLINT(cert-oop54-cpp)
         static_assert(!Owning, "an owner cannot be copied");
@@ -32,7 +36,11 @@ public:
         if (Owning && handle_ && handle_ != handle) ::DeleteObject(handle_);
         handle_ = handle;
     }
-    Handle Detach() { Handle h = handle_; handle_ = nullptr; return h; }
+    Handle Detach() {
+        Handle h = handle_;
+        handle_ = nullptr;
+        return h;
+    }
     // Deletes the object (also in the borrowing form, where the caller asks for it).
     BOOL DeleteObject() {
         if (!handle_) return FALSE;
@@ -54,13 +62,11 @@ public:
         this->Attach(logFont ? ::CreateFontIndirectW(logFont) : nullptr);
         return this->handle_ != nullptr;
     }
-    BOOL CreateFont(int height, int width, int escapement, int orientation, int weight,
-                    BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet,
-                    BYTE outPrecision, BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily,
-                    const wchar_t* face) {
-        this->Attach(::CreateFontW(height, width, escapement, orientation, weight, italic,
-                                   underline, strikeOut, charSet, outPrecision, clipPrecision,
-                                   quality, pitchAndFamily, face));
+    BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                    BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                    BYTE pitchAndFamily, const wchar_t* face) {
+        this->Attach(::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                                   charSet, outPrecision, clipPrecision, quality, pitchAndFamily, face));
         return this->handle_ != nullptr;
     }
 };

@@ -34,9 +34,7 @@ CString& CString::operator+=(wchar_t ch) {
     return *this;
 }
 
-wchar_t CString::GetAt(int index) const {
-    return index >= 0 && index < GetLength() ? text_[index] : L'\0';
-}
+wchar_t CString::GetAt(int index) const { return index >= 0 && index < GetLength() ? text_[index] : L'\0'; }
 
 void CString::Format(const wchar_t* format, ...) {
     va_list args;  // NOLINT(cppcoreguidelines-init-variables): va_start sets it

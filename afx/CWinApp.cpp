@@ -58,8 +58,7 @@ BOOL CWinApp::PreTranslateMessage(MSG* msg) {
 int CWinApp::Run() {
     for (;;) {
         MSG peek;
-        for (LONG count = 0; !PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(count); ++count) {
-        }
+        for (LONG count = 0; !PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(count); ++count) {}
         if (!PumpMessage()) break;
     }
     return static_cast<int>(t_quitCode);

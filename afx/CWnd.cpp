@@ -91,8 +91,10 @@ CWnd::CWnd() noexcept = default;
 
 CWnd::~CWnd() {
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {
-        if (superProc_) CWnd::DestroyWindow();
-        else Detach();
+        if (superProc_)
+            CWnd::DestroyWindow();
+        else
+            Detach();
     }
 }
 
@@ -109,8 +111,8 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
 void CWnd::Subclass(HWND hwnd) {
     m_hWnd = hwnd;
     MapAdd(hwnd, this);
-    superProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    superProc_ =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
 }
 
 void CWnd::OnFinalMessage() {
@@ -153,9 +155,8 @@ BOOL CWnd::PreCreateWindow(CREATESTRUCTW& cs) {
     return TRUE;
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                    DWORD style, int x, int y, int width, int height, HWND parent, HMENU menu,
-                    LPVOID param) {
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU menu, LPVOID param) {
     if (m_hWnd) return FALSE;
     CREATESTRUCTW cs = {};
     cs.dwExStyle = exStyle;
@@ -183,8 +184,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
     {
         QxHook hook(SetWindowsHookExW(WH_CBT, AfxCbtHook, nullptr, GetCurrentThreadId()));
         t_cbtHook = hook.Get();
-        hwnd = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
-                               cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+        hwnd = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx,
+                               cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     }
     t_creating = outerCreating;
     t_cbtHook = outerHook;
@@ -194,11 +195,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
     return hwnd != nullptr && m_hWnd == hwnd;
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                    DWORD style, const RECT& rect, CWnd* parent, UINT id, LPVOID param) {
-    return CreateEx(exStyle, className, windowName, style, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top,
-                    parent ? parent->m_hWnd : nullptr,
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+                    CWnd* parent, UINT id, LPVOID param) {
+    return CreateEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), param);
 }
 
@@ -217,16 +217,15 @@ BOOL CWnd::DestroyWindow() {
 BOOL CWnd::PreTranslateMessage(MSG* /*msg*/) { return FALSE; }
 
 const AFX_MSGMAP* CWnd::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = { { 0, nullptr } };
-    static const AFX_MSGMAP map = { nullptr, entries };
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, entries};
     return &map;
 }
 
 const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    for (const AFX_MSGMAP* map = GetMessageMap(); map;
-         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->handler; ++entry) {
             if (entry->message == message) return entry->handler(this, wParam, lParam);
         }
@@ -250,13 +249,9 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int width, int he
 
 BOOL CWnd::IsWindowVisible() const { return m_hWnd ? ::IsWindowVisible(m_hWnd) : FALSE; }
 
-DWORD CWnd::GetStyle() const {
-    return m_hWnd ? static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE)) : 0;
-}
+DWORD CWnd::GetStyle() const { return m_hWnd ? static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE)) : 0; }
 
-DWORD CWnd::GetExStyle() const {
-    return m_hWnd ? static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)) : 0;
-}
+DWORD CWnd::GetExStyle() const { return m_hWnd ? static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)) : 0; }
 
 void CWnd::GetClientRect(RECT* rect) const {
     if (!m_hWnd || !::GetClientRect(m_hWnd, rect)) SetRectEmpty(rect);
@@ -266,7 +261,9 @@ void CWnd::GetWindowRect(RECT* rect) const {
     if (!m_hWnd || !::GetWindowRect(m_hWnd, rect)) SetRectEmpty(rect);
 }
 
-void CWnd::ClientToScreen(POINT* point) const { if (m_hWnd) ::ClientToScreen(m_hWnd, point); }
+void CWnd::ClientToScreen(POINT* point) const {
+    if (m_hWnd) ::ClientToScreen(m_hWnd, point);
+}
 
 void CWnd::ClientToScreen(RECT* rect) const {
     if (!m_hWnd) return;
@@ -274,7 +271,9 @@ void CWnd::ClientToScreen(RECT* rect) const {
     ::ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&rect->right));
 }
 
-void CWnd::ScreenToClient(POINT* point) const { if (m_hWnd) ::ScreenToClient(m_hWnd, point); }
+void CWnd::ScreenToClient(POINT* point) const {
+    if (m_hWnd) ::ScreenToClient(m_hWnd, point);
+}
 
 void CWnd::ScreenToClient(RECT* rect) const {
     if (!m_hWnd) return;
@@ -282,9 +281,13 @@ void CWnd::ScreenToClient(RECT* rect) const {
     ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect->right));
 }
 
-void CWnd::Invalidate(BOOL erase) { if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, erase); }
+void CWnd::Invalidate(BOOL erase) {
+    if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, erase);
+}
 
-void CWnd::UpdateWindow() { if (m_hWnd) ::UpdateWindow(m_hWnd); }
+void CWnd::UpdateWindow() {
+    if (m_hWnd) ::UpdateWindow(m_hWnd);
+}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return m_hWnd ? ::SendMessageW(m_hWnd, message, wParam, lParam) : 0;

@@ -18,44 +18,60 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                      \
-protected:                                         \
-    static const AFX_MSGMAP* GetThisMessageMap();  \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                    \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                             \
-        using ThisClass [[maybe_unused]] = theClass;                              \
-        using TheBaseClass = baseClass;                                           \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        using ThisClass [[maybe_unused]] = theClass;                                  \
+        using TheBaseClass = baseClass;                                               \
         static const AFX_MSGMAP_ENTRY entries[] = {
-
-#define END_MESSAGE_MAP()                                                       \
-            { 0, nullptr } };                                                   \
-        static const AFX_MSGMAP map = { &TheBaseClass::GetThisMessageMap, entries }; \
-        return &map;                                                            \
+#define END_MESSAGE_MAP()                                                      \
+    { 0, nullptr }                                                             \
+    }                                                                          \
+    ;                                                                          \
+    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+    return &map;                                                               \
     }
 
 // The handlers keep the framework's signatures; each entry unpacks the message for them.
-#define ON_WM_PAINT() \
-    { WM_PAINT, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { static_cast<ThisClass*>(w)->OnPaint(); return 0; } },
-#define ON_WM_MOUSEMOVE() \
-    { WM_MOUSEMOVE, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
-        static_cast<ThisClass*>(w)->OnMouseMove(static_cast<UINT>(wp), CPoint(lp)); return 0; } },
-#define ON_WM_NCCALCSIZE() \
-    { WM_NCCALCSIZE, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
-        static_cast<ThisClass*>(w)->OnNcCalcSize(static_cast<BOOL>(wp), reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)); return 0; } },
+#define ON_WM_PAINT()                                   \
+    {WM_PAINT, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnPaint();         \
+         return 0;                                      \
+     }},
+#define ON_WM_MOUSEMOVE()                                                            \
+    {WM_MOUSEMOVE, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                    \
+         static_cast<ThisClass*>(w)->OnMouseMove(static_cast<UINT>(wp), CPoint(lp)); \
+         return 0;                                                                   \
+     }},
+#define ON_WM_NCCALCSIZE()                                                                                          \
+    {WM_NCCALCSIZE, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                                                  \
+         static_cast<ThisClass*>(w)->OnNcCalcSize(static_cast<BOOL>(wp), reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)); \
+         return 0;                                                                                                  \
+     }},
 #define ON_WM_NCHITTEST() \
-    { WM_NCHITTEST, [](CWnd* w, WPARAM, LPARAM lp) -> LRESULT { return static_cast<ThisClass*>(w)->OnNcHitTest(CPoint(lp)); } },
-#define ON_WM_CLOSE() \
-    { WM_CLOSE, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { static_cast<ThisClass*>(w)->OnClose(); return 0; } },
-#define ON_WM_ERASEBKGND() \
-    { WM_ERASEBKGND, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT { \
-        CDC dc; dc.Attach(reinterpret_cast<HDC>(wp)); \
-        LRESULT r = static_cast<ThisClass*>(w)->OnEraseBkgnd(&dc); dc.Detach(); return r; } },
+    {WM_NCHITTEST,        \
+     [](CWnd* w, WPARAM, LPARAM lp) -> LRESULT { return static_cast<ThisClass*>(w)->OnNcHitTest(CPoint(lp)); }},
+#define ON_WM_CLOSE()                                   \
+    {WM_CLOSE, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnClose();         \
+         return 0;                                      \
+     }},
+#define ON_WM_ERASEBKGND()                                          \
+    {WM_ERASEBKGND, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {     \
+         CDC dc;                                                    \
+         dc.Attach(reinterpret_cast<HDC>(wp));                      \
+         LRESULT r = static_cast<ThisClass*>(w)->OnEraseBkgnd(&dc); \
+         dc.Detach();                                               \
+         return r;                                                  \
+     }},
 // Any other message: handler(WPARAM, LPARAM) -> LRESULT.
 #define ON_MESSAGE(message, memberFn) \
-    { message, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { return static_cast<ThisClass*>(w)->memberFn(wp, lp); } },
+    {message, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { return static_cast<ThisClass*>(w)->memberFn(wp, lp); }},
 
 // A window object. It owns the window it created (CreateEx) and destroys it with itself;
 // Attach only names a window made elsewhere, which Detach gives back untouched.
@@ -79,11 +95,10 @@ public:
     // Makes the window (PreCreateWindow may change the description first). The window's
     // messages go through this object's message map from its first message on.
     // FALSE when the description is refused or the window cannot be made.
-    virtual BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                          DWORD style, int x, int y, int width, int height, HWND parent,
-                          HMENU menu, LPVOID param = nullptr);
-    BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                  DWORD style, const RECT& rect, CWnd* parent, UINT id, LPVOID param = nullptr);
+    virtual BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, int x, int y,
+                          int width, int height, HWND parent, HMENU menu, LPVOID param = nullptr);
+    BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+                  CWnd* parent, UINT id, LPVOID param = nullptr);
     virtual BOOL DestroyWindow();
     // Fills in the class when none is given (a plain framework window class).
     virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);

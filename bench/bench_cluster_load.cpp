@@ -52,8 +52,8 @@ struct Tally {
     }
     void Print(const char* kind, double seconds) {
         const size_t served = latencies.size();
-        wprintf(L"  %-6hs %7zu served, %5d failed: %7.0f per second, p50 %6.2f ms, p99 %7.2f ms\n", kind, served, failed,
-                served / seconds, QxPercentile(latencies, 0.50), QxPercentile(latencies, 0.99));
+        wprintf(L"  %-6hs %7zu served, %5d failed: %7.0f per second, p50 %6.2f ms, p99 %7.2f ms\n", kind, served,
+                failed, served / seconds, QxPercentile(latencies, 0.50), QxPercentile(latencies, 0.99));
         if (failed) wprintf(L"         first failure: %ls\n", firstFailure.c_str());
     }
 };
@@ -106,12 +106,18 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o) {
         const int number = _wtoi(value.c_str());
         if (option == L"--database" && (value == L"sqlite" || value == L"postgresql"))
             o.backend = value == L"sqlite" ? QxBackend::kSQLite : QxBackend::kPostgreSQL;
-        else if (option == L"--servers" && number > 0) o.servers = number;
-        else if (option == L"--clients" && number > 0) o.clients = number;
-        else if (option == L"--seconds" && number > 0) o.seconds = number;
-        else if (option == L"--requests" && number > 0) o.requests = number;
-        else if (option == L"--writes" && number >= 0 && number <= 100) o.writePercent = number;
-        else return false;
+        else if (option == L"--servers" && number > 0)
+            o.servers = number;
+        else if (option == L"--clients" && number > 0)
+            o.clients = number;
+        else if (option == L"--seconds" && number > 0)
+            o.seconds = number;
+        else if (option == L"--requests" && number > 0)
+            o.requests = number;
+        else if (option == L"--writes" && number >= 0 && number <= 100)
+            o.writePercent = number;
+        else
+            return false;
     }
     return true;
 }
@@ -121,8 +127,9 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o) {
 int wmain(int argc, wchar_t** argv) {
     Options o;
     if (!ParseOptions(argc, argv, o)) {
-        fwprintf(stderr, L"usage: bench_cluster_load [--database sqlite|postgresql] [--servers N] [--clients N] "
-                         L"[--seconds N] [--requests N] [--writes PERCENT]\n");
+        fwprintf(stderr,
+                 L"usage: bench_cluster_load [--database sqlite|postgresql] [--servers N] [--clients N] "
+                 L"[--seconds N] [--requests N] [--writes PERCENT]\n");
         return 2;
     }
     if (QxTestSourceDir().empty()) SetEnvironmentVariableW(L"QX_SOURCE_DIR", QX_SOURCE_DIR_DEFAULT);
@@ -133,7 +140,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     std::vector<std::unique_ptr<QxServerProcess>> servers;
-    const std::wstring args = L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" + db.Connection() + L"\"";
+    const std::wstring args =
+        L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" + db.Connection() + L"\"";
     for (int i = 0; i < o.servers; ++i) {
         servers.push_back(std::make_unique<QxServerProcess>());
         if (!servers.back()->Start(args)) {
@@ -176,7 +184,8 @@ int wmain(int argc, wchar_t** argv) {
     const double seconds = QxMsSince(start) / 1000;
 
     // Every successful write is there once; a failed one is not there at all.
-    const std::wstring rows = QxTestQueryText(db.Connection(), L"SELECT COUNT(*) FROM customers WHERE city = 'Loadtown'");
+    const std::wstring rows =
+        QxTestQueryText(db.Connection(), L"SELECT COUNT(*) FROM customers WHERE city = 'Loadtown'");
     const std::wstring distinct =
         QxTestQueryText(db.Connection(), L"SELECT COUNT(DISTINCT name) FROM customers WHERE city = 'Loadtown'");
     const bool intact = rows == std::to_wstring(written.size()) && distinct == rows;

@@ -159,23 +159,30 @@ int main() {
     wprintf(L"bare XmlLite pass over the bytes:  %8.3f s  (%ld nodes)\n", bare, nodes);
 
     Qx_WString domError;
-    double dom = BestSeconds([] {}, [&] {
-        Qx_XmlDOM document(0);
-        if (!document.LoadXML(buffer)) domError = document.GetLastError();
-    }, [] {});
+    double dom = BestSeconds([] {},
+                             [&] {
+                                 Qx_XmlDOM document(0);
+                                 if (!document.LoadXML(buffer)) domError = document.GetLastError();
+                             },
+                             [] {});
     if (!domError.IsEmpty()) wprintf(L"Qx_XmlDOM::LoadXML failed: %ls\n", domError.c_str());
     wprintf(L"Qx_XmlDOM::LoadXML of the bytes:   %8.3f s\n", dom);
 
-    double fileRead = BestSeconds([] {}, [&] { Qx_Buffer read; qx_GetTextFileSource(path, read); }, [] {});
+    double fileRead = BestSeconds([] {},
+                                  [&] {
+                                      Qx_Buffer read;
+                                      qx_GetTextFileSource(path, read);
+                                  },
+                                  [] {});
     wprintf(L"qx_GetTextFileSource of the file:  %8.3f s\n", fileRead);
 
     CObjectList unsortedList, sortedList;
     sortedList.sorted = 1;
     int ok = 1;
-    double unsorted = BestSeconds([] {}, [&] { ok &= unsortedList.ReadMemberList(path); },
-                                  [&] { unsortedList.ClearObject(); });
-    double sorted = BestSeconds([&] { sortedList.ClearObject(); }, [&] { ok &= sortedList.ReadMemberList(path); },
-                                [] {});
+    double unsorted =
+        BestSeconds([] {}, [&] { ok &= unsortedList.ReadMemberList(path); }, [&] { unsortedList.ClearObject(); });
+    double sorted =
+        BestSeconds([&] { sortedList.ClearObject(); }, [&] { ok &= sortedList.ReadMemberList(path); }, [] {});
     wprintf(L"ReadMemberList, sorted 0:          %8.3f s  (%.2f x bare pass)\n", unsorted, unsorted / bare);
     wprintf(L"ReadMemberList, sorted 1:          %8.3f s  (%.2f x sorted 0, %.2f x bare pass)\n", sorted,
             sorted / unsorted, sorted / bare);
@@ -189,15 +196,16 @@ int main() {
     }
     long found = 0;
     CString tip;
-    double tips = BestSeconds([&] { found = 0; },
-                              [&] {
-                                  for (int i = 0; i < kTipCalls; ++i) {
-                                      sortedList.GetParameterStr(objects[static_cast<size_t>(i)].c_str(),
-                                                                 members[static_cast<size_t>(i)].c_str(), tip, i % 3 == 0);
-                                      found += tip.IsEmpty() ? 0 : 1;
-                                  }
-                              },
-                              [] {}, kLookupRuns);
+    double tips =
+        BestSeconds([&] { found = 0; },
+                    [&] {
+                        for (int i = 0; i < kTipCalls; ++i) {
+                            sortedList.GetParameterStr(objects[static_cast<size_t>(i)].c_str(),
+                                                       members[static_cast<size_t>(i)].c_str(), tip, i % 3 == 0);
+                            found += tip.IsEmpty() ? 0 : 1;
+                        }
+                    },
+                    [] {}, kLookupRuns);
 
     // The same scans over bare arrays of the catalogue's names, in the same order: the
     // object's, then its variables' (when they are searched) and its methods'.
@@ -206,9 +214,9 @@ int main() {
     double bareScans = BestSeconds([&] { bareFound = 0; },
                                    [&] {
                                        for (int i = 0; i < kTipCalls; ++i)
-                                           bareFound += bareNames.Lookup(objects[static_cast<size_t>(i)].c_str(),
-                                                                         members[static_cast<size_t>(i)].c_str(),
-                                                                         i % 3 == 0);
+                                           bareFound +=
+                                               bareNames.Lookup(objects[static_cast<size_t>(i)].c_str(),
+                                                                members[static_cast<size_t>(i)].c_str(), i % 3 == 0);
                                    },
                                    [] {}, kLookupRuns);
     wprintf(L"GetParameterStr x %d:         %8.3f s  (%ld tips found, %.2f x bare scans)\n", kTipCalls, tips, found,

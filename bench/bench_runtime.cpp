@@ -24,7 +24,11 @@
 namespace {
 
 double NowMs() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
@@ -68,23 +72,28 @@ struct Workspace {
         folder = std::wstring(temp) + L"qxbench_" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(folder.c_str(), nullptr);
         connection = L"Driver=SQLite3;Database=" + DriverPath(folder + L"\\bench.db") + L";";
-        qx_PutTextFileSource((folder + L"\\bench_city.cpp").c_str(),
-                             Qx_WString(L"/**__SERVICE XML BEGIN__\n"
-                                        L"<service name='bench_city' class_name='CBenchCity'>\n"
-                                        L"<input><variable name='city' type='string' required='1'/></input>\n"
-                                        L"<output><dataset name='customers'/></output>\n"
-                                        L"<statement dataset='customers'>SELECT id, name, city FROM customers WHERE city = :city</statement>\n"
-                                        L"</service>\n__SERVICE XML END__**/\nclass CBenchCity {};\n"));
+        qx_PutTextFileSource(
+            (folder + L"\\bench_city.cpp").c_str(),
+            Qx_WString(
+                L"/**__SERVICE XML BEGIN__\n"
+                L"<service name='bench_city' class_name='CBenchCity'>\n"
+                L"<input><variable name='city' type='string' required='1'/></input>\n"
+                L"<output><dataset name='customers'/></output>\n"
+                L"<statement dataset='customers'>SELECT id, name, city FROM customers WHERE city = :city</statement>\n"
+                L"</service>\n__SERVICE XML END__**/\nclass CBenchCity {};\n"));
         Qx_Provider provider;
         Qx_AdapterComWrapper* wrapper = nullptr;
-        if (provider.CreateFrameService(BinDir().c_str(), L"QxOdbcAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0) return;
+        if (provider.CreateFrameService(BinDir().c_str(), L"QxOdbcAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0)
+            return;
         QxDbAdaptor* db = wrapper->GetDbAdaptor();
         Qx_WString error;
         long affected = 0;
         ok = db->Connect(connection.c_str(), L"", L"", error) == 0 &&
-             db->Execute(L"CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT, city TEXT)", {}, nullptr, affected, error) == 0 &&
-             db->Execute(L"INSERT INTO customers (name, city) VALUES ('Ada', 'Lyon'), ('Bruno', 'Lyon'), ('Chiara', 'Turin')", {},
-                         nullptr, affected, error) == 0;
+             db->Execute(L"CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT, city TEXT)", {}, nullptr,
+                         affected, error) == 0 &&
+             db->Execute(
+                 L"INSERT INTO customers (name, city) VALUES ('Ada', 'Lyon'), ('Bruno', 'Lyon'), ('Chiara', 'Turin')",
+                 {}, nullptr, affected, error) == 0;
         if (!ok) wprintf(L"bench: database setup failed: %ls\n", error.c_str());
     }
     ~Workspace() {
@@ -158,22 +167,17 @@ private:
                 std::string frame;
                 // Non-blocking, as QxRecvFrame wants it.
                 if (!QxSetNonBlocking(client.Get()).ok()) continue;
-                if (!QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(10000),
-                                 frame)
-                         .ok())
-                    continue;
+                if (!QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(10000), frame).ok()) continue;
                 std::lock_guard<std::mutex> lock(mutex_);
                 lastRequest_ = frame;
             }
             u_long blocking = 0;
             ioctlsocket(client.Get(), FIONBIO, &blocking);
             // A client that went away meanwhile costs only its own exchange.
-            static_cast<void>(
-                QxSendAll(client.Get(), payload_.data(), payload_.size(), QxDeadline(10000)));
+            static_cast<void>(QxSendAll(client.Get(), payload_.data(), payload_.size(), QxDeadline(10000)));
             shutdown(client.Get(), SD_SEND);
             char sink[64];
-            while (recv(client.Get(), sink, sizeof sink, 0) > 0) {
-            }
+            while (recv(client.Get(), sink, sizeof sink, 0) > 0) {}
         }
     }
 
@@ -246,11 +250,9 @@ struct DecodedReply {
     QxWireCodec::DecodeCost cost;
     // A frame that does not decode is said: its figures would mean nothing.
     void Decode(const std::string& frame) {
-        const QxStatus status =
-            QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
-                                     code, messages, vars, datasets, &cost);
-        if (!status.ok())
-            wprintf(L"bench: the reply does not decode: %ls\n", status.reason().c_str());
+        const QxStatus status = QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
+                                                         code, messages, vars, datasets, &cost);
+        if (!status.ok()) wprintf(L"bench: the reply does not decode: %ls\n", status.reason().c_str());
     }
 };
 
@@ -326,16 +328,19 @@ void LargeReply() {
 
     const double p = Percentile(protocol, 0.5), b = Percentile(bare, 0.5);
     const double frame = static_cast<double>(reply.size()), nullFrame = static_cast<double>(nulls.size());
-    wprintf(L"10,000 x 5 reply (%lu bytes) through SendReq  median %7.3f ms\n", static_cast<unsigned long>(reply.size()), p);
+    wprintf(L"10,000 x 5 reply (%lu bytes) through SendReq  median %7.3f ms\n",
+            static_cast<unsigned long>(reply.size()), p);
     wprintf(L"bare TCP exchange of the same bytes          median %7.3f ms\n", b);
     wprintf(L"ratio                                        %7.2f x (target: within 2 x)\n", p / b);
     wprintf(L"  of which decoding alone                   median %7.3f ms\n", Percentile(decodeOnly, 0.5));
-    wprintf(L"  decoded memory %lu bytes on the heaps, %.2f x the frame's bytes (target: within 4 x); the decoder counted "
-            L"%.2f x\n",
-            static_cast<unsigned long>(decoded), decoded / frame, counted / frame);
-    wprintf(L"  worst case: %d null cells (%lu bytes) decode to %lu bytes, %.2f per wire byte (counted %.2f, bound %u)\n",
-            kNulls, static_cast<unsigned long>(nulls.size()), static_cast<unsigned long>(decodedNulls),
-            decodedNulls / nullFrame, countedNulls / nullFrame, static_cast<unsigned>(QxWireCodec::kDecodeFactor));
+    wprintf(
+        L"  decoded memory %lu bytes on the heaps, %.2f x the frame's bytes (target: within 4 x); the decoder counted "
+        L"%.2f x\n",
+        static_cast<unsigned long>(decoded), decoded / frame, counted / frame);
+    wprintf(
+        L"  worst case: %d null cells (%lu bytes) decode to %lu bytes, %.2f per wire byte (counted %.2f, bound %u)\n",
+        kNulls, static_cast<unsigned long>(nulls.size()), static_cast<unsigned long>(decodedNulls),
+        decodedNulls / nullFrame, countedNulls / nullFrame, static_cast<unsigned>(QxWireCodec::kDecodeFactor));
     wprintf(L"  peak memory of the process: working set %.1f MB, private bytes %.1f MB\n",
             MegaBytes(memory.PeakWorkingSetSize), MegaBytes(memory.PeakPagefileUsage));
 }

@@ -68,11 +68,13 @@ int main() {
     printf("server environment file: %d entries, %.1f MB\n", kEntries, xml.size() / 1e6);
 
     size_t visited = 0;
-    const double bare =
-        QxBestSeconds([] {}, [&] { visited = BarePass(dir + L"\\qrx_serverenv.xml"); }, [] {}, kRuns);
+    const double bare = QxBestSeconds([] {}, [&] { visited = BarePass(dir + L"\\qrx_serverenv.xml"); }, [] {}, kRuns);
     printf("file read + bare XmlLite %8.3f s  (%zu nodes and values)\n", bare, visited);
 
-    struct Reader { const char* name; bool (*read)(Qx_PtrList&); };
+    struct Reader {
+        const char* name;
+        bool (*read)(Qx_PtrList&);
+    };
     for (Reader r : {Reader{"qx_ReadLocalList", qx_ReadLocalList}, Reader{"qx_ReadAspJspList", qx_ReadAspJspList},
                      Reader{"qx_ReadServerList", qx_ReadServerList}}) {
         Qx_PtrList list;

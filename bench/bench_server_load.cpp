@@ -61,14 +61,22 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o) {
     for (int i = 1; i < argc; i += 2) {
         if (i + 1 >= argc) return false;
         const std::wstring option = argv[i], value = argv[i + 1];
-        if (option == L"--seconds") o.seconds = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--clients") o.clients = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--connections") o.connections = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--mutations") o.mutations = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--seed") o.seed = static_cast<unsigned>(_wtoi(value.c_str()));
-        else if (option == L"--only") o.only = value;
-        else if (option == L"--server-log") o.serverLog = value;
-        else return false;
+        if (option == L"--seconds")
+            o.seconds = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--clients")
+            o.clients = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--connections")
+            o.connections = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--mutations")
+            o.mutations = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--seed")
+            o.seed = static_cast<unsigned>(_wtoi(value.c_str()));
+        else if (option == L"--only")
+            o.only = value;
+        else if (option == L"--server-log")
+            o.serverLog = value;
+        else
+            return false;
     }
     return true;
 }
@@ -110,8 +118,8 @@ public:
     }
     void Report(const char* after) const {
         double probe = Probe();
-        wprintf(L"  after %hs: server %ls, working set %.1f MiB, %d threads; another client %ls",
-                after, Running() ? L"running" : L"GONE", QxTestWorkingSet(Pid()) / 1048576.0, QxTestThreadCount(Pid()),
+        wprintf(L"  after %hs: server %ls, working set %.1f MiB, %d threads; another client %ls", after,
+                Running() ? L"running" : L"GONE", QxTestWorkingSet(Pid()) / 1048576.0, QxTestThreadCount(Pid()),
                 probe >= 0 ? L"served in " : L"NOT served");
         if (probe >= 0) wprintf(L"%.1f ms", probe);
         wprintf(L"\n");
@@ -138,7 +146,8 @@ void Requests(Target& target, int clients, int seconds) {
             Qx_Provider provider(&env);
             provider.SetRequestEnv(L"demo", L"demo_customers_by_city");
             Qx_AdapterComWrapper* wrapper = nullptr;
-            if (provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", wrapper, 1) != 0) {
+            if (provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", wrapper,
+                                            1) != 0) {
                 ++failures;
                 return;
             }
@@ -147,8 +156,10 @@ void Requests(Target& target, int clients, int seconds) {
                 vars.AddStr(L"city", c % 2 ? L"Lyon" : L"Riga");
                 Qx_DatasetList datasets;
                 auto start = Clock::now();
-                if (wrapper->SendReq(vars, datasets, L"127.0.0.1", target.Port(), 10, 1, 0) != 0) ++failures;
-                else latencies[static_cast<size_t>(c)].push_back(MsSince(start));
+                if (wrapper->SendReq(vars, datasets, L"127.0.0.1", target.Port(), 10, 1, 0) != 0)
+                    ++failures;
+                else
+                    latencies[static_cast<size_t>(c)].push_back(MsSince(start));
             }
         });
     auto start = Clock::now();
@@ -172,8 +183,7 @@ std::vector<QxSocket> OpenMany(Target& target, int count, const std::string& fir
             ++refused;
             continue;
         }
-        if (!first.empty() &&
-            !QxSendAll(s.Get(), first.data(), first.size(), QxDeadline(1000)).ok()) {
+        if (!first.empty() && !QxSendAll(s.Get(), first.data(), first.size(), QxDeadline(1000)).ok()) {
             ++refused;
             continue;
         }
@@ -203,9 +213,10 @@ void HeaderFlood(Target& target, int connections) {
     Sleep(500);
     const size_t during = target.WorkingSet();
     const int refusals = CountRefusals(held);
-    wprintf(L"headers: %d connections each announcing 4 MiB in %.0f ms (%d refused with a reply, %d not connected): "
-            L"server working set %+.1f MiB\n",
-            connections, MsSince(start), refusals, failed, (static_cast<double>(during) - before) / 1048576.0);
+    wprintf(
+        L"headers: %d connections each announcing 4 MiB in %.0f ms (%d refused with a reply, %d not connected): "
+        L"server working set %+.1f MiB\n",
+        connections, MsSince(start), refusals, failed, (static_cast<double>(during) - before) / 1048576.0);
     target.Report("the flood, connections still open");
     held.clear();
 }
@@ -229,7 +240,8 @@ void IdleConnections(Target& target, int connections) {
 }
 
 void NonReaders(Target& target, int clients) {
-    const std::string request = QxTestRequestFrame(L"dbm_svc_load_svc", Qx_VariableList(1), QxTestInputName(L"big_source"));
+    const std::string request =
+        QxTestRequestFrame(L"dbm_svc_load_svc", Qx_VariableList(1), QxTestInputName(L"big_source"));
     int failed = 0;
     auto start = Clock::now();
     std::vector<QxSocket> held = OpenMany(target, clients, request, failed);
@@ -242,9 +254,10 @@ void NonReaders(Target& target, int clients) {
         shutdown(s.Get(), SD_SEND);
         if (left > 0 && QxTestClosedByPeer(s.Get(), left)) ++dropped;
     }
-    wprintf(L"nonreaders: %d clients asking for a 16 MB reply and never reading: %d dropped within %.1f s "
-            L"(send time-out 2 s); another client meanwhile %ls\n",
-            clients, dropped, MsSince(start) / 1000, probe >= 0 ? L"served" : L"NOT served");
+    wprintf(
+        L"nonreaders: %d clients asking for a 16 MB reply and never reading: %d dropped within %.1f s "
+        L"(send time-out 2 s); another client meanwhile %ls\n",
+        clients, dropped, MsSince(start) / 1000, probe >= 0 ? L"served" : L"NOT served");
     target.Report("the non-readers");
 }
 
@@ -265,7 +278,8 @@ std::string Mutate(const std::string& frame, std::mt19937& random) {
     auto at = [&](size_t size) { return size ? std::uniform_int_distribution<size_t>(0, size - 1)(random) : 0; };
     switch (random() % 5) {
     case 0:
-        for (int i = 0, n = 1 + static_cast<int>(random() % 4); i < n; ++i) out[at(out.size())] ^= static_cast<char>(1 + random() % 255);
+        for (int i = 0, n = 1 + static_cast<int>(random() % 4); i < n; ++i)
+            out[at(out.size())] ^= static_cast<char>(1 + random() % 255);
         break;
     case 1: out.insert(at(out.size()), 1 + random() % 8, static_cast<char>(random())); break;
     case 2: out.erase(at(out.size()), 1 + random() % 8); break;
@@ -298,16 +312,19 @@ void Mutations(Target& target, int count, unsigned seed, int seconds) {
                 shutdown(s.Get(), SD_SEND);  // a frame cut short is seen at once, not at the read time-out
                 long code = 0;
                 Qx_WString message;
-                if (QxTestReadReply(s.Get(), 3000, code, message)) ++replied;
-                else ++closed;
+                if (QxTestReadReply(s.Get(), 3000, code, message))
+                    ++replied;
+                else
+                    ++closed;
             }
         });
     for (std::thread& t : threads) t.join();
     const int done = replied + closed;
-    wprintf(L"mutations: %d mutated requests (seed %u) in %.1f s, %.0f per second: %d answered, %d dropped by the "
-            L"server; server %ls\n",
-            done, seed, MsSince(start) / 1000, done / (MsSince(start) / 1000), replied.load(), closed.load(),
-            target.Running() ? L"still running (0 crashes)" : L"GONE (crashed)");
+    wprintf(
+        L"mutations: %d mutated requests (seed %u) in %.1f s, %.0f per second: %d answered, %d dropped by the "
+        L"server; server %ls\n",
+        done, seed, MsSince(start) / 1000, done / (MsSince(start) / 1000), replied.load(), closed.load(),
+        target.Running() ? L"still running (0 crashes)" : L"GONE (crashed)");
     target.Report("the mutations");
 }
 
@@ -329,15 +346,18 @@ void Drips(Target& target, int clients) {
             }
             long code = 0;
             Qx_WString message;
-            if (QxTestReadReply(s.Get(), 3000, code, message)) ++completed;
-            else ++dropped;
+            if (QxTestReadReply(s.Get(), 3000, code, message))
+                ++completed;
+            else
+                ++dropped;
         });
     Sleep(500);
     const double probe = target.Probe();
     for (std::thread& t : threads) t.join();
-    wprintf(L"drips: %d clients sending a %zu-byte request a byte every 50 ms: %d dropped at the read time-out, %d "
-            L"completed; another client meanwhile %ls\n",
-            clients, frame.size(), dropped.load(), completed.load(), probe >= 0 ? L"served" : L"NOT served");
+    wprintf(
+        L"drips: %d clients sending a %zu-byte request a byte every 50 ms: %d dropped at the read time-out, %d "
+        L"completed; another client meanwhile %ls\n",
+        clients, frame.size(), dropped.load(), completed.load(), probe >= 0 ? L"served" : L"NOT served");
     target.Report("the drips");
 }
 
@@ -345,12 +365,13 @@ void Drips(Target& target, int clients) {
 // system keeps only one peak for the whole life of a process.
 class PeakSampler {
 public:
-    explicit PeakSampler(unsigned long pid) : pid_(pid), thread_([this] {
-        while (!done_) {
-            peak_ = std::max(peak_.load(), QxTestWorkingSet(pid_));
-            Sleep(10);
-        }
-    }) {}
+    explicit PeakSampler(unsigned long pid)
+        : pid_(pid), thread_([this] {
+              while (!done_) {
+                  peak_ = std::max(peak_.load(), QxTestWorkingSet(pid_));
+                  Sleep(10);
+              }
+          }) {}
     ~PeakSampler() { Stop(); }
     size_t Stop() {
         done_ = true;
@@ -371,8 +392,7 @@ void HugeCounts(Target& target) {
     int refused = 0;
     for (int i = 0; i < 100; ++i) {
         QxSocket s = QxTestRawConnect(target.Port());
-        if (QxSendAll(s.Get(), lie.data(), lie.size(), QxDeadline(1000)).ok() &&
-            QxTestClosedByPeer(s.Get(), 2000))
+        if (QxSendAll(s.Get(), lie.data(), lie.size(), QxDeadline(1000)).ok() && QxTestClosedByPeer(s.Get(), 2000))
             ++refused;
     }
     // A frame of null cells just within the largest frame: one column, a million rows.
@@ -401,11 +421,12 @@ void HugeCounts(Target& target) {
                    QxTestReadReply(s.Get(), 10000, code, message);
         peak = sampler.Stop();
     }
-    wprintf(L"counts: %d of 100 frames claiming 2^31 items refused; a %.1f MiB frame of %d null cells %ls (code %ld); "
-            L"server working set %.1f MiB before, at most %.1f MiB during the request (+%.1f MiB, %.0f x the frame)\n",
-            refused, frame.size() / 1048576.0, 3 * 1000 * 1000, answered ? L"answered" : L"not answered", code,
-            before / 1048576.0, peak / 1048576.0, (peak - std::min(peak, before)) / 1048576.0,
-            static_cast<double>(peak - std::min(peak, before)) / static_cast<double>(frame.size()));
+    wprintf(
+        L"counts: %d of 100 frames claiming 2^31 items refused; a %.1f MiB frame of %d null cells %ls (code %ld); "
+        L"server working set %.1f MiB before, at most %.1f MiB during the request (+%.1f MiB, %.0f x the frame)\n",
+        refused, frame.size() / 1048576.0, 3 * 1000 * 1000, answered ? L"answered" : L"not answered", code,
+        before / 1048576.0, peak / 1048576.0, (peak - std::min(peak, before)) / 1048576.0,
+        static_cast<double>(peak - std::min(peak, before)) / static_cast<double>(frame.size()));
     target.Report("the counts");
 }
 
@@ -449,16 +470,14 @@ public:
             // Non-blocking, as QxRecvFrame wants it. Without a whole request there is no one
             // to answer.
             if (!QxSetNonBlocking(client.Get()).ok()) return;
-            if (!QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), request)
-                     .ok())
-                return;
+            if (!QxRecvFrame(client.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), request).ok()) return;
             const size_t first = stallMs_ > 0 ? QxWireCodec::kHeaderSize : reply_.size();
             if (!QxSendAll(client.Get(), reply_.data(), first, QxDeadline(10000)).ok()) return;
             Sleep(static_cast<DWORD>(stallMs_));
             // A client that gave up during the stall is what the stall is there to show.
             if (first < reply_.size())
-                static_cast<void>(QxSendAll(client.Get(), reply_.data() + first,
-                                            reply_.size() - first, QxDeadline(1000)));
+                static_cast<void>(
+                    QxSendAll(client.Get(), reply_.data() + first, reply_.size() - first, QxDeadline(1000)));
         });
     }
     ~FakeServer() { thread_.join(); }
@@ -512,10 +531,11 @@ void AsAClient() {
         const size_t peak = sampler.Stop();
         int lines = 1;
         for (int i = 0; i < error.GetLength(); ++i) lines += error.GetAt(i) == L'\n';
-        wprintf(L"as a client, %hs (%.1f MiB on the wire): code %ld after %.1f s, %d line%ls of message, working set "
-                L"at most %+.1f MiB during the request\n",
-                c.what, c.reply.size() / 1048576.0, rc, MsSince(start) / 1000, lines, lines == 1 ? L"" : L"s",
-                (static_cast<double>(peak) - before) / 1048576.0);
+        wprintf(
+            L"as a client, %hs (%.1f MiB on the wire): code %ld after %.1f s, %d line%ls of message, working set "
+            L"at most %+.1f MiB during the request\n",
+            c.what, c.reply.size() / 1048576.0, rc, MsSince(start) / 1000, lines, lines == 1 ? L"" : L"s",
+            (static_cast<double>(peak) - before) / 1048576.0);
     }
 }
 
@@ -535,8 +555,9 @@ int wmain(int argc, wchar_t** argv) {
         fwprintf(stderr, L"the server did not start\n");
         return 1;
     }
-    wprintf(L"qxserviced on 127.0.0.1:%d (pid %lu): read and send time-outs 2 s, threads idle 2 s, defaults otherwise\n",
-            target.Port(), target.Pid());
+    wprintf(
+        L"qxserviced on 127.0.0.1:%d (pid %lu): read and send time-outs 2 s, threads idle 2 s, defaults otherwise\n",
+        target.Port(), target.Pid());
     target.Report("start");
     if (Wanted(o, L"requests")) {
         Requests(target, 1, o.seconds);

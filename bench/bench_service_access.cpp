@@ -40,8 +40,9 @@ void CutFiftyMegabytes() {
     const size_t target = 50u * 1000 * 1000 / sizeof(wchar_t);  // 50 MB of text in memory
     source.reserve(target + 4096);
     while (source.size() < target / 2) source += line;
-    source += L"/**__SERVICE XML BEGIN__\n<service name=\"big\">\n  <statement><![CDATA[SELECT 1]]></statement>\n"
-              L"//____ORG_SOURCE_BEGIN____\n//____ORG_SOURCE_END____\n</service>\n__SERVICE XML END__**/\n";
+    source +=
+        L"/**__SERVICE XML BEGIN__\n<service name=\"big\">\n  <statement><![CDATA[SELECT 1]]></statement>\n"
+        L"//____ORG_SOURCE_BEGIN____\n//____ORG_SOURCE_END____\n</service>\n__SERVICE XML END__**/\n";
     while (source.size() < target) source += line;
     Qx_WString text(source);
     Qx_WString out;
@@ -75,7 +76,10 @@ void ListTenThousand() {
     std::wstring work = folder + L"-work";
     CreateDirectoryW(work.c_str(), nullptr);
     FILE* f = _wfopen((work + L"\\qrx_adaptor.xml").c_str(), L"wb");
-    fputs("<adaptors><a adaptor=\"TCP\" moudle=\"QxTcpAdaptor320U\" id=\"TCP\" type=\"COM\" name=\"TCP\" ver=\"1\"/></adaptors>", f);
+    fputs(
+        "<adaptors><a adaptor=\"TCP\" moudle=\"QxTcpAdaptor320U\" id=\"TCP\" type=\"COM\" name=\"TCP\" "
+        "ver=\"1\"/></adaptors>",
+        f);
     fclose(f);
     qx_SetWorkingDir(work.c_str());
     SERVER_INFO record;
@@ -139,15 +143,16 @@ void ListTenThousand() {
         QxFind find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                                      FIND_FIRST_EX_LARGE_FETCH));
         if (!find) return;
-        while (FindNextFileW(find.Get(), &found)) {
-        }
+        while (FindNextFileW(find.Get(), &found)) {}
     });
-    printf("qx_GetSvcList, %d services, warm:    %7.1f ms   bare directory listing (%zu entries) %6.1f ms   %.2fx (target 50 ms)\n",
-           listed, warm * 1e3, entries, listing * 1e3, warm / listing);
+    printf(
+        "qx_GetSvcList, %d services, warm:    %7.1f ms   bare directory listing (%zu entries) %6.1f ms   %.2fx (target "
+        "50 ms)\n",
+        listed, warm * 1e3, entries, listing * 1e3, warm / listing);
     printf("                                              (the same folder through FindFirstFile: %6.1f ms)\n",
            finding * 1e3);
-    printf("qx_GetSvcList, %d services, warm:    %7.1f ms   bare SendReq round trip %6.1f ms   %.2fx\n", listed, warm * 1e3,
-           bare * 1e3, warm / bare);
+    printf("qx_GetSvcList, %d services, warm:    %7.1f ms   bare SendReq round trip %6.1f ms   %.2fx\n", listed,
+           warm * 1e3, bare * 1e3, warm / bare);
     // What a cold listing stands on: every source opened and read once.
     std::vector<char> bytes(4096);
     auto readAll = Clock::now();

@@ -96,6 +96,10 @@ long LookUp(const wchar_t* key, ADAPTER_INFO& out) {
 
 }  // namespace
 
-long qx_ReadAdapterInformation(Qx_PtrList& list) { return QxBarrier(-1L, [&] { return ReadCatalogue(list); }); }
+long qx_ReadAdapterInformation(Qx_PtrList& list) {
+    return QxBarrier(-1L, [&] { return ReadCatalogue(list); });
+}
 
-long qx_GetAdapterInfo(const wchar_t* key, ADAPTER_INFO& out) { return QxBarrier(-1L, [&] { return LookUp(key, out); }); }
+long qx_GetAdapterInfo(const wchar_t* key, ADAPTER_INFO& out) {
+    return QxBarrier(-1L, [&] { return LookUp(key, out); });
+}

@@ -35,4 +35,6 @@ bool ReadModules(Qx_PtrList& list) {
 }
 }  // namespace
 
-bool qx_ReadEnvironmentList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadModules(list); }); }
+bool qx_ReadEnvironmentList(Qx_PtrList& list) {
+    return QxBarrier(false, [&] { return ReadModules(list); });
+}

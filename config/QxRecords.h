@@ -21,8 +21,8 @@ struct QX_API SERVER_INFO {
     Qx_WString adaptor;
     Qx_WString bindmethod;
     int state = 0;
-    int remote = 0;           // 0: local group; 1: AspJsp and server groups
-    Qx_PtrList hostList;      // the host's; never filled or freed by the library
+    int remote = 0;       // 0: local group; 1: AspJsp and server groups
+    Qx_PtrList hostList;  // the host's; never filled or freed by the library
     Qx_WString PrgmType;
     Qx_WString TimeOut;
     Qx_WString baseurl;

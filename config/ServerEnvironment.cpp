@@ -97,6 +97,12 @@ bool ReadGroup(Qx_PtrList& list, const GroupRule& group) {
 
 // Memory running out before the entries are read (the path, the file, its decoding)
 // leaves the list as it was and answers false, as a failure while reading them does.
-bool qx_ReadLocalList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadGroup(list, kLocal); }); }
-bool qx_ReadAspJspList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadGroup(list, kAspJsp); }); }
-bool qx_ReadServerList(Qx_PtrList& list) { return QxBarrier(false, [&] { return ReadGroup(list, kServer); }); }
+bool qx_ReadLocalList(Qx_PtrList& list) {
+    return QxBarrier(false, [&] { return ReadGroup(list, kLocal); });
+}
+bool qx_ReadAspJspList(Qx_PtrList& list) {
+    return QxBarrier(false, [&] { return ReadGroup(list, kAspJsp); });
+}
+bool qx_ReadServerList(Qx_PtrList& list) {
+    return QxBarrier(false, [&] { return ReadGroup(list, kServer); });
+}

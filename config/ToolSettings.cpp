@@ -4,8 +4,7 @@
 CString QxReadToolSetting(const wchar_t* valueName) {
     CString text;
     CRegistry settings;
-    if (QxOpenKeyForReading(settings, CRegistry::CurrentUser, kQxToolSettingsKey))
-        settings.GetValue(valueName, text);
+    if (QxOpenKeyForReading(settings, CRegistry::CurrentUser, kQxToolSettingsKey)) settings.GetValue(valueName, text);
     settings.CloseKey();
     return text;
 }

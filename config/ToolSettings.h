@@ -4,7 +4,8 @@
 // The development tool's per-user settings key under HKEY_CURRENT_USER: its settings root
 // with "Settings" appended. The one place that names it.
 inline constexpr wchar_t kQxToolSettingsKey[] =
-    L"SOFTWARE\\AppDataLow\\SoftWare\\Quorvel\\orbanex320U\\" L"Settings";
+    L"SOFTWARE\\AppDataLow\\SoftWare\\Quorvel\\orbanex320U\\"
+    L"Settings";
 
 // Values of the settings key.
 inline constexpr wchar_t kQxSettingComponentPath[] = L"ComponentPath";

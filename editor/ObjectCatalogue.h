@@ -147,8 +147,7 @@ public:
     // The tip text of a member: a variable's type or a method's prototype, then a line
     // feed and the comment when there is one. Empty when nothing is found. methodsOnly
     // non-zero: variables are not searched.
-    void GetParameterStr(const wchar_t* objectName, const wchar_t* memberName, CString& tipText,
-                         int methodsOnly) const;
+    void GetParameterStr(const wchar_t* objectName, const wchar_t* memberName, CString& tipText, int methodsOnly) const;
 
     int sorted;
 };

@@ -26,5 +26,6 @@ void CObjectList::GetParameterStr(const wchar_t* objectName, const wchar_t* memb
             return;
         }
     }
-    if (const CMethod* method = object->methods.FindMethod(memberName)) SetTip(tipText, method->prototype, method->comment);
+    if (const CMethod* method = object->methods.FindMethod(memberName))
+        SetTip(tipText, method->prototype, method->comment);
 }

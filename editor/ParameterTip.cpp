@@ -30,14 +30,14 @@ bool RegisterTipClass() {
 
 UINT NonClientForm(UINT message) {
     switch (message) {
-        case WM_LBUTTONDOWN: return WM_NCLBUTTONDOWN;
-        case WM_RBUTTONDOWN: return WM_NCRBUTTONDOWN;
-        default: return WM_NCMBUTTONDOWN;
+    case WM_LBUTTONDOWN: return WM_NCLBUTTONDOWN;
+    case WM_RBUTTONDOWN: return WM_NCRBUTTONDOWN;
+    default: return WM_NCMBUTTONDOWN;
     }
 }
 
 struct TextExtent {
-    long width;             // with the font's overhang
+    long width;  // with the font's overhang
     long height;
     long averageCharWidth;
 };
@@ -100,8 +100,8 @@ void FitHeight(CDC& dc, HFONT paintFont, const CString& text, RECT& rc, long bot
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CParameterTip, CWnd)
-    ON_WM_MOUSEMOVE()
-    ON_WM_PAINT()
+ON_WM_MOUSEMOVE()
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CParameterTip::CParameterTip() {
@@ -114,12 +114,12 @@ int CParameterTip::Create(CWnd* owner) {
     owner_ = owner;
     // No parent or owner window: the tip floats above everything, and the owner is known
     // only to this object.
-    return CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kTipClass, nullptr, WS_POPUP | WS_BORDER,
-                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr);
+    return CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kTipClass, nullptr, WS_POPUP | WS_BORDER, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr);
 }
 
-void CParameterTip::Show(CRect itemRect, const wchar_t* text, long margin, long maxChars,
-                         RECT* /*extraRect*/, LOGFONTW* logFont) {
+void CParameterTip::Show(CRect itemRect, const wchar_t* text, long margin, long maxChars, RECT* /*extraRect*/,
+                         LOGFONTW* logFont) {
     if (!text || !*text || itemRect.IsRectEmpty() || IsWindowVisible()) return;
     if (!GetFocus() || !m_hWnd || !owner_) return;
 
@@ -176,22 +176,20 @@ void CParameterTip::OnMouseMove(UINT /*flags*/, CPoint /*point*/) {
 
 BOOL CParameterTip::PreTranslateMessage(MSG* msg) {
     switch (msg->message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        Hide();
+        if (owner_ && owner_->m_hWnd) ::PostMessageW(owner_->m_hWnd, msg->message, msg->wParam, msg->lParam);
+        return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: RedirectButtonPress(*msg); return TRUE;
+    default:
+        if (!GetFocus()) {
             Hide();
-            if (owner_ && owner_->m_hWnd) ::PostMessageW(owner_->m_hWnd, msg->message, msg->wParam, msg->lParam);
             return TRUE;
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            RedirectButtonPress(*msg);
-            return TRUE;
-        default:
-            if (!GetFocus()) {
-                Hide();
-                return TRUE;
-            }
-            return CWnd::PreTranslateMessage(msg);
+        }
+        return CWnd::PreTranslateMessage(msg);
     }
 }
 

@@ -22,8 +22,8 @@ public:
     // with margin pixels on each side. maxChars > 0 limits the tip's width to that many
     // average characters; logFont (may be null) is the font to measure with. A visible
     // tip ignores Show. extraRect is not used.
-    void Show(CRect itemRect, const wchar_t* text, long margin, long maxChars,
-              RECT* extraRect = nullptr, LOGFONTW* logFont = nullptr);
+    void Show(CRect itemRect, const wchar_t* text, long margin, long maxChars, RECT* extraRect = nullptr,
+              LOGFONTW* logFont = nullptr);
     // Hides the tip and gives up the mouse capture; nothing happens without a window.
     void Hide();
 

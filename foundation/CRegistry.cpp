@@ -10,9 +10,7 @@ int Result(LONG status) { return status == ERROR_SUCCESS ? 1 : 0; }
 
 // The predefined root handles are 32-bit values that widen with their sign, exactly as
 // <winreg.h> defines HKEY_CURRENT_USER and the others.
-HKEY Root(CRegistry::Keys root) {
-    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
-}
+HKEY Root(CRegistry::Keys root) { return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root))); }
 
 // A new handle of its own to the key behind key; null for null or on failure.
 HKEY Duplicate(HKEY key) {
@@ -70,9 +68,7 @@ CRegistry& CRegistry::operator=(CRegistry&& other) noexcept {
     return *this;
 }
 
-int CRegistry::OpenKey(Keys root, const wchar_t* path) {
-    return Reopen(m_hKey, Root(root), path, KEY_ALL_ACCESS);
-}
+int CRegistry::OpenKey(Keys root, const wchar_t* path) { return Reopen(m_hKey, Root(root), path, KEY_ALL_ACCESS); }
 
 int QxOpenKeyForReading(CRegistry& registry, CRegistry::Keys root, const wchar_t* path) {
     return Reopen(registry.m_hKey, Root(root), path, KEY_READ);
@@ -80,8 +76,8 @@ int QxOpenKeyForReading(CRegistry& registry, CRegistry::Keys root, const wchar_t
 
 int CRegistry::CreateKey(Keys root, const wchar_t* path) {
     QxRegKey key;
-    LONG status = RegCreateKeyExW(Root(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                  nullptr, key.Put(), nullptr);
+    LONG status = RegCreateKeyExW(Root(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                  key.Put(), nullptr);
     CloseKey();
     if (status == ERROR_SUCCESS) m_hKey = key.Release();
     return Result(status);
@@ -130,7 +126,13 @@ int CRegistry::GetValue(const wchar_t* name, CString& out) {
         return 0;
     }
     // Without the memory for the text, the answer is that of any failure.
-    return QxBarrier(0, [&] { out = TextOf(buffer.Get(), size); return 1; }, [&](const char*) { out.Empty(); });
+    return QxBarrier(
+        0,
+        [&] {
+            out = TextOf(buffer.Get(), size);
+            return 1;
+        },
+        [&](const char*) { out.Empty(); });
 }
 
 int CRegistry::GetValue(const wchar_t* name, unsigned long& number) {

@@ -32,8 +32,7 @@ unsigned LookUp(const wchar_t* charsetName) {
         // "InternetEncoding" is the encoding the text is in; "Codepage" only its family, for
         // display (utf-8 belongs to the family of 1200).
         unsigned codePage = 0;
-        if (ReadCodePage(entry, L"InternetEncoding", codePage) ||
-            ReadCodePage(entry, L"Codepage", codePage))
+        if (ReadCodePage(entry, L"InternetEncoding", codePage) || ReadCodePage(entry, L"Codepage", codePage))
             return codePage;
         if (!entry.GetValue(L"AliasForCharset", name)) return 0;
     }

@@ -13,6 +13,7 @@ struct CharsetName {
 
 // The charset names in common use on the web and in XML declarations, for a name that the
 // system's database lacks.
+// clang-format off
 const CharsetName kCharsets[] = {
     {L"utf-8", 65001},         {L"utf8", 65001},           {L"utf-7", 65000},
     {L"utf-16", 1200},         {L"utf-16le", 1200},        {L"unicode", 1200},
@@ -27,6 +28,7 @@ const CharsetName kCharsets[] = {
     {L"gb18030", 54936},       {L"big5", 950},             {L"koi8-r", 20866},
     {L"koi8-u", 21866},        {L"tis-620", 874},          {L"windows-874", 874},
 };
+// clang-format on
 
 // "windows-1252", "cp1252", "ibm437" and the like name their code page by number.
 unsigned NumberedCodePage(const wchar_t* name) {
@@ -87,7 +89,8 @@ int qx_getcharset(unsigned codePage) {
 unsigned QxGetLocaleCP() {
     unsigned value = 0;
     if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                        reinterpret_cast<LPWSTR>(&value), sizeof value / sizeof(wchar_t)) || value == 0)
+                        reinterpret_cast<LPWSTR>(&value), sizeof value / sizeof(wchar_t)) ||
+        value == 0)
         return GetACP();
     return value;
 }

@@ -4,9 +4,7 @@
 
 Qx_AString::Qx_AString() = default;
 
-Qx_AString::Qx_AString(const wchar_t* text, int length, unsigned codePage) {
-    Set(text, length, codePage);
-}
+Qx_AString::Qx_AString(const wchar_t* text, int length, unsigned codePage) { Set(text, length, codePage); }
 
 Qx_AString::Qx_AString(const Qx_WString& text, int codePage) {
     Set(text.c_str(), text.GetLength(), static_cast<unsigned>(codePage));

@@ -47,7 +47,6 @@ public:
     // "Error code N." when its code is not 0 and as the empty text when it is 0.
     // codePage, flags, separator, quoteFlag and quote are accepted for callers that pass
     // them; the layout does not depend on them.
-    static void GetMsgStr(unsigned codePage, Qx_WString& out, const Qx_Result& result,
-                          int flags = 0, wchar_t separator = L',', int quoteFlag = 0,
-                          wchar_t quote = L'"');
+    static void GetMsgStr(unsigned codePage, Qx_WString& out, const Qx_Result& result, int flags = 0,
+                          wchar_t separator = L',', int quoteFlag = 0, wchar_t quote = L'"');
 };

@@ -15,9 +15,7 @@ Qx_VariableList& Qx_VariableList::operator=(Qx_VariableList&& other) noexcept = 
 
 Qx_VariableList::~Qx_VariableList() = default;
 
-int Qx_VariableList::AddStr(const wchar_t* name, const wchar_t* value) {
-    return Add(name, Qx_Variant(value));
-}
+int Qx_VariableList::AddStr(const wchar_t* name, const wchar_t* value) { return Add(name, Qx_Variant(value)); }
 
 int Qx_VariableList::Add(const Qx_Variable& variable) {
     items_.push_back(variable);

@@ -99,8 +99,10 @@ void Qx_Variant::SetString(const wchar_t* text, int length) {
     // Built aside: the text may be this value's own.
     uint32_t count = TextCount(text, length);
     Qx_Variant value;
-    if (count) memcpy(value.PreparePayload(QX_VT_STRING, count), text, count * sizeof(wchar_t));
-    else value.PreparePayload(QX_VT_STRING, 0);
+    if (count)
+        memcpy(value.PreparePayload(QX_VT_STRING, count), text, count * sizeof(wchar_t));
+    else
+        value.PreparePayload(QX_VT_STRING, 0);
     *this = std::move(value);
 }
 

@@ -8,10 +8,10 @@
 enum Qx_VariantType {
     QX_VT_NULL = 0,
     QX_VT_STRING = 1,
-    QX_VT_INT = 2,     // 32-bit signed
-    QX_VT_INT64 = 3,   // 64-bit signed
+    QX_VT_INT = 2,    // 32-bit signed
+    QX_VT_INT64 = 3,  // 64-bit signed
     QX_VT_DOUBLE = 4,
-    QX_VT_BINARY = 13, // bytes
+    QX_VT_BINARY = 13,  // bytes
 };
 
 class Qx_Dataset;

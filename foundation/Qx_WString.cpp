@@ -114,8 +114,8 @@ Qx_WString Qx_WString::Left(int count) const {
 Qx_WString Qx_WString::Mid(int start, int count) const {
     if (start < 0) start = 0;
     if (start >= GetLength() || count == 0) return Qx_WString();
-    return Qx_WString(text_.substr(static_cast<size_t>(start),
-                                   count < 0 ? std::wstring::npos : static_cast<size_t>(count)));
+    return Qx_WString(
+        text_.substr(static_cast<size_t>(start), count < 0 ? std::wstring::npos : static_cast<size_t>(count)));
 }
 
 void Qx_WString::Empty() { text_.clear(); }

@@ -23,9 +23,7 @@ Qx_DOMElement* Qx_DOMElemList::GetItem(int index) const {
     return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
 }
 
-Qx_DOMElement* Qx_DOMElemList::GetItem(const wchar_t* tag, int start) const {
-    return GetItem(FindTag(tag, start));
-}
+Qx_DOMElement* Qx_DOMElemList::GetItem(const wchar_t* tag, int start) const { return GetItem(FindTag(tag, start)); }
 
 Qx_DOMElement* Qx_DOMElemList::Append(std::unique_ptr<Qx_DOMElement> node) {
     items_.push_back(std::move(node));

@@ -22,8 +22,7 @@ const char* ReadMode(const wchar_t* path) {
 
 QxStatus ReadTextFile(const wchar_t* path, Qx_Buffer& buffer) {
     Qx_File file;
-    if (file.Open(path, ReadMode(path)) < 0)
-        return QxStatus(QxCode::kReadFailed, L"cannot open the file");
+    if (file.Open(path, ReadMode(path)) < 0) return QxStatus(QxCode::kReadFailed, L"cannot open the file");
     int64_t size = file.GetSize();
     if (size < 0) return QxStatus(QxCode::kReadFailed, L"cannot tell the file's size");
     if (size > 0x7FFFFFFE) return QxStatus(QxCode::kTooLarge, L"the file is larger than 2 GiB");
@@ -53,7 +52,8 @@ std::string TextModeBytes(const Qx_WString& text) {
 // (creating over one is refused unless the same attributes are asked for): writing one
 // fails the same way. Wine opens all of them.
 bool RefusesWriting(DWORD attributes) {
-    return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
+    return attributes &
+           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
 }
 
 QxStatus WriteTextFile(const wchar_t* path, const Qx_WString& text) {
@@ -66,8 +66,7 @@ QxStatus WriteTextFile(const wchar_t* path, const Qx_WString& text) {
         return QxStatus::FromSystemError(error, L"cannot reach the file", QxCode::kWriteFailed);
     }
     if (RefusesWriting(attributes))
-        return QxStatus(QxCode::kWriteFailed,
-                        L"the file is read-only, hidden or a system file, or a folder");
+        return QxStatus(QxCode::kWriteFailed, L"the file is read-only, hidden or a system file, or a folder");
     return QxRewriteFileInPlace(path, bytes);
 }
 

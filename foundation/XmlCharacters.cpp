@@ -12,12 +12,14 @@ bool InRanges(unsigned long c, const Range* ranges, int count) {
     return false;
 }
 
+// clang-format off
 const Range kNameStart[] = {
     {':', ':'},       {'A', 'Z'},       {'_', '_'},       {'a', 'z'},
     {0xC0, 0xD6},     {0xD8, 0xF6},     {0xF8, 0x2FF},    {0x370, 0x37D},
     {0x37F, 0x1FFF},  {0x200C, 0x200D}, {0x2070, 0x218F}, {0x2C00, 0x2FEF},
     {0x3001, 0xD7FF}, {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF},
 };
+// clang-format on
 
 // What a name may hold beyond its first character's class.
 const Range kNameOnly[] = {
@@ -31,11 +33,8 @@ bool QxIsXmlChar(unsigned long c) {
     return c <= 0xD7FF || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-bool QxIsXmlNameStartChar(unsigned long c) {
-    return InRanges(c, kNameStart, sizeof kNameStart / sizeof kNameStart[0]);
-}
+bool QxIsXmlNameStartChar(unsigned long c) { return InRanges(c, kNameStart, sizeof kNameStart / sizeof kNameStart[0]); }
 
 bool QxIsXmlNameChar(unsigned long c) {
-    return QxIsXmlNameStartChar(c) ||
-           InRanges(c, kNameOnly, sizeof kNameOnly / sizeof kNameOnly[0]);
+    return QxIsXmlNameStartChar(c) || InRanges(c, kNameOnly, sizeof kNameOnly / sizeof kNameOnly[0]);
 }

@@ -28,8 +28,7 @@ public:
     }
     bool Take(const char* word) {
         size_t n = 0;
-        while (word[n] && at_ + n < count_ && Unit(text_[at_ + n]) == Unit(word[n]))
-            ++n;
+        while (word[n] && at_ + n < count_ && Unit(text_[at_ + n]) == Unit(word[n])) ++n;
         if (word[n]) return false;
         at_ += n;
         return true;
@@ -118,8 +117,7 @@ QxXmlDeclaration QxReadXmlDeclaration(const Ch* text, size_t count) {
     static const char kOpen[] = "<?xml";
     QxXmlDeclaration found;
     size_t same = 0;
-    while (same < 5 && same < count && Unit(text[same]) == Unit(kOpen[same]))
-        ++same;
+    while (same < 5 && same < count && Unit(text[same]) == Unit(kOpen[same])) ++same;
     if (same < 5) {
         // A text that is only a piece of "<?xml" could still have become a declaration.
         if (same > 0 && same == count) found.form = QxXmlDeclaration::kBroken;

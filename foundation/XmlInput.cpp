@@ -82,7 +82,7 @@ bool QxXmlInput::Prepare(const char* bytes, size_t count) {
     if (codePage == CP_UTF8) {
         if (IsValidUtf8(content, contentLength)) return Borrow(content, contentLength);
         if (utf8Mark || declaration.HasEncoding()) return false;  // announced as UTF-8, but it is not
-        codePage = CP_ACP;                                         // no announcement: the ANSI code page
+        codePage = CP_ACP;                                        // no announcement: the ANSI code page
     }
     // The declaration is read already: one that follows it in the content is a second one.
     std::wstring wide;
@@ -106,8 +106,8 @@ bool QxXmlInput::ToUtf8(const wchar_t* text, size_t length) {
     storage_.clear();
     if (length > 0) {
         // A lone surrogate has no UTF-8 form: such text is not valid UTF-16.
-        int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, static_cast<int>(length), nullptr, 0,
-                                    nullptr, nullptr);
+        int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, static_cast<int>(length), nullptr, 0, nullptr,
+                                    nullptr);
         if (n <= 0) return false;
         storage_.resize(static_cast<size_t>(n));
         WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, static_cast<int>(length), &storage_[0], n, nullptr,

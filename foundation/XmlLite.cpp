@@ -7,8 +7,9 @@ CreateXmlReaderFn LoadCreateXmlReader() {
     // Kept loaded for the life of the process: unloading it from this DLL's own detach
     // would call FreeLibrary under the loader lock.
     static HMODULE module = LoadLibraryW(L"xmllite.dll");
-    static CreateXmlReaderFn create = module ? reinterpret_cast<CreateXmlReaderFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader"))) : nullptr;
+    static CreateXmlReaderFn create =
+        module ? reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader")))
+               : nullptr;
     return create;
 }
 

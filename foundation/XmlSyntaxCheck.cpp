@@ -26,8 +26,7 @@ constexpr ByteClasses MakeByteClasses() {
     ByteClasses classes = {};
     for (int c = 0; c < 128; ++c) {
         const bool legal = c >= 0x20 || c == '\t' || c == '\n' || c == '\r';
-        const bool nameStart =
-            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+        const bool nameStart = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
         const bool name = nameStart || (c >= '0' && c <= '9') || c == '-' || c == '.';
         unsigned char f = 0;
         if (legal) f |= kLegal;
@@ -46,8 +45,7 @@ constexpr ByteClasses kClasses = MakeByteClasses();
 bool Is(unsigned char c, unsigned char flags) { return kClasses.of[c] & flags; }
 
 // Past the bytes of one class.
-const unsigned char* SkipClass(const unsigned char* p, const unsigned char* end,
-                               unsigned char flags) {
+const unsigned char* SkipClass(const unsigned char* p, const unsigned char* end, unsigned char flags) {
     while (p < end && Is(*p, flags)) ++p;
     return p;
 }
@@ -99,15 +97,13 @@ int DigitValue(unsigned char c, bool hex) {
 
 // CharRef behind its "&#": digits, hex after a lower-case 'x' only, and ';'. Moves p behind
 // it and answers its value, above U+10FFFF for any larger number; false for a broken form.
-bool ParseCharacterReference(const unsigned char*& p, const unsigned char* end,
-                             unsigned long& value) {
+bool ParseCharacterReference(const unsigned char*& p, const unsigned char* end, unsigned long& value) {
     const bool hex = p < end && *p == 'x';
     if (hex) ++p;
     const unsigned char* digits = p;
     value = 0;
     for (int digit = 0; p < end && (digit = DigitValue(*p, hex)) >= 0; ++p)
-        if (value <= 0x10FFFF)
-            value = value * (hex ? 16 : 10) + static_cast<unsigned long>(digit);  // no overflow
+        if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + static_cast<unsigned long>(digit);  // no overflow
     if (p == digits || p == end || *p != ';') return false;
     ++p;
     return true;
@@ -159,8 +155,7 @@ bool QxXmlSyntaxCheck::CharData() {
         if (c == '<' || c == '&') {
             return true;
         } else if (c == ']') {
-            if (end_ - p_ >= 3 && p_[1] == ']' && p_[2] == '>')
-                return Fail(L"\"]]>\" outside a CDATA section");
+            if (end_ - p_ >= 3 && p_[1] == ']' && p_[2] == '>') return Fail(L"\"]]>\" outside a CDATA section");
             ++p_;
         } else if (!TakeCharacter()) {
             return false;
@@ -199,8 +194,7 @@ bool QxXmlSyntaxCheck::Blanks() {
 bool QxXmlSyntaxCheck::TakeName(Span* name) {
     const unsigned char* start = p_;
     if (!TakeNameCharacter(true)) return false;
-    while ((p_ = SkipClass(p_, end_, kName)) < end_ && *p_ >= 0x80 && TakeNameCharacter(false)) {
-    }
+    while ((p_ = SkipClass(p_, end_, kName)) < end_ && *p_ >= 0x80 && TakeNameCharacter(false)) {}
     if (name) *name = {start, static_cast<size_t>(p_ - start)};
     return true;
 }
@@ -229,29 +223,25 @@ bool QxXmlSyntaxCheck::Markup() {
 }
 
 bool QxXmlSyntaxCheck::StartTag() {
-    if (!TakeName(nullptr))
-        return Fail(L"a tag whose name does not start with a letter, '_' or ':'");
+    if (!TakeName(nullptr)) return Fail(L"a tag whose name does not start with a letter, '_' or ':'");
     attributes_.clear();
     for (;;) {
         const bool spaced = Blanks();
         if (p_ == end_) return Fail(kCutShort);
         if (Take(">") || Take("/>")) return UniqueAttributes();
-        if (!spaced)
-            return Fail(L"a tag broken where a blank, an attribute or its end should stand");
+        if (!spaced) return Fail(L"a tag broken where a blank, an attribute or its end should stand");
         if (!Attribute()) return false;
     }
 }
 
 bool QxXmlSyntaxCheck::Attribute() {
     Span name;
-    if (!TakeName(&name))
-        return Fail(L"an attribute whose name does not start with a letter, '_' or ':'");
+    if (!TakeName(&name)) return Fail(L"an attribute whose name does not start with a letter, '_' or ':'");
     attributes_.push_back(name);
     Blanks();
     if (!Take("=")) return Fail(L"an attribute without '='");
     Blanks();
-    if (p_ == end_ || (*p_ != '"' && *p_ != '\''))
-        return Fail(L"an attribute value without quotes");
+    if (p_ == end_ || (*p_ != '"' && *p_ != '\'')) return Fail(L"an attribute value without quotes");
     return AttributeValue(*p_++);
 }
 
@@ -295,8 +285,7 @@ bool QxXmlSyntaxCheck::UniqueAttributes() {
 }
 
 bool QxXmlSyntaxCheck::EndTag() {
-    if (!TakeName(nullptr))
-        return Fail(L"an end tag whose name does not start with a letter, '_' or ':'");
+    if (!TakeName(nullptr)) return Fail(L"an end tag whose name does not start with a letter, '_' or ':'");
     Blanks();
     if (!Take(">")) return Fail(L"an end tag broken after its name");
     return true;
@@ -339,12 +328,9 @@ bool QxXmlSyntaxCheck::ProcessingInstruction() {
     if (!TakeName(&target)) return Fail(L"a processing instruction whose target is no name");
     if (target.length == 3 && (target.start[0] | 0x20) == 'x' && (target.start[1] | 0x20) == 'm' &&
         (target.start[2] | 0x20) == 'l')
-        return Fail(
-            L"a processing instruction named \"xml\", or an XML declaration not at the start",
-            target.start);
+        return Fail(L"a processing instruction named \"xml\", or an XML declaration not at the start", target.start);
     if (Take("?>")) return true;
-    if (!Blanks())
-        return Fail(L"a processing instruction target followed by neither a blank nor \"?>\"");
+    if (!Blanks()) return Fail(L"a processing instruction target followed by neither a blank nor \"?>\"");
     return Until("?>");
 }
 
@@ -357,8 +343,7 @@ bool QxXmlSyntaxCheck::Reference() {
     if (!Take(";")) return Fail(L"an entity reference without its ';'", at);
     for (const char* entity : {"lt", "gt", "amp", "apos", "quot"})
         if (SpanIs(name.start, name.length, entity)) return true;
-    return Fail(
-        L"a reference to an undeclared entity (without a DTD only lt, gt, amp, apos and quot)", at);
+    return Fail(L"a reference to an undeclared entity (without a DTD only lt, gt, amp, apos and quot)", at);
 }
 
 bool QxXmlSyntaxCheck::CharacterReference(const unsigned char* at) {
@@ -380,9 +365,8 @@ bool QxXmlSyntaxCheck::SpellOutWideReferences(std::string& out) const {
         from = at + 2;  // "&#"
         unsigned long c = 0;
         ParseCharacterReference(from, end_, c);  // read whole by the check
-        const char utf8[] = {
-            static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-            static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+        const char utf8[] = {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+                             static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
         text.append(utf8, 4);  // beyond U+FFFF: four bytes
     }
     text.append(from, end_);

@@ -39,5 +39,8 @@ template <class R, class Body>
 // The same for entry points without a result: there is nothing to answer.
 template <class Body>
 void QxBarrierVoid(Body&& body) noexcept {
-    static_cast<void>(QxBarrier(0, [&] { body(); return 0; }));
+    static_cast<void>(QxBarrier(0, [&] {
+        body();
+        return 0;
+    }));
 }

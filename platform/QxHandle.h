@@ -67,9 +67,18 @@ inline void CloseRegKey(HKEY h) { RegCloseKey(h); }
 inline void Unhook(HHOOK h) { UnhookWindowsHookEx(h); }
 inline void ReleaseScreenDC(HDC h) { ReleaseDC(nullptr, h); }
 inline void CloseKernelObject(HANDLE h) { CloseHandle(h); }
-template <class T> void FreeLocal(T* p) { LocalFree(p); }
-template <class T> void FreeTaskMem(T* p) { CoTaskMemFree(p); }
-template <class T> void ReleaseCom(T* p) { p->Release(); }
+template <class T>
+void FreeLocal(T* p) {
+    LocalFree(p);
+}
+template <class T>
+void FreeTaskMem(T* p) {
+    CoTaskMemFree(p);
+}
+template <class T>
+void ReleaseCom(T* p) {
+    p->Release();
+}
 }  // namespace qxhandle
 
 // A loaded module (LoadLibrary); FreeLibrary.

@@ -40,11 +40,9 @@ enum class QxCode {
 // The code's name as written above, for logs and test output.
 inline const char* QxCodeName(QxCode code) {
     static const char* const kNames[] = {
-        "kOk",         "kTimeout",     "kClosed",        "kStopped",
-        "kBusy",       "kBadFrame",    "kTooLarge",      "kOutOfMemory",
-        "kMalformed",  "kBadInput",    "kNotReady",      "kNotFound",
-        "kReadFailed", "kWriteFailed", "kNotWellFormed", "kMissingAttribute",
-        "kResultCode", "kSystem"};
+        "kOk",         "kTimeout",     "kClosed",        "kStopped",          "kBusy",       "kBadFrame",
+        "kTooLarge",   "kOutOfMemory", "kMalformed",     "kBadInput",         "kNotReady",   "kNotFound",
+        "kReadFailed", "kWriteFailed", "kNotWellFormed", "kMissingAttribute", "kResultCode", "kSystem"};
     const size_t at = static_cast<size_t>(code);
     return at < sizeof kNames / sizeof kNames[0] ? kNames[at] : "?";
 }
@@ -64,8 +62,7 @@ public:
     // A failed system call: number() is error, and the reason is "what: <the system's
     // message>" (the message alone when what is null or empty; "error N" when the system
     // has none). The code says what failed, where kSystem says too little.
-    static QxStatus FromSystemError(DWORD error, const wchar_t* what,
-                                    QxCode code = QxCode::kSystem) {
+    static QxStatus FromSystemError(DWORD error, const wchar_t* what, QxCode code = QxCode::kSystem) {
         return QxStatus(code, Reason(what, QxSystemErrorLine(error)), static_cast<long>(error));
     }
     // The same with GetLastError. It is read first thing, but what is made before the call:
@@ -82,12 +79,10 @@ public:
     // A failed COM call: number() is hr. A Win32 code wrapped in an HRESULT is worded as
     // that code; one the system has no message for reads "error 0x8XXXXXXX".
     static QxStatus FromHResult(HRESULT hr, const wchar_t* what, QxCode code = QxCode::kSystem) {
-        const DWORD wrapped =
-            HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<DWORD>(hr);
+        const DWORD wrapped = HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<DWORD>(hr);
         wchar_t hex[24];
         swprintf(hex, 24, L"error 0x%08lX", static_cast<unsigned long>(hr));
-        return QxStatus(code, Reason(what, QxSystemErrorLineOr(wrapped, hex)),
-                        static_cast<long>(hr));
+        return QxStatus(code, Reason(what, QxSystemErrorLineOr(wrapped, hex)), static_cast<long>(hr));
     }
 
     bool ok() const noexcept { return code_ == QxCode::kOk; }

@@ -46,9 +46,8 @@ public:
     // Connects to address:port, sends request and receives one whole reply frame (its
     // header checked, its body not decoded), all within timeoutSeconds. 0 on success, else
     // one of the QX_RT_E_... codes with error saying why.
-    [[nodiscard]] virtual long Exchange(const std::string& request, std::string& reply,
-                                        const wchar_t* address, int port, long timeoutSeconds,
-                                        Qx_WString& error) = 0;
+    [[nodiscard]] virtual long Exchange(const std::string& request, std::string& reply, const wchar_t* address,
+                                        int port, long timeoutSeconds, Qx_WString& error) = 0;
 };
 
 // What a database adaptor may spend: how long a login and one statement may take, and how
@@ -72,8 +71,8 @@ public:
     virtual void SetLimits(const QxDbLimits& limits) = 0;
     // Opens the connection; user and password are added to the connection string when given
     // and the string names none. 0, or a non-zero code with error saying why.
-    [[nodiscard]] virtual long Connect(const wchar_t* connectionString, const wchar_t* user,
-                                       const wchar_t* password, Qx_WString& error) = 0;
+    [[nodiscard]] virtual long Connect(const wchar_t* connectionString, const wchar_t* user, const wchar_t* password,
+                                       Qx_WString& error) = 0;
     // Turns auto-commit off until EndTransaction, which commits or rolls back.
     [[nodiscard]] virtual long BeginTransaction(Qx_WString& error) = 0;
     [[nodiscard]] virtual long EndTransaction(bool commit, Qx_WString& error) = 0;
@@ -81,9 +80,8 @@ public:
     // text; a text holding U+0000, which drivers would cut, is refused). When the statement gives a result set and result is not null, result is
     // emptied (id kept) and receives typed columns and every row. rowsAffected receives the
     // driver's row count (-1 when unknown). 0, or a non-zero code with error saying why.
-    [[nodiscard]] virtual long Execute(const wchar_t* sql, const std::vector<Qx_Variant>& params,
-                                       Qx_Dataset* result, long& rowsAffected,
-                                       Qx_WString& error) = 0;
+    [[nodiscard]] virtual long Execute(const wchar_t* sql, const std::vector<Qx_Variant>& params, Qx_Dataset* result,
+                                       long& rowsAffected, Qx_WString& error) = 0;
 };
 
 typedef long (*QxCreateAdaptorFn)(const wchar_t* id, const wchar_t* type, int version, const wchar_t* name,

@@ -12,8 +12,8 @@ using qxrt::operator+;
 
 namespace {
 // The environment strings every request carries, in this order.
-const wchar_t* const kRequestEnv[] = {L"GROUP_NAME", L"SERVICE_NAME", L"SERVICE_TYPE",
-                                      L"LISTENER_ID", L"REQUEST_ID", L"CLIENT_IP"};
+const wchar_t* const kRequestEnv[] = {L"GROUP_NAME",  L"SERVICE_NAME", L"SERVICE_TYPE",
+                                      L"LISTENER_ID", L"REQUEST_ID",   L"CLIENT_IP"};
 const long kDefaultTimeoutSeconds = 10;
 // What a decoded reply may take in the host, on top of the codec's bound per byte: a
 // server that sends 64 MiB of null cells (1.5 GiB decoded) is refused, while real replies
@@ -56,15 +56,17 @@ void Qx_AdapterComWrapper::Fail(long code, const Qx_WString& text) {
 long Qx_AdapterComWrapper::SendReq(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address,
                                    int port, long timeoutSeconds, int, int) {
     // A reply too large for the memory left, above all, fails this request only.
-    const long rc = QxBarrier(static_cast<long>(QX_RT_E_FAIL),
-                              [&] { return Send(variables, datasets, address, port, timeoutSeconds); },
-                              [&](const char* what) {
-                                  Qx_WString text;
-                                  text.Set(what);
-                                  Fail(QX_RT_E_FAIL, Qx_WString(L"The request failed: ") + text);
-                              });
-    if (reply_.capacity() > kKeptReplyBytes) std::string().swap(reply_);
-    else reply_.clear();
+    const long rc = QxBarrier(
+        static_cast<long>(QX_RT_E_FAIL), [&] { return Send(variables, datasets, address, port, timeoutSeconds); },
+        [&](const char* what) {
+            Qx_WString text;
+            text.Set(what);
+            Fail(QX_RT_E_FAIL, Qx_WString(L"The request failed: ") + text);
+        });
+    if (reply_.capacity() > kKeptReplyBytes)
+        std::string().swap(reply_);
+    else
+        reply_.clear();
     return rc;
 }
 
@@ -75,8 +77,7 @@ long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& data
     lastResult_ = Qx_Result();
     long code = 0;
     Qx_WStrList messages;
-    const QxStatus status =
-        Request(variables, datasets, address, port, timeoutSeconds, code, messages);
+    const QxStatus status = Request(variables, datasets, address, port, timeoutSeconds, code, messages);
     if (!status.ok()) {
         const long rc = CodeOf(status);
         Fail(rc, Qx_WString(status.reason()));
@@ -98,9 +99,8 @@ long Qx_AdapterComWrapper::Send(Qx_VariableList& variables, Qx_DatasetList& data
 
 // Ok when a valid reply came, with the server's code and messages; its variables and
 // datasets are added to the lists.
-QxStatus Qx_AdapterComWrapper::Request(Qx_VariableList& variables, Qx_DatasetList& datasets,
-                                       const wchar_t* address, int port, long timeoutSeconds,
-                                       long& code, Qx_WStrList& messages) {
+QxStatus Qx_AdapterComWrapper::Request(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address,
+                                       int port, long timeoutSeconds, long& code, Qx_WStrList& messages) {
     QxComAdaptor* com = GetComAdaptor();
     if (!com) return QxStatus(QxCode::kBadInput, L"The adaptor is not a communication adaptor.");
     Qx_VariableList env(1);
@@ -112,18 +112,16 @@ QxStatus Qx_AdapterComWrapper::Request(Qx_VariableList& variables, Qx_DatasetLis
     std::string& reply = reply_;  // emptied after every request, its buffer kept
     QxWireCodec::EncodeRequest(env, variables, datasets, request);
     Qx_WString error;
-    long rc = com->Exchange(request, reply, address, port,
-                            timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds, error);
+    long rc = com->Exchange(request, reply, address, port, timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds,
+                            error);
     if (rc != 0) return QxStatus(QxCode::kResultCode, error.str(), rc);
     QxWireCodec::DecodeCost cost;
     cost.limit = kMaxDecodedReply;
-    QxStatus decoded =
-        QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code,
-                                 messages, variables, datasets, &cost);
+    QxStatus decoded = QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                                messages, variables, datasets, &cost);
     if (decoded.ok()) return decoded;
-    const wchar_t* verdict = decoded.code() == QxCode::kTooLarge
-                                 ? L"The server's reply is refused: "
-                                 : L"The server's reply is not valid: ";
+    const wchar_t* verdict =
+        decoded.code() == QxCode::kTooLarge ? L"The server's reply is refused: " : L"The server's reply is not valid: ";
     return QxStatus(decoded.code(), verdict + decoded.reason());
 }
 

@@ -55,8 +55,8 @@ private:
     void Fail(long code, const Qx_WString& text);
     long Send(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address, int port,
               long timeoutSeconds);
-    QxStatus Request(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address,
-                     int port, long timeoutSeconds, long& code, Qx_WStrList& messages);
+    QxStatus Request(Qx_VariableList& variables, Qx_DatasetList& datasets, const wchar_t* address, int port,
+                     long timeoutSeconds, long& code, Qx_WStrList& messages);
 
     Qx_Provider* provider_;
     Qx_Result lastResult_;

@@ -6,8 +6,10 @@ Qx_EnvProvider::~Qx_EnvProvider() = default;
 
 void Qx_EnvProvider::SetEnvStr(const wchar_t* name, const wchar_t* value) {
     QxBarrierVoid([&] {
-        if (Qx_Variable* v = envs_.GetItem(name)) v->SetString(value);
-        else envs_.AddStr(name, value);
+        if (Qx_Variable* v = envs_.GetItem(name))
+            v->SetString(value);
+        else
+            envs_.AddStr(name, value);
     });
 }
 

@@ -47,8 +47,10 @@ Qx_Provider::~Qx_Provider() {
 // in them fails the call (the value is not set, the service not created), never the host.
 void Qx_Provider::SetEnvStr(const wchar_t* name, const wchar_t* value) {
     QxBarrierVoid([&] {
-        if (Qx_Variable* v = envs_.GetItem(name)) v->SetString(value);
-        else envs_.AddStr(name, value);
+        if (Qx_Variable* v = envs_.GetItem(name))
+            v->SetString(value);
+        else
+            envs_.AddStr(name, value);
     });
 }
 
@@ -104,15 +106,15 @@ void Qx_Provider::SetLastError(long code, const Qx_WString& text) {
     lastResult_.SetCode(code);
 }
 
-long Qx_Provider::CreateFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id,
-                                     const wchar_t* type, int ver, const wchar_t* name, Qx_AdapterComWrapper*& out,
-                                     int /*flag*/) {
-    return QxBarrier(static_cast<long>(QX_RT_E_MODULE_LOAD), [&] { return LoadFrameService(dir, module, id, type, ver, name, out); },
-                     [&](const char* what) {
-                         Qx_WString text;
-                         text.Set(what);
-                         SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"The adaptor module cannot be loaded: ") + text);
-                     });
+long Qx_Provider::CreateFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type,
+                                     int ver, const wchar_t* name, Qx_AdapterComWrapper*& out, int /*flag*/) {
+    return QxBarrier(
+        static_cast<long>(QX_RT_E_MODULE_LOAD), [&] { return LoadFrameService(dir, module, id, type, ver, name, out); },
+        [&](const char* what) {
+            Qx_WString text;
+            text.Set(what);
+            SetLastError(QX_RT_E_MODULE_LOAD, Qx_WString(L"The adaptor module cannot be loaded: ") + text);
+        });
 }
 
 // The load's status becomes CreateFrameService's code and the last error here.
@@ -124,13 +126,11 @@ long Qx_Provider::LoadFrameService(const wchar_t* dir, const wchar_t* module, co
     return code;
 }
 
-QxStatus Qx_Provider::LoadAdaptor(const wchar_t* dir, const wchar_t* module, const wchar_t* id,
-                                  const wchar_t* type, int ver, const wchar_t* name,
-                                  Qx_AdapterComWrapper*& out) {
+QxStatus Qx_Provider::LoadAdaptor(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type,
+                                  int ver, const wchar_t* name, Qx_AdapterComWrapper*& out) {
     Qx_WString folder(dir), file(module);
     if (file.IsEmpty())
-        return QxStatus(QxCode::kBadInput,
-                        Qx_WString(L"No adaptor module is named (folder \"") + folder + L"\").");
+        return QxStatus(QxCode::kBadInput, Qx_WString(L"No adaptor module is named (folder \"") + folder + L"\").");
     if (!HasExtension(file)) file += L".dll";
     Qx_WString path;
     if (!folder.IsEmpty()) {
@@ -147,16 +147,15 @@ QxStatus Qx_Provider::LoadAdaptor(const wchar_t* dir, const wchar_t* module, con
     QxModule loaded(LoadLibraryExW(path.c_str(), nullptr, folder.IsEmpty() ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!loaded) {
         const DWORD error = GetLastError();
-        return QxStatus::FromSystemError(
-            error, Qx_WString(L"Adaptor module \"") + Qx_WString(module) +
-                       L"\" cannot be loaded from folder \"" + folder + L"\"");
+        return QxStatus::FromSystemError(error, Qx_WString(L"Adaptor module \"") + Qx_WString(module) +
+                                                    L"\" cannot be loaded from folder \"" + folder + L"\"");
     }
-    auto create = reinterpret_cast<QxCreateAdaptorFn>(reinterpret_cast<void*>(GetProcAddress(loaded.Get(), QX_ADAPTOR_ENTRY_POINT)));
+    auto create = reinterpret_cast<QxCreateAdaptorFn>(
+        reinterpret_cast<void*>(GetProcAddress(loaded.Get(), QX_ADAPTOR_ENTRY_POINT)));
     if (!create)
-        return QxStatus(QxCode::kNotFound, Qx_WString(L"Adaptor module \"") + Qx_WString(module) +
-                                               L"\" in folder \"" + folder +
-                                               L"\" has no entry point " +
-                                               Qx_WString(L"QxCreateAdaptor") + L".");
+        return QxStatus(QxCode::kNotFound, Qx_WString(L"Adaptor module \"") + Qx_WString(module) + L"\" in folder \"" +
+                                               folder + L"\" has no entry point " + Qx_WString(L"QxCreateAdaptor") +
+                                               L".");
     QxAdaptor* adaptor = nullptr;
     long rc = create(id ? id : L"", type ? type : L"", ver, name ? name : L"", &adaptor);
     if (rc != 0 || !adaptor) {

@@ -76,8 +76,8 @@ public:
     // ReleaseFrameService); otherwise a QX_RT_E_... code, out untouched, and
     // GetLastErrorText naming the module and the folder. flag is accepted for callers that
     // pass 1; every frame service lives as long as its provider.
-    long CreateFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type,
-                            int ver, const wchar_t* name, Qx_AdapterComWrapper*& out, int flag = 1);
+    long CreateFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type, int ver,
+                            const wchar_t* name, Qx_AdapterComWrapper*& out, int flag = 1);
     // Releases one frame service of this provider before the provider goes; unknown
     // pointers are ignored.
     void ReleaseFrameService(Qx_AdapterComWrapper* wrapper);
@@ -92,9 +92,8 @@ protected:
 private:
     long LoadFrameService(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type, int ver,
                           const wchar_t* name, Qx_AdapterComWrapper*& out);
-    QxStatus LoadAdaptor(const wchar_t* dir, const wchar_t* module, const wchar_t* id,
-                         const wchar_t* type, int ver, const wchar_t* name,
-                         Qx_AdapterComWrapper*& out);
+    QxStatus LoadAdaptor(const wchar_t* dir, const wchar_t* module, const wchar_t* id, const wchar_t* type, int ver,
+                         const wchar_t* name, Qx_AdapterComWrapper*& out);
 
 private:
     Qx_VariableList envs_{1};

@@ -39,9 +39,12 @@ bool Convert(const Qx_Variant& in, int type, Qx_Variant& out) {
     }
     if (in.GetType() != QX_VT_STRING) {
         // Numbers between numeric types.
-        if (type == QX_VT_DOUBLE) out.SetDouble(in.ToDouble());
-        else if (type == QX_VT_INT64) out.SetInt64(in.ToInt64());
-        else if (type == QX_VT_INT) out.SetInt(static_cast<int32_t>(in.ToInt64()));
+        if (type == QX_VT_DOUBLE)
+            out.SetDouble(in.ToDouble());
+        else if (type == QX_VT_INT64)
+            out.SetInt64(in.ToInt64());
+        else if (type == QX_VT_INT)
+            out.SetInt(static_cast<int32_t>(in.ToInt64()));
         return in.GetType() != QX_VT_BINARY;
     }
     const wchar_t* text = in.GetText();
@@ -53,8 +56,10 @@ bool Convert(const Qx_Variant& in, int type, Qx_Variant& out) {
     } else {
         long long v = wcstoll(text, &end, 10);
         if (type == QX_VT_INT && (v < INT32_MIN || v > INT32_MAX)) return false;
-        if (type == QX_VT_INT) out.SetInt(static_cast<int32_t>(v));
-        else out.SetInt64(v);
+        if (type == QX_VT_INT)
+            out.SetInt(static_cast<int32_t>(v));
+        else
+            out.SetInt64(v);
     }
     while (end && (*end == L' ' || *end == L'\t')) ++end;
     return errno == 0 && end != text && *text && *end == L'\0';
@@ -168,8 +173,10 @@ void Qx_TarnWorker::Trace(const Qx_WString& text) const {
 }
 
 void Qx_TarnWorker::SetVariable(const Qx_WString& name, const Qx_Variant& value) {
-    if (Qx_Variable* v = GetSafeVarList().GetItem(name.c_str())) static_cast<Qx_Variant&>(*v) = value;
-    else GetSafeVarList().Add(name.c_str(), value);
+    if (Qx_Variable* v = GetSafeVarList().GetItem(name.c_str()))
+        static_cast<Qx_Variant&>(*v) = value;
+    else
+        GetSafeVarList().Add(name.c_str(), value);
 }
 
 long Qx_TarnWorker::Run(const wchar_t*, const wchar_t*) {
@@ -192,16 +199,13 @@ long Qx_TarnWorker::Run(const wchar_t*, const wchar_t*) {
 QxStatus Qx_TarnWorker::RunJob() {
     outVars_.Clear();
     outDatasets_.Clear();
-    if (!jobOpen_)
-        return QxStatus(QxCode::kNotReady,
-                        L"No job is open: InitJob was not called or refused the job.");
+    if (!jobOpen_) return QxStatus(QxCode::kNotReady, L"No job is open: InitJob was not called or refused the job.");
 
     Qx_Buffer xml;
     Qx_TarnWorker* reader = parentWorker ? parentWorker : this;
     if (reader->ReadServiceXml(servicePath_, serviceName_, xml) != 0)
-        return QxStatus(QxCode::kReadFailed,
-                        Qx_WString(L"The definition of service \"") + serviceName_ +
-                            L"\" cannot be read from folder \"" + servicePath_ + L"\".");
+        return QxStatus(QxCode::kReadFailed, Qx_WString(L"The definition of service \"") + serviceName_ +
+                                                 L"\" cannot be read from folder \"" + servicePath_ + L"\".");
     QxServiceDefinition def;
     if (QxStatus loaded = def.Load(xml); !loaded.ok())
         return QxStatus(loaded.code(), Qx_WString(L"The definition of service \"") + serviceName_ +
@@ -222,43 +226,42 @@ QxStatus Qx_TarnWorker::CheckInputs(const QxServiceDefinition& def) {
         const Qx_Variable* v = GetVarList().GetItem(in.name.c_str());
         if (in.required && (!v || v->IsNull()))
             return QxStatus(QxCode::kBadInput, Qx_WString(L"Service \"") + serviceName_ +
-                                                   L"\" needs the input variable \"" + in.name +
-                                                   L"\".");
+                                                   L"\" needs the input variable \"" + in.name + L"\".");
         Qx_Variant converted;
         if (v && !Convert(*v, in.type, converted))
-            return QxStatus(QxCode::kBadInput, Qx_WString(L"Input variable \"") + in.name +
-                                                   L"\" of service \"" + serviceName_ +
-                                                   L"\" is not a valid value of its type: \"" +
+            return QxStatus(QxCode::kBadInput, Qx_WString(L"Input variable \"") + in.name + L"\" of service \"" +
+                                                   serviceName_ + L"\" is not a valid value of its type: \"" +
                                                    QxCutText(v->ToString(), 64) + L"\".");
     }
     for (const QxServiceInput& in : def.inputDatasets)
         if (in.required && !GetDatasetList().GetItem(in.name.c_str()))
             return QxStatus(QxCode::kBadInput, Qx_WString(L"Service \"") + serviceName_ +
-                                                   L"\" needs the input dataset \"" + in.name +
-                                                   L"\".");
+                                                   L"\" needs the input dataset \"" + in.name + L"\".");
     return QxStatus();
 }
 
 // Every failure here is the database's: the adaptor's own code, or QX_RT_E_ADAPTOR.
 QxStatus Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
-    auto env = [this](const wchar_t* name) { const wchar_t* v = GetEnvStr(name); return v ? v : L""; };
+    auto env = [this](const wchar_t* name) {
+        const wchar_t* v = GetEnvStr(name);
+        return v ? v : L"";
+    };
     if (database_) {
         ReleaseFrameService(database_);
         database_ = nullptr;
     }
     Qx_AdapterComWrapper* wrapper = nullptr;
-    if (long rc = CreateFrameService(env(L"_ADAPTOR_DIR_"), env(L"_ADAPTOR_DB_MODULE_"),
-                                     env(L"_ADAPTOR_DB_ID_"), env(L"_ADAPTOR_DB_TYPE_"),
-                                     Qx_WString(env(L"_ADAPTOR_DB_VER_")).ToInteger(),
+    if (long rc = CreateFrameService(env(L"_ADAPTOR_DIR_"), env(L"_ADAPTOR_DB_MODULE_"), env(L"_ADAPTOR_DB_ID_"),
+                                     env(L"_ADAPTOR_DB_TYPE_"), Qx_WString(env(L"_ADAPTOR_DB_VER_")).ToInteger(),
                                      env(L"_ADAPTOR_DB_NAME_"), wrapper, 1))
         return QxStatus(QxCode::kResultCode, GetLastErrorText(), rc);
     database_ = wrapper;
     db = wrapper->GetDbAdaptor();
     if (!db)
-        return QxStatus(QxCode::kResultCode,
-                        Qx_WString(L"Adaptor module \"") + env(L"_ADAPTOR_DB_MODULE_") +
-                            L"\" is not a database adaptor.",
-                        QX_RT_E_ADAPTOR);
+        return QxStatus(
+            QxCode::kResultCode,
+            Qx_WString(L"Adaptor module \"") + env(L"_ADAPTOR_DB_MODULE_") + L"\" is not a database adaptor.",
+            QX_RT_E_ADAPTOR);
     // The environment may bound what the database may cost; else the adaptor's defaults.
     QxDbLimits limits;
     limits.loginTimeoutSeconds = static_cast<long>(EnvNumber(GetEnvStr(L"DBLoginTimeout"), limits.loginTimeoutSeconds));
@@ -269,8 +272,7 @@ QxStatus Qx_TarnWorker::OpenDatabase(QxDbAdaptor*& db) {
     db->SetLimits(limits);
     Qx_WString error;
     if (long rc = db->Connect(env(L"ConnectionString"), env(L"DBUser"), env(L"DBPass"), error))
-        return QxStatus(QxCode::kResultCode,
-                        Qx_WString(L"Cannot connect to the database: ") + error, rc);
+        return QxStatus(QxCode::kResultCode, Qx_WString(L"Cannot connect to the database: ") + error, rc);
     return QxStatus();
 }
 
@@ -278,8 +280,7 @@ QxStatus Qx_TarnWorker::RunStatements(const QxServiceDefinition& def, QxDbAdapto
     Qx_WString error;
     // All statements of a run succeed together or not at all.
     if (long rc = db->BeginTransaction(error))
-        return QxStatus(QxCode::kResultCode, Qx_WString(L"Cannot start a transaction: ") + error,
-                        rc);
+        return QxStatus(QxCode::kResultCode, Qx_WString(L"Cannot start a transaction: ") + error, rc);
     for (size_t i = 0; i < def.statements.size(); ++i) {
         QxStatus ran = RunStatement(def, def.statements[i], static_cast<int>(i) + 1, db);
         if (!ran.ok()) {
@@ -291,13 +292,12 @@ QxStatus Qx_TarnWorker::RunStatements(const QxServiceDefinition& def, QxDbAdapto
         }
     }
     if (long rc = db->EndTransaction(true, error))
-        return QxStatus(QxCode::kResultCode,
-                        Qx_WString(L"Cannot commit the service's changes: ") + error, rc);
+        return QxStatus(QxCode::kResultCode, Qx_WString(L"Cannot commit the service's changes: ") + error, rc);
     return QxStatus();
 }
 
-QxStatus Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st,
-                                     int number, QxDbAdaptor* db) {
+QxStatus Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st, int number,
+                                     QxDbAdaptor* db) {
     Qx_WString where;
     where.Format(L"Service \"%ls\", statement %d: ", serviceName_.c_str(), number);
     Qx_WString sql, error;
@@ -308,9 +308,7 @@ QxStatus Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxSer
     const Qx_Dataset* rows = nullptr;
     if (!st.forEach.IsEmpty()) {
         rows = GetDatasetList().GetItem(st.forEach.c_str());
-        if (!rows)
-            return QxStatus(QxCode::kBadInput,
-                            where + L"the input dataset \"" + st.forEach + L"\" is missing.");
+        if (!rows) return QxStatus(QxCode::kBadInput, where + L"the input dataset \"" + st.forEach + L"\" is missing.");
     }
     const int runs = rows ? rows->GetRowCount() : 1;
     const long long maxRuns = EnvNumber(GetEnvStr(L"DBMaxRowRuns"), kDefaultMaxRowRuns);
@@ -331,13 +329,11 @@ QxStatus Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxSer
         for (const ParameterSource& source : plan) {
             const Qx_Variant* value = source.column >= 0 ? rows->GetColumn(r, nullptr, source.column) : source.variable;
             if (!value && source.declared) value = &null;
-            if (!value)
-                return QxStatus(QxCode::kBadInput,
-                                where + L"no value for parameter :" + source.name + L".");
+            if (!value) return QxStatus(QxCode::kBadInput, where + L"no value for parameter :" + source.name + L".");
             Qx_Variant bound;
             if (!Convert(*value, source.type, bound))
-                return QxStatus(QxCode::kBadInput, where + L"parameter :" + source.name +
-                                                       L" is not a valid value of its type.");
+                return QxStatus(QxCode::kBadInput,
+                                where + L"parameter :" + source.name + L" is not a valid value of its type.");
             params.push_back(bound);
         }
         Trace(sql);
@@ -346,8 +342,10 @@ QxStatus Qx_TarnWorker::RunStatement(const QxServiceDefinition& def, const QxSer
         if (long rc = db->Execute(sql.c_str(), params, &part, affected, error))
             return QxStatus(QxCode::kResultCode, where + error, rc);
         if (affected > 0) affectedTotal += affected;
-        if (r == 0) result = part;
-        else AppendRows(result, part);
+        if (r == 0)
+            result = part;
+        else
+            AppendRows(result, part);
     }
     if (!st.dataset.IsEmpty()) AddDataset(st.dataset.c_str(), result);
     if (st.intoVariables)

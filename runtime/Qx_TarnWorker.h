@@ -82,8 +82,7 @@ private:
     QxStatus CheckInputs(const QxServiceDefinition& def);
     QxStatus OpenDatabase(QxDbAdaptor*& db);
     QxStatus RunStatements(const QxServiceDefinition& def, QxDbAdaptor* db);
-    QxStatus RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st, int number,
-                          QxDbAdaptor* db);
+    QxStatus RunStatement(const QxServiceDefinition& def, const QxServiceStatement& st, int number, QxDbAdaptor* db);
     void SetVariable(const Qx_WString& name, const Qx_Variant& value);
     void Trace(const Qx_WString& text) const;
 

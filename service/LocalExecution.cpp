@@ -61,8 +61,8 @@ void CollectOutputs(Qx_TarnWorker& worker, Qx_VariableList& variables, Qx_Datase
 }  // namespace
 
 namespace {
-long LoadLocalService(SERVER_INFO* server, const wchar_t* service, Qx_VariableList& variables,
-                      Qx_DatasetList& datasets, int system) {
+long LoadLocalService(SERVER_INFO* server, const wchar_t* service, Qx_VariableList& variables, Qx_DatasetList& datasets,
+                      int system) {
     CWaitCursor wait;
     if (!server) return -1;
     Qx_EnvProvider environment;

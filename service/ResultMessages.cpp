@@ -46,9 +46,8 @@ Qx_WString QxFormatModuleMessage(unsigned id, const wchar_t* insert) {
     Qx_WString format(pattern, length);
     DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(insert ? insert : L"")};
     QxLocalMem<wchar_t> message;
-    DWORD written = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING |
-                                       FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                   format.c_str(), 0, 0, reinterpret_cast<LPWSTR>(message.Put()), 0,
-                                   reinterpret_cast<va_list*>(inserts));
+    DWORD written = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, format.c_str(), 0,
+        0, reinterpret_cast<LPWSTR>(message.Put()), 0, reinterpret_cast<va_list*>(inserts));
     return written ? Qx_WString(message.Get(), static_cast<int>(written)) : Qx_WString();
 }

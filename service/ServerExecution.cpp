@@ -83,7 +83,7 @@ long LoadServerService(SERVER_INFO* server, const Qx_WString& service, Qx_Variab
 // The contract passes the service name by value.
 // cppcheck-suppress passedByValue
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
-long qx_LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList& variables,
-                          Qx_DatasetList& datasets, const wchar_t* format, long flags) {
+long qx_LoadServerService(SERVER_INFO* server, Qx_WString service, Qx_VariableList& variables, Qx_DatasetList& datasets,
+                          const wchar_t* format, long flags) {
     return QxBarrier(-1L, [&] { return LoadServerService(server, service, variables, datasets, format, flags); });
 }

@@ -12,8 +12,11 @@ namespace {
 struct ListColumns {
     int name, className, size, date, time;
     explicit ListColumns(const Qx_Dataset& list)
-        : name(list.FindColumn(L"name")), className(list.FindColumn(L"class_name")), size(list.FindColumn(L"size")),
-          date(list.FindColumn(L"date")), time(list.FindColumn(L"time")) {}
+        : name(list.FindColumn(L"name")),
+          className(list.FindColumn(L"class_name")),
+          size(list.FindColumn(L"size")),
+          date(list.FindColumn(L"date")),
+          time(list.FindColumn(L"time")) {}
 };
 
 // A cell's text; a column the list lacks gives the empty text.

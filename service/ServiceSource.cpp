@@ -34,8 +34,7 @@ long SourceFromServer(SERVER_INFO& server, const wchar_t* service, Qx_WString& o
     Qx_DatasetList datasets;
     datasets.AddDataset(L"input", input);
     Qx_VariableList variables(1);
-    if (qx_LoadServerService(&server, Qx_WString(L"dbm_svc_load_svc"), variables, datasets, L"BIN", 2) != 0)
-        return -1;
+    if (qx_LoadServerService(&server, Qx_WString(L"dbm_svc_load_svc"), variables, datasets, L"BIN", 2) != 0) return -1;
     const Qx_Dataset* output = datasets.GetItem(L"output");
     if (!output) return -1;
     const Qx_Variant* value = output->GetColumn(0, L"value", -1);

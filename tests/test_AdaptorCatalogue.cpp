@@ -91,13 +91,15 @@ TEST_P(BrokenCatalogue, FailsWithItsMessageAndLeavesTheListAlone) {
     for (unsigned type : messages_.Types()) EXPECT_EQ(0u, type) << c.label;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BrokenCatalogue, ::testing::Values(
-    BrokenCase{"missing", nullptr, {L"XML load failed"}},
-    BrokenCase{"empty", "", {L"Invalid XML"}},
-    BrokenCase{"truncated", "<adaptors><adaptor adaptor=\"ADO\" moudle=\"m\" id=\"i\"", {L"Invalid XML"}},
-    BrokenCase{"unclosed", "<adaptors><adaptor adaptor=\"ADO\" moudle=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/>",
-               {L"Invalid XML"}},
-    BrokenCase{"no root", "<catalogue><adaptor adaptor=\"ADO\"/></catalogue>", {}}));
+INSTANTIATE_TEST_SUITE_P(
+    Files, BrokenCatalogue,
+    ::testing::Values(
+        BrokenCase{"missing", nullptr, {L"XML load failed"}}, BrokenCase{"empty", "", {L"Invalid XML"}},
+        BrokenCase{"truncated", "<adaptors><adaptor adaptor=\"ADO\" moudle=\"m\" id=\"i\"", {L"Invalid XML"}},
+        BrokenCase{"unclosed",
+                   "<adaptors><adaptor adaptor=\"ADO\" moudle=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/>",
+                   {L"Invalid XML"}},
+        BrokenCase{"no root", "<catalogue><adaptor adaptor=\"ADO\"/></catalogue>", {}}));
 
 // An adaptor without one of its six attributes ends the reading; those before it stay.
 class MissingAttribute : public AdaptorCatalogueTest, public ::testing::WithParamInterface<const char*> {};
@@ -120,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(Attributes, MissingAttribute,
                          ::testing::Values("adaptor", "moudle", "id", "type", "name", "ver"));
 
 TEST_F(AdaptorCatalogueTest, TheCorrectlySpelledModuleAttributeIsNotRead) {
-    WriteCatalogue("<adaptors><adaptor adaptor=\"A\" module=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/></adaptors>");
+    WriteCatalogue(
+        "<adaptors><adaptor adaptor=\"A\" module=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/></adaptors>");
     EXPECT_EQ(-1, qx_ReadAdapterInformation(list_));
     EXPECT_EQ(0, list_.Count());
 }
@@ -131,10 +134,11 @@ protected:
 };
 
 TEST_F(AdaptorLookupTest, FindsTheFirstExactKeyAndUsesTheComponentFolder) {
-    WriteCatalogue("<adaptors>"
-                   "<a adaptor=\"ADO\" moudle=\"first\" id=\"1\" type=\"DB\" name=\"n1\" ver=\"1\"/>"
-                   "<a adaptor=\"ADO\" moudle=\"second\" id=\"2\" type=\"DB\" name=\"n2\" ver=\"2\"/>"
-                   "</adaptors>");
+    WriteCatalogue(
+        "<adaptors>"
+        "<a adaptor=\"ADO\" moudle=\"first\" id=\"1\" type=\"DB\" name=\"n1\" ver=\"1\"/>"
+        "<a adaptor=\"ADO\" moudle=\"second\" id=\"2\" type=\"DB\" name=\"n2\" ver=\"2\"/>"
+        "</adaptors>");
     settings_.SetText(kQxSettingComponentPath, L"C:\\Tools\\Components");
     ADAPTER_INFO out;
     ASSERT_EQ(0, qx_GetAdapterInfo(L"ADO", out));
@@ -195,8 +199,9 @@ TEST_F(AdaptorLookupTest, MissingCatalogueShowsItsMessage) {
 }
 
 TEST_F(AdaptorLookupTest, AdaptorsReadBeforeABrokenEntryAreStillFound) {
-    WriteCatalogue("<adaptors><a adaptor=\"ADO\" moudle=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/>"
-                   "<a adaptor=\"TCP\"/></adaptors>");
+    WriteCatalogue(
+        "<adaptors><a adaptor=\"ADO\" moudle=\"m\" id=\"i\" type=\"t\" name=\"n\" ver=\"1\"/>"
+        "<a adaptor=\"TCP\"/></adaptors>");
     ADAPTER_INFO out;
     EXPECT_EQ(0, qx_GetAdapterInfo(L"ADO", out));
     EXPECT_EQ(out.module, L"m");

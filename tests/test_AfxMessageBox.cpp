@@ -9,8 +9,14 @@
 namespace {
 
 std::vector<std::wstring> g_seen;
-int FirstSink(const wchar_t* text, unsigned) { g_seen.push_back(std::wstring(L"first:") + text); return IDOK; }
-int SecondSink(const wchar_t* text, unsigned) { g_seen.push_back(std::wstring(L"second:") + text); return IDCANCEL; }
+int FirstSink(const wchar_t* text, unsigned) {
+    g_seen.push_back(std::wstring(L"first:") + text);
+    return IDOK;
+}
+int SecondSink(const wchar_t* text, unsigned) {
+    g_seen.push_back(std::wstring(L"second:") + text);
+    return IDCANCEL;
+}
 
 TEST(AfxMessageBoxSink, SinkTakesEveryMessageAndAnswersForTheBox) {
     QxMessageRecorder recorder;

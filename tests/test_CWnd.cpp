@@ -24,9 +24,9 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(BaseWnd, CWnd)
-    ON_WM_PAINT()
-    ON_WM_CLOSE()
-    ON_MESSAGE(WM_APP, OnApp)
+ON_WM_PAINT()
+ON_WM_CLOSE()
+ON_MESSAGE(WM_APP, OnApp)
 END_MESSAGE_MAP()
 
 // Overrides one handler of its base and inherits the others.
@@ -44,8 +44,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(DerivedWnd, BaseWnd)
-    ON_WM_CLOSE()
-    ON_MESSAGE(WM_CREATE, OnCreateSeen)
+ON_WM_CLOSE()
+ON_MESSAGE(WM_CREATE, OnCreateSeen)
 END_MESSAGE_MAP()
 
 TEST(CWnd, MessageMapsDispatchMostDerivedFirstThenTheBase) {

@@ -23,8 +23,9 @@ protected:
 };
 
 TEST_F(EnvironmentModulesTest, ReadsModulesInOrderWithTheSuffix) {
-    WriteModules("<adaptors><m name=\"Svc\" module=\"QxSvcEnv\"/><other name=\" B \" module=\"\"/>"
-                 "<m name=\"C\" module=\"Twice320\"/></adaptors>");
+    WriteModules(
+        "<adaptors><m name=\"Svc\" module=\"QxSvcEnv\"/><other name=\" B \" module=\"\"/>"
+        "<m name=\"C\" module=\"Twice320\"/></adaptors>");
     ASSERT_TRUE(qx_ReadEnvironmentList(list_));
     ASSERT_EQ(3, list_.Count());
     EXPECT_EQ(At(0).name, L"Svc");
@@ -59,13 +60,13 @@ TEST_P(ModuleFiles, AnswerWithoutModules) {
     EXPECT_TRUE(messages_.Texts().empty()) << c.label;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, ModuleFiles, ::testing::Values(
-    FileCase{"missing", nullptr, false},
-    FileCase{"empty", "", false},
-    FileCase{"truncated", "<adaptors><m name=\"A\" mod", false},
-    FileCase{"unclosed root", "<adaptors><m name=\"A\" module=\"a\"/>", false},
-    FileCase{"empty root", "<adaptors/>", true},
-    FileCase{"other root", "<modules><m name=\"A\" module=\"a\"/></modules>", true}));
+INSTANTIATE_TEST_SUITE_P(Files, ModuleFiles,
+                         ::testing::Values(FileCase{"missing", nullptr, false}, FileCase{"empty", "", false},
+                                           FileCase{"truncated", "<adaptors><m name=\"A\" mod", false},
+                                           FileCase{"unclosed root", "<adaptors><m name=\"A\" module=\"a\"/>", false},
+                                           FileCase{"empty root", "<adaptors/>", true},
+                                           FileCase{"other root", "<modules><m name=\"A\" module=\"a\"/></modules>",
+                                                    true}));
 
 TEST_F(EnvironmentModulesTest, ModuleWithoutAnAttributeStopsTheReading) {
     for (const char* broken : {"<m module=\"b\"/>", "<m name=\"B\"/>"}) {

@@ -20,8 +20,8 @@ std::wstring WineTrash() {
 
 // A name no earlier run has left in the recycle bin.
 std::wstring UniqueName(const wchar_t* stem) {
-    return std::wstring(stem) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(GetTickCount()) + L".txt";
+    return std::wstring(stem) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +
+           L".txt";
 }
 
 // Checks that a recycled file reached the recycle bin and takes it out again, where the

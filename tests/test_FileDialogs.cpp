@@ -27,8 +27,7 @@ const int kFileNameEdit = 0x480;   // edt1
 const int kFileTypeCombo = 0x470;  // cmb1
 
 void Press(HWND dialog, int id) {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 bool WaitGone(HWND hwnd, int ms) {
@@ -356,8 +355,8 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"QxBrowseListener";
         RegisterClassW(&wc);
-        listener_ = CreateWindowExW(0, L"QxBrowseListener", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
+        listener_ =
+            CreateWindowExW(0, L"QxBrowseListener", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(listener_, nullptr);
         g_told.clear();
         GetCurrentDirectoryW(MAX_PATH, savedCwd_);

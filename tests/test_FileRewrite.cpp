@@ -97,7 +97,8 @@ TEST(TextFileRewrite, AFileOpenElsewhereWithoutSharedWritingIsLeftAlone) {
 // WriteFile that writes the first three bytes of its first call, then fails the second as
 // a full disk does; every later call goes through.
 int g_writeCalls = 0;
-BOOL WINAPI WriteFileThatFillsTheDisk(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
+BOOL WINAPI WriteFileThatFillsTheDisk(HANDLE file, LPCVOID data, DWORD count, LPDWORD written,
+                                      LPOVERLAPPED overlapped) {
     ++g_writeCalls;
     if (g_writeCalls == 1 && count > 3) count = 3;
     if (g_writeCalls == 2) {
@@ -143,14 +144,17 @@ TEST(TextFileRead, Utf16IsReadAsItIsOnDiskOtherTextInTextMode) {
     EXPECT_EQ(std::string(buffer.GetData(), static_cast<size_t>(buffer.GetLength())), utf16);
     EXPECT_EQ(qx_ValidXML(buffer), 1);
 
-    dir.Write(L"ansi.txt", "a\r\nb\x1A" "after the end");
+    dir.Write(L"ansi.txt",
+              "a\r\nb\x1A"
+              "after the end");
     ASSERT_TRUE(qx_GetTextFileSource(dir.File(L"ansi.txt").c_str(), buffer));
     EXPECT_EQ(std::string(buffer.GetData(), static_cast<size_t>(buffer.GetLength())), "a\nb");
 }
 
 TEST(TextFileRead, AUtf16ConfigurationFileWithU041AReadsWhole) {
     TempDir dir;
-    dir.Write(L"qrx_serverenv.xml", Utf16Bytes(L"<environments><local><e name=\"\u041A\u0410\"/></local></environments>"));
+    dir.Write(L"qrx_serverenv.xml",
+              Utf16Bytes(L"<environments><local><e name=\"\u041A\u0410\"/></local></environments>"));
     qx_SetWorkingDir(dir.Path().c_str());
     Qx_PtrList list;
     EXPECT_TRUE(qx_ReadLocalList(list));

@@ -77,8 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Charsets, FontByCharset,
 // the character set of their script.
 TEST(FontByCharsetOfTheSystem, AliasesGetTheirScriptsFace) {
     const std::pair<const wchar_t*, unsigned> rows[] = {
-        {L"ms_Kanji", 932}, {L"x-ms-cp932", 932}, {L"chinese", 936}, {L"csbig5", 950},
-        {L"KSC5601", 949},
+        {L"ms_Kanji", 932}, {L"x-ms-cp932", 932}, {L"chinese", 936}, {L"csbig5", 950}, {L"KSC5601", 949},
     };
     for (const auto& row : rows) {
         const LOGFONTW f = ReadBack(qx_GetFontByCharset(row.first));
@@ -103,9 +102,8 @@ TEST(FontByCharsetFallback, KeyWithoutAFaceGetsTahoma) {
     std::wstring path = kCodepageRoot + std::to_wstring(65001u);
     wchar_t face[64];
     DWORD size = sizeof face;
-    if (!CodepageKeyExists(65001) ||
-        RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"FixedWidthFont", RRF_RT_ANY, nullptr, face, &size) ==
-            ERROR_SUCCESS)
+    if (!CodepageKeyExists(65001) || RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"FixedWidthFont", RRF_RT_ANY,
+                                                  nullptr, face, &size) == ERROR_SUCCESS)
         GTEST_SKIP() << "code page 65001 has no key or has a face here";
     EXPECT_STREQ(L"Tahoma", ReadBack(qx_GetFontByCharset(L"utf-8")).lfFaceName);
 }
@@ -113,9 +111,7 @@ TEST(FontByCharsetFallback, KeyWithoutAFaceGetsTahoma) {
 // A code-page key for x-cp10000 in a MIME database of the test's own making.
 class OwnCodepageKey : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here";
-    }
+    void SetUp() override { ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here"; }
     void SetFace(const std::wstring& face) {
         machine_.SetText(kCodepageRoot + std::wstring(L"10000"), L"FixedWidthFont", face);
     }
@@ -147,8 +143,7 @@ class ReadOnlyMimeDatabase : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(machine_.Active()) << "HKEY_LOCAL_MACHINE cannot be redirected here";
-        const std::pair<unsigned, const wchar_t*> faces[] = {{932, L"Test Gothic"},
-                                                             {949, L"Test Gulim"}};
+        const std::pair<unsigned, const wchar_t*> faces[] = {{932, L"Test Gothic"}, {949, L"Test Gulim"}};
         for (const auto& face : faces) {
             const std::wstring path = kCodepageRoot + std::to_wstring(face.first);
             machine_.SetText(path, L"FixedWidthFont", face.second);

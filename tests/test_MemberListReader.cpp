@@ -80,8 +80,8 @@ const ReadCase kReadCases[] = {
     {"tag is matched exactly", "<ObjectList><o name='a' type='t'/></ObjectList>", 0, 0, L""},
     {"empty objectlist", "<objectlist/>", 0, 1, L""},
     {"objectlist with text only", "<objectlist>just text</objectlist>", 0, 1, L""},
-    {"first objectlist is used",
-     "<?xml version='1.0'?><!-- c --><objectlist><a name='x' type='t'/></objectlist>", 0, 1, L"x:t"},
+    {"first objectlist is used", "<?xml version='1.0'?><!-- c --><objectlist><a name='x' type='t'/></objectlist>", 0, 1,
+     L"x:t"},
     {"any object tag, comment optional",
      "<objectlist><object name='A' type='TA' comment='first'/><thing name='B' type='TB' comment=''/>"
      "<c name='C' type='TC' other='ignored'/></objectlist>",
@@ -125,8 +125,7 @@ const ReadCase kReadCases[] = {
     {"declared single-byte encoding",
      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><objectlist><o name='caf\xE9' type='t'/></objectlist>", 0, 1,
      L"caf\u00e9:t"},
-    {"UTF-8 with a mark",
-     "\xEF\xBB\xBF<objectlist><o name='\xE4\xB8\xAD' type='t'/></objectlist>", 0, 1, L"\u4e2d:t"},
+    {"UTF-8 with a mark", "\xEF\xBB\xBF<objectlist><o name='\xE4\xB8\xAD' type='t'/></objectlist>", 0, 1, L"\u4e2d:t"},
     // Documents that break one rule of well-formedness each are refused whole.
     {"a control character", "<objectlist><o name='a\x01' type='t'/></objectlist>", 0, 0, L""},
     {"attributes run together", "<objectlist><o name='a'type='t'/></objectlist>", 0, 0, L""},
@@ -169,8 +168,9 @@ TEST(ReadMemberList, MissingFileGivesZeroAndLeavesTheList) {
 }
 
 TEST(ReadMemberList, AddsToWhatTheListHoldsAndReadingTwiceDoubles) {
-    MemberFile file("<objectlist><o name='Customer' type='first'><var name='id' type='long'/></o>"
-                    "<o name='customer' type='second'><var name='name' type='text'/></o></objectlist>");
+    MemberFile file(
+        "<objectlist><o name='Customer' type='first'><var name='id' type='long'/></o>"
+        "<o name='customer' type='second'><var name='name' type='text'/></o></objectlist>");
     ObjectListOwner owner;
     CObjectItem* earlier = new CObjectItem;
     earlier->name = L"Earlier";
@@ -192,8 +192,9 @@ TEST(ReadMemberList, LongFileWithWideCharacters) {
     const int objects = 3000;
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<objectlist>\n";
     for (int i = 0; i < objects; ++i)
-        xml += "  <object name=\"caf\xC3\xA9" + std::to_string(i) + "\" type=\"\xE4\xB8\xAD\" comment=\"\xF0\x9F\x98\x80 " +
-               std::to_string(i) + "\">\n    <var name=\"\xC3\xA9t\xC3\xA9\" type=\"long\"/>\n  </object>\n";
+        xml += "  <object name=\"caf\xC3\xA9" + std::to_string(i) +
+               "\" type=\"\xE4\xB8\xAD\" comment=\"\xF0\x9F\x98\x80 " + std::to_string(i) +
+               "\">\n    <var name=\"\xC3\xA9t\xC3\xA9\" type=\"long\"/>\n  </object>\n";
     xml += "</objectlist>\n";
     MemberFile file(xml);
     ObjectListOwner owner;

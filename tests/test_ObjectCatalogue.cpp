@@ -70,7 +70,8 @@ void ExpectLookupsAsScan(const CObjectList& list, std::mt19937& random) {
             list.GetMemberList(out, name.c_str());
             std::vector<void*> expected;
             for (int i = 0; i < list.Count(); ++i)
-                if (list.Items(i) && qx_stricmpW(list.Items(i)->name, name.c_str()) == 0) expected.push_back(list.Items(i));
+                if (list.Items(i) && qx_stricmpW(list.Items(i)->name, name.c_str()) == 0)
+                    expected.push_back(list.Items(i));
             ASSERT_EQ(out.Count(), static_cast<int>(expected.size())) << name;
             for (int i = 0; i < out.Count(); ++i) EXPECT_EQ(out.Items(i), expected[static_cast<size_t>(i)]) << name;
             out.Clear();
@@ -581,7 +582,8 @@ private:
             const int first = ScanFirstEqual(list_, name.c_str());
             Item* expected = first < 0 || (Kind::emptyNameFindsNothing && name.empty()) ? nullptr : list_.Items(first);
             ASSERT_EQ(Kind::Find(list_, name.c_str()), expected) << "name '" << name.c_str() << "'";
-            const int greater = Kind::emptyNameFindsNothing && name.empty() ? -1 : ScanFirstGreater(list_, name.c_str());
+            const int greater =
+                Kind::emptyNameFindsNothing && name.empty() ? -1 : ScanFirstGreater(list_, name.c_str());
             ASSERT_EQ(Kind::Index(list_, name.c_str()), greater) << "name '" << name.c_str() << "'";
         }
     }

@@ -50,8 +50,8 @@ protected:
     static void SetUpTestSuite() {
         font_.CreateFont(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
         ownerWnd_ = new RecordingWnd;
-        ownerWnd_->watched = {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN,
-                              WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
+        ownerWnd_->watched = {WM_KEYDOWN,     WM_SYSKEYDOWN,    WM_LBUTTONDOWN,   WM_RBUTTONDOWN,
+                              WM_MBUTTONDOWN, WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
         ownerWnd_->CreateAt(100, 100, 400, 300, WS_OVERLAPPEDWINDOW | WS_VSCROLL);
     }
     static void TearDownTestSuite() {
@@ -355,8 +355,7 @@ TEST(ParameterTipClass, IsRegisteredWithTheTooltipLook) {
     ASSERT_NE(tip.Create(nullptr), 0);
     EXPECT_EQ(GetWindowLongW(tip, GWL_STYLE) & (WS_POPUP | WS_BORDER | WS_VISIBLE),
               static_cast<LONG>(WS_POPUP | WS_BORDER));
-    EXPECT_EQ(GetWindowLongW(tip, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST),
-              WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindowLongW(tip, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST), WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     EXPECT_EQ(GetParent(tip), nullptr);
 }
 

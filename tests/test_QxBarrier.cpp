@@ -14,19 +14,29 @@ namespace {
 TEST(QxBarrier, AnExceptionBecomesTheFailureResultAndIsReported) {
     std::string told;
     auto tell = [&](const char* what) { told = what; };
-    EXPECT_EQ(QxBarrier(-1, [] { return 7; }, tell), 7);
+    EXPECT_EQ(QxBarrier(
+                  -1, [] { return 7; }, tell),
+              7);
     EXPECT_TRUE(told.empty());
-    EXPECT_EQ(QxBarrier(-1, []() -> int { throw std::bad_alloc(); }, tell), -1);
+    EXPECT_EQ(QxBarrier(
+                  -1, []() -> int { throw std::bad_alloc(); }, tell),
+              -1);
     EXPECT_EQ(told, "out of memory");
-    EXPECT_EQ(QxBarrier(-2, []() -> int { throw std::length_error("too long"); }, tell), -2);
+    EXPECT_EQ(QxBarrier(
+                  -2, []() -> int { throw std::length_error("too long"); }, tell),
+              -2);
     EXPECT_EQ(told, "too long");
-    EXPECT_EQ(QxBarrier(-3, []() -> int { throw 42; }, tell), -3);
+    EXPECT_EQ(QxBarrier(
+                  -3, []() -> int { throw 42; }, tell),
+              -3);
     EXPECT_EQ(told, "an unexpected failure");
 }
 
 TEST(QxBarrier, AReportThatFailsTooStillGivesTheResult) {
     auto failingTell = [](const char*) { throw std::bad_alloc(); };
-    EXPECT_EQ(QxBarrier(-1, []() -> int { throw std::bad_alloc(); }, failingTell), -1);
+    EXPECT_EQ(QxBarrier(
+                  -1, []() -> int { throw std::bad_alloc(); }, failingTell),
+              -1);
     bool ran = false;
     QxBarrierVoid([&] {
         ran = true;
@@ -93,7 +103,8 @@ TEST_F(ExportBarrierTest, ConfigurationReadersAnswerFailure) {
                                       [&](bool read, int allowed) {
                                           EXPECT_FALSE(read) << allowed;
                                           EXPECT_LT(list.Count(), 2) << allowed;
-                                          for (int i = 0; i < list.Count(); ++i) delete static_cast<ENVIRONMENT_INFO*>(list.Items(i));
+                                          for (int i = 0; i < list.Count(); ++i)
+                                              delete static_cast<ENVIRONMENT_INFO*>(list.Items(i));
                                           list.Clear();
                                       }),
               0);
@@ -215,8 +226,12 @@ TEST_F(ExportBarrierTest, ServiceAccessAnswersFailure) {
 
     Qx_WString source(L"code\n/**__SERVICE XML BEGIN__\n<s/>\n__SERVICE XML END__**/\n");
     Qx_WString cut(L"before");
-    EXPECT_GT(SweepAllocationFailures([&] { qx_GetXMLSource(source, cut); return 0; },
-                                      [&](int, int allowed) { EXPECT_EQ(cut, L"before") << allowed; }),
+    EXPECT_GT(SweepAllocationFailures(
+                  [&] {
+                      qx_GetXMLSource(source, cut);
+                      return 0;
+                  },
+                  [&](int, int allowed) { EXPECT_EQ(cut, L"before") << allowed; }),
               0);
     EXPECT_EQ(cut, L"\n<s/>\n\n");
 

@@ -42,6 +42,7 @@ void ExpectRows(const CharsetRow (&rows)[N]) {
 // Names that the system's own MIME database knows (Windows' and Wine's alike) and the
 // built-in table does not.
 TEST(CodePagesOfTheSystemDatabase, AliasesOfTheEastAsianCodePages) {
+    // clang-format off
     const CharsetRow rows[] = {
         {L"ms_Kanji", 932, SHIFTJIS_CHARSET},       {L"csShiftJIS", 932, SHIFTJIS_CHARSET},
         {L"x-ms-cp932", 932, SHIFTJIS_CHARSET},     {L"chinese", 936, GB2312_CHARSET},
@@ -51,6 +52,7 @@ TEST(CodePagesOfTheSystemDatabase, AliasesOfTheEastAsianCodePages) {
         {L"ks_c_5601-1989", 949, HANGUL_CHARSET},   {L"csKSC56011987", 949, HANGUL_CHARSET},
         {L"MS_KANJI", 932, SHIFTJIS_CHARSET},
     };
+    // clang-format on
     ExpectRows(rows);
 }
 
@@ -89,6 +91,7 @@ protected:
 };
 
 TEST_F(CodePagesOfADatabase, NamesAliasesAndTheBuiltInTable) {
+    // clang-format off
     const CharsetRow rows[] = {
         {L"Test-Direct", 932, SHIFTJIS_CHARSET},
         {L"tEST-dIRECT", 932, SHIFTJIS_CHARSET},         // letter case is not looked at
@@ -107,6 +110,7 @@ TEST_F(CodePagesOfADatabase, NamesAliasesAndTheBuiltInTable) {
         {L"Test-Direct\\nested", 0, kAnsi},              // a path, not a name
         {L"no-such-charset", 0, kAnsi},
     };
+    // clang-format on
     ExpectRows(rows);
 }
 

@@ -52,9 +52,8 @@ TEST(Records, InitSvcInfoEmptiesOnlyTheDescriptionItOwns) {
     info.desc_list3.Add(ds);
     int host = 0;
     info.desc_list4.Add(&host);
-    for (int* n : {&info.desc_num1, &info.desc_num2, &info.desc_num3, &info.desc_num4, &info.desc_num5,
-                   &info.desc_num6, &info.desc_num7, &info.desc_num8, &info.desc_num9, &info.desc_num10,
-                   &info.desc_num11})
+    for (int* n : {&info.desc_num1, &info.desc_num2, &info.desc_num3, &info.desc_num4, &info.desc_num5, &info.desc_num6,
+                   &info.desc_num7, &info.desc_num8, &info.desc_num9, &info.desc_num10, &info.desc_num11})
         *n = 9;
 
     qx_InitSvcInfo(&info);

@@ -9,11 +9,10 @@
 namespace {
 
 const QxCode kEveryFailure[] = {
-    QxCode::kTimeout,     QxCode::kClosed,        QxCode::kStopped,          QxCode::kBusy,
-    QxCode::kBadFrame,    QxCode::kTooLarge,      QxCode::kOutOfMemory,      QxCode::kMalformed,
-    QxCode::kBadInput,    QxCode::kNotReady,      QxCode::kNotFound,         QxCode::kReadFailed,
-    QxCode::kWriteFailed, QxCode::kNotWellFormed, QxCode::kMissingAttribute, QxCode::kResultCode,
-    QxCode::kSystem,
+    QxCode::kTimeout,    QxCode::kClosed,      QxCode::kStopped,     QxCode::kBusy,          QxCode::kBadFrame,
+    QxCode::kTooLarge,   QxCode::kOutOfMemory, QxCode::kMalformed,   QxCode::kBadInput,      QxCode::kNotReady,
+    QxCode::kNotFound,   QxCode::kReadFailed,  QxCode::kWriteFailed, QxCode::kNotWellFormed, QxCode::kMissingAttribute,
+    QxCode::kResultCode, QxCode::kSystem,
 };
 
 TEST(QxStatus, OnlyKOkIsOk) {
@@ -28,8 +27,7 @@ TEST(QxStatus, OnlyKOkIsOk) {
         EXPECT_EQ(status.code(), code);
         EXPECT_EQ(status.number(), 7);
         EXPECT_EQ(status.reason(), L"why");
-        EXPECT_TRUE(names.insert(QxCodeName(code)).second)
-            << "one name per code: " << QxCodeName(code);
+        EXPECT_TRUE(names.insert(QxCodeName(code)).second) << "one name per code: " << QxCodeName(code);
     }
     EXPECT_EQ(names.count("?"), 0u);
 }
@@ -53,21 +51,18 @@ TEST(QxStatus, MakersCarryTheSystemsNumberAndMessage) {
         long number;
         std::wstring reason;
     } cases[] = {
-        {"Win32 code", QxStatus::FromSystemError(ERROR_FILE_NOT_FOUND, L"opening a.txt"),
-         QxCode::kSystem, ERROR_FILE_NOT_FOUND, L"opening a.txt: " + notFound},
-        {"Win32 code without context", QxStatus::FromSystemError(ERROR_FILE_NOT_FOUND, nullptr),
-         QxCode::kSystem, ERROR_FILE_NOT_FOUND, notFound},
-        {"code without a message", QxStatus::FromSystemError(0x2FFFFFFF, L""), QxCode::kSystem,
-         0x2FFFFFFF, L"error 805306367"},
-        {"GetLastError", lastError, QxCode::kWriteFailed, ERROR_ACCESS_DENIED,
-         L"writing a.txt: " + denied},
+        {"Win32 code", QxStatus::FromSystemError(ERROR_FILE_NOT_FOUND, L"opening a.txt"), QxCode::kSystem,
+         ERROR_FILE_NOT_FOUND, L"opening a.txt: " + notFound},
+        {"Win32 code without context", QxStatus::FromSystemError(ERROR_FILE_NOT_FOUND, nullptr), QxCode::kSystem,
+         ERROR_FILE_NOT_FOUND, notFound},
+        {"code without a message", QxStatus::FromSystemError(0x2FFFFFFF, L""), QxCode::kSystem, 0x2FFFFFFF,
+         L"error 805306367"},
+        {"GetLastError", lastError, QxCode::kWriteFailed, ERROR_ACCESS_DENIED, L"writing a.txt: " + denied},
         {"WSAGetLastError", wsaError, QxCode::kSystem, WSAECONNREFUSED, L"connecting: " + refused},
-        {"HRESULT of a Win32 code",
-         QxStatus::FromHResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), L"loading"),
+        {"HRESULT of a Win32 code", QxStatus::FromHResult(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), L"loading"),
          QxCode::kSystem, static_cast<long>(0x80070002), L"loading: " + notFound},
         {"HRESULT without a message",
-         QxStatus::FromHResult(static_cast<HRESULT>(0x8FFF1234), L"parsing",
-                               QxCode::kNotWellFormed),
+         QxStatus::FromHResult(static_cast<HRESULT>(0x8FFF1234), L"parsing", QxCode::kNotWellFormed),
          QxCode::kNotWellFormed, static_cast<long>(0x8FFF1234), L"parsing: error 0x8FFF1234"},
     };
     for (const Case& c : cases) {

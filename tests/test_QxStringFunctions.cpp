@@ -33,8 +33,7 @@ TEST(QxStricmpW, OrdersEverySingleUnitAsTheSystem) {
         const wchar_t* a = units[i - 1].c_str();
         const wchar_t* b = units[i].c_str();
         if (Sign(qx_stricmpW(a, b)) != SystemCompare(a, b) || Sign(qx_stricmpW(b, a)) != SystemCompare(b, a)) {
-            if (++differences <= 10)
-                ADD_FAILURE() << std::hex << "U+" << (a[0] + 0) << " against U+" << (b[0] + 0);
+            if (++differences <= 10) ADD_FAILURE() << std::hex << "U+" << (a[0] + 0) << " against U+" << (b[0] + 0);
         }
     }
     EXPECT_EQ(differences, 0);
@@ -44,9 +43,9 @@ TEST(QxStricmpW, OrdersEverySingleUnitAsTheSystem) {
 // and units from every range, the first difference deciding and a prefix being smaller.
 TEST(QxStricmpW, OrdersTextsAsTheSystem) {
     std::mt19937 random(12);
-    const wchar_t pool[] = {L'a', L'A', L'z', L'Z', L'_', L'0', L'~', 0x00E9, 0x00C9, 0x00FF, 0x0178, 0x0131,
-                            0x0130, 0x03C3, 0x03A3, 0x03C2, 0x1E9E, 0x00DF, 0x2C65, 0x023A, 0xD801, 0xDC00,
-                            0xDC28, 0xFF41, 0xFF21, 0xFFFF, 0x10D0, 0x1C90};
+    const wchar_t pool[] = {L'a',   L'A',   L'z',   L'Z',   L'_',   L'0',   L'~',   0x00E9, 0x00C9, 0x00FF,
+                            0x0178, 0x0131, 0x0130, 0x03C3, 0x03A3, 0x03C2, 0x1E9E, 0x00DF, 0x2C65, 0x023A,
+                            0xD801, 0xDC00, 0xDC28, 0xFF41, 0xFF21, 0xFFFF, 0x10D0, 0x1C90};
     auto text = [&] {
         std::wstring t;
         int length = static_cast<int>(random() % 6);
@@ -75,7 +74,6 @@ TEST(QxStricmpW, AnswersMinusOneZeroOrOneAndTakesNullAsEmpty) {
     EXPECT_EQ(qx_stricmpW(L"a", nullptr), 1);
     EXPECT_EQ(qx_stricmpW(nullptr, nullptr), 0);
 }
-
 
 TEST(StringFunctions, CompareNullSafeAndThreeWay) {
     EXPECT_EQ(qx_strlenW(nullptr), 0);

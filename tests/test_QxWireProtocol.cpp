@@ -88,8 +88,7 @@ std::string EncodeSampleReply() {
     return frame;
 }
 
-QxStatus DecodeRequest(const std::string& frame,
-                       uint32_t maxFrame = QxWireCodec::kDefaultMaxFrame) {
+QxStatus DecodeRequest(const std::string& frame, uint32_t maxFrame = QxWireCodec::kDefaultMaxFrame) {
     Qx_VariableList env(1), vars(1);
     Qx_DatasetList datasets;
     return QxWireCodec::DecodeRequest(frame.data(), frame.size(), maxFrame, env, vars, datasets);
@@ -100,8 +99,8 @@ QxStatus DecodeReply(const std::string& frame) {
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList datasets;
-    return QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
-                                    messages, vars, datasets);
+    return QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars,
+                                    datasets);
 }
 
 void PutU32(std::string& frame, size_t at, uint32_t v) {
@@ -174,8 +173,8 @@ TEST(WireProtocolRoundTrip, EveryValueTypeAsVariableAndCell) {
 
         Qx_VariableList env2(1), vars2(1);
         Qx_DatasetList datasets2;
-        ASSERT_TRUE(IsOk(QxWireCodec::DecodeRequest(
-            frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env2, vars2, datasets2)));
+        ASSERT_TRUE(IsOk(QxWireCodec::DecodeRequest(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env2,
+                                                    vars2, datasets2)));
         ASSERT_EQ(vars2.Count(), 1);
         EXPECT_EQ(vars2.GetItemNN(0)->GetName(), L"v");
         EXPECT_TRUE(static_cast<const Qx_Variant&>(*vars2.GetItemNN(0)) == c.value);
@@ -188,8 +187,8 @@ TEST(WireProtocolRoundTrip, RequestKeepsEnvironmentInOrder) {
     std::string frame = EncodeSampleRequest();
     Qx_VariableList env(1), vars(1);
     Qx_DatasetList datasets;
-    ASSERT_TRUE(IsOk(QxWireCodec::DecodeRequest(
-        frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env, vars, datasets)));
+    ASSERT_TRUE(IsOk(
+        QxWireCodec::DecodeRequest(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env, vars, datasets)));
     Qx_VariableList expected = RequestEnv();
     ASSERT_EQ(env.Count(), expected.Count());
     for (int i = 0; i < env.Count(); ++i) {
@@ -208,9 +207,8 @@ TEST(WireProtocolRoundTrip, ReplyCarriesCodeMessagesAndAppendsToLists) {
     vars.AddStr(L"input", L"kept");
     Qx_DatasetList datasets;
     datasets.Add(Qx_Dataset(L"input"));
-    ASSERT_TRUE(
-        IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
-                                      code, messages, vars, datasets)));
+    ASSERT_TRUE(IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
+                                              vars, datasets)));
     EXPECT_EQ(code, -23);
     ASSERT_EQ(messages.Count(), 2);
     EXPECT_EQ(*messages.GetItem(0), L"first");
@@ -235,8 +233,8 @@ TEST(WireProtocolRoundTrip, EmptyAndLargeDatasets) {
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList out;
-    ASSERT_TRUE(IsOk(QxWireCodec::DecodeReply(
-        frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars, out)));
+    ASSERT_TRUE(IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
+                                              vars, out)));
     EXPECT_EQ(code, 0);
     ASSERT_EQ(out.Count(), 3);
     for (int i = 0; i < 3; ++i) ExpectSameDataset(*datasets.GetItemNN(i), *out.GetItemNN(i));
@@ -248,9 +246,8 @@ TEST(WireProtocolRoundTrip, DecodedValuesOutliveTheFrameAndTheirList) {
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList* datasets = new Qx_DatasetList();
-    ASSERT_TRUE(
-        IsOk(QxWireCodec::DecodeReply(frame->data(), frame->size(), QxWireCodec::kDefaultMaxFrame,
-                                      code, messages, vars, *datasets)));
+    ASSERT_TRUE(IsOk(QxWireCodec::DecodeReply(frame->data(), frame->size(), QxWireCodec::kDefaultMaxFrame, code,
+                                              messages, vars, *datasets)));
     delete frame;
     Qx_Dataset copy(*datasets->GetItemNN(0));
     Qx_Variant cell(*datasets->GetItemNN(0)->GetColumn(1, L"name"));
@@ -269,8 +266,8 @@ TEST(WireProtocolRoundTrip, RowsOfADatasetWithoutColumnsAreNotSent) {
     QxWireCodec::EncodeRequest(Qx_VariableList(1), Qx_VariableList(1), datasets, frame);
     Qx_VariableList env(1), vars(1);
     Qx_DatasetList out;
-    ASSERT_TRUE(IsOk(QxWireCodec::DecodeRequest(frame.data(), frame.size(),
-                                                QxWireCodec::kDefaultMaxFrame, env, vars, out)));
+    ASSERT_TRUE(
+        IsOk(QxWireCodec::DecodeRequest(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, env, vars, out)));
     EXPECT_EQ(out.GetItemNN(0)->GetRowCount(), 0);
 }
 
@@ -279,12 +276,10 @@ TEST(WireProtocolRoundTrip, RowsOfADatasetWithoutColumnsAreNotSent) {
 TEST(WireProtocolHostile, TruncationAtEveryByteIsRejected) {
     const std::string request = EncodeSampleRequest();
     for (size_t n = 0; n < request.size(); ++n)
-        EXPECT_TRUE(Fails(DecodeRequest(request.substr(0, n)), QxCode::kBadFrame))
-            << "request cut at " << n;
+        EXPECT_TRUE(Fails(DecodeRequest(request.substr(0, n)), QxCode::kBadFrame)) << "request cut at " << n;
     const std::string reply = EncodeSampleReply();
     for (size_t n = 0; n < reply.size(); ++n)
-        EXPECT_TRUE(Fails(DecodeReply(reply.substr(0, n)), QxCode::kBadFrame))
-            << "reply cut at " << n;
+        EXPECT_TRUE(Fails(DecodeReply(reply.substr(0, n)), QxCode::kBadFrame)) << "reply cut at " << n;
 }
 
 TEST(WireProtocolHostile, BodyCutButHeaderPatchedToMatchIsRejected) {
@@ -323,8 +318,7 @@ TEST(WireProtocolHostile, FrameAboveTheLimitIsRefusedFromItsHeader) {
     std::string frame = EncodeSampleRequest();
     QxWireHeader header;
     EXPECT_TRUE(IsOk(QxWireCodec::ParseHeader(frame.data(), frame.size(), 1u << 20, header)));
-    EXPECT_TRUE(
-        Fails(QxWireCodec::ParseHeader(frame.data(), frame.size(), 16, header), QxCode::kBadFrame));
+    EXPECT_TRUE(Fails(QxWireCodec::ParseHeader(frame.data(), frame.size(), 16, header), QxCode::kBadFrame));
     EXPECT_TRUE(Fails(DecodeRequest(frame, 16), QxCode::kBadFrame));
 }
 
@@ -345,9 +339,8 @@ TEST(WireProtocolHostile, CountsAndLengthsBeyondTheFrame) {
         {"huge dataset count", emptyPairs + emptyPairs + U32Bytes(0xfffffff0u)},
         {"huge column count", emptyPairs + emptyPairs + U32Bytes(1) + U32Bytes(0) + U32Bytes(0x40000000u)},
         {"rows without columns", emptyPairs + emptyPairs + U32Bytes(1) + U32Bytes(0) + U32Bytes(0) + U32Bytes(5)},
-        {"huge row count",
-         emptyPairs + emptyPairs + U32Bytes(1) + U32Bytes(0) + U32Bytes(1) + U32Bytes(0) + std::string(12, '\0') +
-             U32Bytes(0xffffffffu)},
+        {"huge row count", emptyPairs + emptyPairs + U32Bytes(1) + U32Bytes(0) + U32Bytes(1) + U32Bytes(0) +
+                               std::string(12, '\0') + U32Bytes(0xffffffffu)},
         {"trailing bytes", emptyPairs + emptyPairs + noDatasets + "x"},
     };
     for (const Case& c : cases)
@@ -398,18 +391,16 @@ TEST(WireProtocolHostile, DecodedMemoryIsBoundedPerFrame) {
     QxWireCodec::DecodeCost cost;
     {
         Qx_DatasetList out;
-        ASSERT_TRUE(
-            IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
-                                          code, messages, vars, out, &cost)));
+        ASSERT_TRUE(IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                                  messages, vars, out, &cost)));
         EXPECT_GE(cost.spent, 10000 * sizeof(Qx_Variant));
         EXPECT_LE(cost.spent, QxWireCodec::DecodeBound(frame.size()));
     }
     QxWireCodec::DecodeCost tight;
     tight.limit = 10000 * sizeof(Qx_Variant) - 1;
     Qx_DatasetList out;
-    const QxStatus refused =
-        QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
-                                 messages, vars, out, &tight);
+    const QxStatus refused = QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                                      messages, vars, out, &tight);
     EXPECT_TRUE(Fails(refused, QxCode::kTooLarge));
     EXPECT_NE(refused.reason().find(L"memory"), std::wstring::npos) << refused.reason();
     EXPECT_LE(tight.spent, tight.limit);
@@ -417,7 +408,6 @@ TEST(WireProtocolHostile, DecodedMemoryIsBoundedPerFrame) {
     QxWireCodec::DecodeCost loose;
     loose.limit = SIZE_MAX;
     Qx_DatasetList again;
-    EXPECT_TRUE(
-        IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame,
-                                      code, messages, vars, again, &loose)));
+    EXPECT_TRUE(IsOk(QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages,
+                                              vars, again, &loose)));
 }

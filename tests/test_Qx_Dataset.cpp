@@ -119,8 +119,8 @@ TEST(QxDataset, StoredTextsLiveAsLongAsTheirHolders) {
         std::wstring text = QxTestText(static_cast<size_t>(r));
         memcpy(ds->PreparePayload(*ds->GetColumn(row, L"v"), QX_VT_STRING, static_cast<uint32_t>(r)), text.data(),
                text.size() * sizeof(wchar_t));
-        memcpy(ds->PreparePayload(*ds->GetColumn(row, L"b"), QX_VT_BINARY, static_cast<uint32_t>(r)), std::string(r, 'x').data(),
-               static_cast<size_t>(r));
+        memcpy(ds->PreparePayload(*ds->GetColumn(row, L"b"), QX_VT_BINARY, static_cast<uint32_t>(r)),
+               std::string(r, 'x').data(), static_cast<size_t>(r));
     }
     Qx_Dataset copy(*ds);
     Qx_Variant out(*ds->GetColumn(299, L"v"));

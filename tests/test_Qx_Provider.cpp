@@ -87,7 +87,9 @@ TEST(Provider, FrameServicesByKind) {
     Qx_AdapterComWrapper* tcp = nullptr;
     Qx_AdapterComWrapper* odbc = nullptr;
     ASSERT_EQ(provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"", L"", 1, L"", tcp, 1), 0);
-    ASSERT_EQ(provider.CreateFrameService((QxTestBinDir() + L"\\").c_str(), L"QxOdbcAdaptor320U.dll", L"", L"", 1, L"", odbc, 1), 0);
+    ASSERT_EQ(provider.CreateFrameService((QxTestBinDir() + L"\\").c_str(), L"QxOdbcAdaptor320U.dll", L"", L"", 1, L"",
+                                          odbc, 1),
+              0);
     EXPECT_NE(tcp->GetComAdaptor(), nullptr);
     EXPECT_EQ(tcp->GetDbAdaptor(), nullptr);
     EXPECT_NE(odbc->GetDbAdaptor(), nullptr);

@@ -247,6 +247,7 @@ TEST_P(WorkerTest, InvalidDefinitionsAreReported) {
 }
 
 TEST(WorkerJob, InitJobRefusesNamesThatLeaveTheFolder) {
+    // clang-format off
     struct Case {
         const wchar_t* group;
         const wchar_t* service;
@@ -256,6 +257,7 @@ TEST(WorkerJob, InitJobRefusesNamesThatLeaveTheFolder) {
         {L"services", L"", -1},           {L"services", L"..", -1},     {L"services", L"..\\secret", -1},
         {L"services", L"a/b", -1},        {L"services", L"C:x", -1},    {nullptr, nullptr, -1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         Qx_TarnWorker worker;
         EXPECT_EQ(worker.InitJob(c.group, c.service), c.expected) << Narrow(Qx_WString(c.service));
@@ -280,8 +282,9 @@ TEST(WorkerJob, ReadServiceXmlAddsTheExtensionOnlyToNamesWithoutADot) {
 }
 
 TEST_P(WorkerTest, ResultsPastTheirLimitsAreErrorsNotCuts) {
-    const char* all = "<service name='s'><output><dataset name='rows'/></output>"
-                      "<statement dataset='rows'>SELECT * FROM customers</statement></service>";
+    const char* all =
+        "<service name='s'><output><dataset name='rows'/></output>"
+        "<statement dataset='rows'>SELECT * FROM customers</statement></service>";
     struct Case {
         const wchar_t* limit;
         const wchar_t* value;
@@ -305,9 +308,10 @@ TEST_P(WorkerTest, ResultsPastTheirLimitsAreErrorsNotCuts) {
 
 TEST_P(WorkerTest, ATextHoldingUPlus0000IsRefusedNotCut) {
     MemoryDefinitions parent;
-    parent.definitions[L"echo"] = "<service name='echo'><input><variable name='t' required='1'/></input>"
-                                  "<output><variable name='back'/></output>"
-                                  "<statement variables='1'>SELECT :t AS back</statement></service>";
+    parent.definitions[L"echo"] =
+        "<service name='echo'><input><variable name='t' required='1'/></input>"
+        "<output><variable name='back'/></output>"
+        "<statement variables='1'>SELECT :t AS back</statement></service>";
     Qx_TarnWorker worker;
     Prepare(worker);
     Qx_Variant text;
@@ -321,11 +325,13 @@ TEST_P(WorkerTest, ATextHoldingUPlus0000IsRefusedNotCut) {
 }
 
 TEST_P(WorkerTest, OutputsComeBackTyped) {
-    const char* create = OnPostgreSQL()
-        ? "CREATE TABLE typed (i INTEGER, big BIGINT, d NUMERIC(12, 3), day DATE, s TEXT, n TEXT, b BYTEA);\n"
-          "INSERT INTO typed VALUES (7, 1099511627776, 12.5, DATE '2024-02-29', 'text', NULL, '\\x00ff10'::bytea);\n"
-        : "CREATE TABLE typed (i INTEGER, big INTEGER, d REAL, day TEXT, s TEXT, n TEXT, b BLOB);\n"
-          "INSERT INTO typed VALUES (7, 1099511627776, 12.5, '2024-02-29', 'text', NULL, X'00FF10');\n";
+    const char* create =
+        OnPostgreSQL()
+            ? "CREATE TABLE typed (i INTEGER, big BIGINT, d NUMERIC(12, 3), day DATE, s TEXT, n TEXT, b BYTEA);\n"
+              "INSERT INTO typed VALUES (7, 1099511627776, 12.5, DATE '2024-02-29', 'text', NULL, "
+              "'\\x00ff10'::bytea);\n"
+            : "CREATE TABLE typed (i INTEGER, big INTEGER, d REAL, day TEXT, s TEXT, n TEXT, b BLOB);\n"
+              "INSERT INTO typed VALUES (7, 1099511627776, 12.5, '2024-02-29', 'text', NULL, X'00FF10');\n";
     ASSERT_EQ(QxTestRunSqlScript(connection_, create), L"");
     MemoryDefinitions parent;
     Qx_TarnWorker worker;
@@ -380,11 +386,12 @@ TEST_P(WorkerTest, AStatementWithoutRowsGivesAnEmptyResultAndItsCount) {
     MemoryDefinitions parent;
     Qx_TarnWorker worker;
     Prepare(worker);
-    ASSERT_EQ(RunDefinition(worker, parent,
-                            "<service name='s'><output><dataset name='none'/><variable name='changed'/></output>"
-                            "<statement dataset='none'>SELECT id, name FROM customers WHERE city = 'Atlantis'</statement>"
-                            "<statement rowcount='changed'>UPDATE customers SET city = city WHERE city = 'Atlantis'</statement>"
-                            "</service>"),
+    ASSERT_EQ(RunDefinition(
+                  worker, parent,
+                  "<service name='s'><output><dataset name='none'/><variable name='changed'/></output>"
+                  "<statement dataset='none'>SELECT id, name FROM customers WHERE city = 'Atlantis'</statement>"
+                  "<statement rowcount='changed'>UPDATE customers SET city = city WHERE city = 'Atlantis'</statement>"
+                  "</service>"),
               0)
         << Narrow(worker.GetResultMsg());
     const Qx_Dataset* none = worker.GetDatasetList().GetItem(L"none");
@@ -448,7 +455,8 @@ TEST_P(PostgresTimeouts, LoginFailsInTimeAgainstAStoppedOrSilentServer) {
     for (int port : {stoppedPort, silentPort}) {
         std::wstring connection = connection_;
         size_t at = connection.find(L"Port=");
-        connection = connection.substr(0, at) + L"Port=" + std::to_wstring(port) + connection.substr(connection.find(L';', at));
+        connection =
+            connection.substr(0, at) + L"Port=" + std::to_wstring(port) + connection.substr(connection.find(L';', at));
         Qx_VariableList extra(1);
         extra.AddStr(L"DBLoginTimeout", L"2");
         Qx_TarnWorker worker;

@@ -27,7 +27,8 @@ TEST(QxVariant, TypesAndTextForms) {
 }
 
 TEST(QxVariant, TextsAndBytesOnEitherSideOfTheInlineLimit) {
-    for (size_t length : {size_t(0), size_t(1), size_t(Qx_Variant::kInlineChars), size_t(Qx_Variant::kInlineChars + 1), size_t(5000)}) {
+    for (size_t length :
+         {size_t(0), size_t(1), size_t(Qx_Variant::kInlineChars), size_t(Qx_Variant::kInlineChars + 1), size_t(5000)}) {
         std::wstring text = QxTestText(length);
         if (length > 2) text[1] = L'\0';  // a zero of the text's own is kept
         Qx_Variant v;

@@ -39,9 +39,17 @@ TEST(QxWString, FindReplaceAndSlices) {
 }
 
 TEST(QxWString, ToIntegerNeverFails) {
-    struct Case { const wchar_t* text; int value; };
-    const Case cases[] = {{L"8080", 8080}, {L"  -17x", -17}, {L"+5", 5}, {L"", 0}, {L"port", 0},
-                          {L"99999999999", 2147483647}, {L"-99999999999", -2147483647 - 1}};
+    struct Case {
+        const wchar_t* text;
+        int value;
+    };
+    const Case cases[] = {{L"8080", 8080},
+                          {L"  -17x", -17},
+                          {L"+5", 5},
+                          {L"", 0},
+                          {L"port", 0},
+                          {L"99999999999", 2147483647},
+                          {L"-99999999999", -2147483647 - 1}};
     for (const Case& c : cases) EXPECT_EQ(Qx_WString(c.text).ToInteger(), c.value) << c.text;
     Qx_WString n;
     n.FromInteger(-123);
@@ -62,7 +70,9 @@ TEST(QxWString, FormatTakesWideStringsAndGrows) {
 TEST(QxWString, SafeBufferIsWritable) {
     Qx_WString s;
     wchar_t* p = s.GetSafeBuffer(3);
-    p[0] = L'a'; p[1] = L'b'; p[2] = L'c';
+    p[0] = L'a';
+    p[1] = L'b';
+    p[2] = L'c';
     EXPECT_EQ(s, L"abc");
     EXPECT_STREQ(Qx_WString().GetSafeBuffer(), L"");
 }

@@ -20,30 +20,27 @@ class XmlDomParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(XmlDomParse, AnswersOneOnlyForWellFormedDocuments) {
     Qx_XmlDOM dom(0);
-    EXPECT_EQ(Load(dom, GetParam().bytes), GetParam().expected) << GetParam().what << ": " << dom.GetLastError().c_str();
+    EXPECT_EQ(Load(dom, GetParam().bytes), GetParam().expected)
+        << GetParam().what << ": " << dom.GetLastError().c_str();
     if (GetParam().expected == 0) {
         EXPECT_EQ(dom.Count(), 0);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, XmlDomParse, ::testing::Values(
-    ParseCase{"simple", "<a/>", 1},
-    ParseCase{"declaration", "<?xml version=\"1.0\"?><a x=\"1\"></a>", 1},
-    ParseCase{"empty buffer", "", 0},
-    ParseCase{"byte-order mark only", "\xEF\xBB\xBF", 0},
-    ParseCase{"utf-16 mark only", "\xFF\xFE", 0},
-    ParseCase{"truncated", "<a><b x=\"1\"/>", 0},
-    ParseCase{"truncated attribute", "<a x=\"1", 0},
-    ParseCase{"unclosed root", "<a>", 0},
-    ParseCase{"unclosed with text", "<a>text", 0},
-    ParseCase{"whitespace only", "  \r\n ", 0},
-    ParseCase{"not xml", "hello, world", 0},
-    ParseCase{"two roots", "<a/><b/>", 0},
-    ParseCase{"mismatched tags", "<a></b>", 0},
-    ParseCase{"dtd with entity", "<!DOCTYPE a [<!ENTITY e \"boom\">]><a>&e;</a>", 0},
-    ParseCase{"external entity", "<!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a/>", 0},
-    ParseCase{"unknown declared encoding", "<?xml version=\"1.0\" encoding=\"x-no-such\"?><a/>", 0},
-    ParseCase{"comments and pi", "<!-- c --><?pi x?><a><!-- d --></a>", 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, XmlDomParse,
+    ::testing::Values(ParseCase{"simple", "<a/>", 1},
+                      ParseCase{"declaration", "<?xml version=\"1.0\"?><a x=\"1\"></a>", 1},
+                      ParseCase{"empty buffer", "", 0}, ParseCase{"byte-order mark only", "\xEF\xBB\xBF", 0},
+                      ParseCase{"utf-16 mark only", "\xFF\xFE", 0}, ParseCase{"truncated", "<a><b x=\"1\"/>", 0},
+                      ParseCase{"truncated attribute", "<a x=\"1", 0}, ParseCase{"unclosed root", "<a>", 0},
+                      ParseCase{"unclosed with text", "<a>text", 0}, ParseCase{"whitespace only", "  \r\n ", 0},
+                      ParseCase{"not xml", "hello, world", 0}, ParseCase{"two roots", "<a/><b/>", 0},
+                      ParseCase{"mismatched tags", "<a></b>", 0},
+                      ParseCase{"dtd with entity", "<!DOCTYPE a [<!ENTITY e \"boom\">]><a>&e;</a>", 0},
+                      ParseCase{"external entity", "<!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a/>", 0},
+                      ParseCase{"unknown declared encoding", "<?xml version=\"1.0\" encoding=\"x-no-such\"?><a/>", 0},
+                      ParseCase{"comments and pi", "<!-- c --><?pi x?><a><!-- d --></a>", 1}));
 
 TEST(XmlDom, ChildListHoldsElementsAndCDataButNoWhitespace) {
     Qx_XmlDOM dom(0);
@@ -184,7 +181,8 @@ TEST(XmlDomLongDocuments, WideTextOfManySizes) {
         for (int i = 0; i < count; ++i) text += Entry(i);
         text += L"</list>";
         Qx_XmlDOM document(0);
-        ASSERT_EQ(document.LoadXML(text.c_str()), 1) << count << ": " << testing::PrintToString(document.GetLastError().str());
+        ASSERT_EQ(document.LoadXML(text.c_str()), 1)
+            << count << ": " << testing::PrintToString(document.GetLastError().str());
         ExpectEntries(document, count);
     }
 }

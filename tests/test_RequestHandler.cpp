@@ -100,7 +100,8 @@ TEST_P(ServiceServerTest, ListsEveryServiceSource) {
     EXPECT_EQ(out->GetColumn(3, L"name")->ToString(), L"demo_fail.cpp");
     EXPECT_EQ(out->GetColumn(3, L"class_name")->ToString(), L"CFail");
     WIN32_FILE_ATTRIBUTE_DATA info;
-    ASSERT_TRUE(GetFileAttributesExW((QxTestSourceDir() + L"\\demo\\server\\demo_fail.cpp").c_str(), GetFileExInfoStandard, &info));
+    ASSERT_TRUE(GetFileAttributesExW((QxTestSourceDir() + L"\\demo\\server\\demo_fail.cpp").c_str(),
+                                     GetFileExInfoStandard, &info));
     EXPECT_EQ(out->GetColumn(3, L"size")->ToString().ToInteger(), static_cast<int>(info.nFileSizeLow));
     EXPECT_EQ(out->GetColumn(3, L"date")->ToString().GetLength(), 10);
     EXPECT_EQ(out->GetColumn(3, L"time")->ToString().GetLength(), 8);
@@ -124,8 +125,14 @@ TEST_P(ServiceServerTest, LoadsASourceAsAnsiBytes) {
 }
 
 TEST_P(ServiceServerTest, RefusesNamesThatLeaveTheFolder) {
-    const wchar_t* names[] = {L"..\\..\\CMakeLists.txt", L"../services/demo_fail", L"\\Windows\\win.ini",
-                              L"C:\\windows\\win.ini", L"C:demo_fail", L"..", L"", L"sub\\demo_fail"};
+    const wchar_t* names[] = {L"..\\..\\CMakeLists.txt",
+                              L"../services/demo_fail",
+                              L"\\Windows\\win.ini",
+                              L"C:\\windows\\win.ini",
+                              L"C:demo_fail",
+                              L"..",
+                              L"",
+                              L"sub\\demo_fail"};
     for (const wchar_t* name : names) {
         Qx_VariableList vars(1);
         Qx_DatasetList datasets = QxTestInputName(name);
@@ -187,10 +194,13 @@ TEST_P(ServiceServerTest, FailuresComeBackWithCodeAndMessage) {
         provider.SetEnvStr(L"GROUP_NAME", L"demo");
         provider.SetEnvStr(L"SERVICE_NAME", c.service);
         Qx_AdapterComWrapper* wrapper = nullptr;
-        ASSERT_EQ(provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U.dll", L"", L"", 1, L"", wrapper, 1), 0);
+        ASSERT_EQ(
+            provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U.dll", L"", L"", 1, L"", wrapper, 1),
+            0);
         Qx_VariableList vars(1);
         Qx_DatasetList datasets;
-        EXPECT_EQ(wrapper->SendReq(vars, datasets, L"127.0.0.1", port_, 10, 1, 0), c.code) << Narrow(Qx_WString(c.service));
+        EXPECT_EQ(wrapper->SendReq(vars, datasets, L"127.0.0.1", port_, 10, 1, 0), c.code)
+            << Narrow(Qx_WString(c.service));
         EXPECT_NE(wrapper->GetLastErrorText().Find(c.text), -1) << Narrow(wrapper->GetLastErrorText());
         EXPECT_EQ(wrapper->GetLastResult().GetCode(), c.code);
         EXPECT_GE(wrapper->GetLastResult().GetMsgCount(), 1);
@@ -246,8 +256,10 @@ TEST_P(ServiceServerTest, BadFramesDropOnlyThatClient) {
         QxSocket s = QxTestRawConnect(port_);
         ASSERT_TRUE(s) << c.label;
         send(s.Get(), c.bytes.data(), static_cast<int>(c.bytes.size()), 0);
-        if (c.closeAfter) s.Reset();
-        else EXPECT_TRUE(QxTestClosedByPeer(s.Get(), 1500)) << c.label;  // well before the read time-out
+        if (c.closeAfter)
+            s.Reset();
+        else
+            EXPECT_TRUE(QxTestClosedByPeer(s.Get(), 1500)) << c.label;  // well before the read time-out
         Qx_VariableList vars(1);
         Qx_DatasetList datasets;
         EXPECT_EQ(Send(port_, L"dbm_svc_get_svclist", vars, datasets), 0) << c.label;
@@ -266,15 +278,13 @@ TEST_P(ServiceServerTest, OneConnectionCarriesSeveralRequests) {
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(IsOk(QxSendAll(s.Get(), request.data(), request.size(), QxDeadline(5000))));
         std::string reply;
-        ASSERT_TRUE(
-            IsOk(QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), reply)));
+        ASSERT_TRUE(IsOk(QxRecvFrame(s.Get(), QxWireCodec::kDefaultMaxFrame, QxDeadline(5000), reply)));
         long code = -1;
         Qx_WStrList messages;
         Qx_VariableList vars(1);
         Qx_DatasetList datasets;
-        ASSERT_TRUE(
-            IsOk(QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame,
-                                          code, messages, vars, datasets)));
+        ASSERT_TRUE(IsOk(QxWireCodec::DecodeReply(reply.data(), reply.size(), QxWireCodec::kDefaultMaxFrame, code,
+                                                  messages, vars, datasets)));
         EXPECT_EQ(code, 0);
         EXPECT_EQ(datasets.GetItem(L"output")->GetRowCount(), 4);
     }

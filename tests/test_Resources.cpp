@@ -33,7 +33,8 @@ struct Control {
 
 struct Reader {
     const BYTE* p;
-    template <typename T> T Take() {
+    template <typename T>
+    T Take() {
         T value;
         std::memcpy(&value, p, sizeof(T));
         p += sizeof(T);
@@ -79,8 +80,8 @@ Dialog ReadTools() {
     if (!res) return d;
     Reader r{static_cast<const BYTE*>(LockResource(LoadResource(Library(), res)))};
     if (r.Take<WORD>() != 1 || r.Take<WORD>() != 0xFFFF) return d;  // not DLGTEMPLATEEX
-    r.Take<DWORD>();  // help id
-    r.Take<DWORD>();  // extended style
+    r.Take<DWORD>();                                                // help id
+    r.Take<DWORD>();                                                // extended style
     d.style = r.Take<DWORD>();
     WORD count = r.Take<WORD>();
     r.Take<short>();
@@ -142,7 +143,8 @@ const DWORD kNoId = 0xFFFFFFFF;
 const Expected kToolsControls[] = {
     {1009, L"BUTTON", L"Directories:", 7, 7, 254, 12, BS_OWNERDRAW | WS_TABSTOP, 0, WS_EX_STATICEDGE},
     {1000, L"LISTBOX", L"", 7, 19, 254, 108,
-     LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0, 0},
+     LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0,
+     0},
     {kNoId, L"STATIC", L"Command", 7, 135, 34, 8, WS_GROUP, 0, 0},
     {3001, L"EDIT", L"", 49, 133, 196, 14, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 0},
     {3003, L"BUTTON", L"...", 248, 133, 13, 14, BS_FLAT, WS_TABSTOP, 0},
@@ -189,8 +191,7 @@ TEST(ObjectPanel, IsAChildWithALabelAboveATree) {
     ASSERT_NE(parent, nullptr);
     // Loading the common controls registers the tree view's class.
     QxModule commonControls(LoadLibraryW(L"comctl32.dll"));
-    HWND panel = CreateDialogParamW(Library(), MAKEINTRESOURCEW(IDD_QX_OBJECT_PANEL), parent,
-                                    PanelProc, 0);
+    HWND panel = CreateDialogParamW(Library(), MAKEINTRESOURCEW(IDD_QX_OBJECT_PANEL), parent, PanelProc, 0);
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(GetWindowLongW(panel, GWL_STYLE) & WS_CHILD);
     HWND label = GetDlgItem(panel, IDC_QX_PANEL_LABEL);

@@ -31,13 +31,14 @@ protected:
         if (!setupFailure_.empty()) return;
         // The demo's sources, and one large enough that its reply fills every socket buffer.
         const std::wstring services = temp_->File(L"services");
-        std::filesystem::copy(std::filesystem::path(QxTestSourceDir() + L"\\demo\\server"), std::filesystem::path(services));
+        std::filesystem::copy(std::filesystem::path(QxTestSourceDir() + L"\\demo\\server"),
+                              std::filesystem::path(services));
         temp_->Write(L"services\\big_source.cpp", std::string(24u << 20, 'x'));
         server_ = new QxServerProcess();
         std::wstring args = L"--services \"" + services + L"\" --connection \"" + connection +
-                            L"\" --read-timeout 3 --send-timeout 1 --thread-idle 1 --max-frame " + std::to_wstring(kMaxFrame) +
-                            L" --max-connections " + std::to_wstring(kMaxConnections) + L" --budget " +
-                            std::to_wstring(kBudget) + L" --db-max-row-runs 3";
+                            L"\" --read-timeout 3 --send-timeout 1 --thread-idle 1 --max-frame " +
+                            std::to_wstring(kMaxFrame) + L" --max-connections " + std::to_wstring(kMaxConnections) +
+                            L" --budget " + std::to_wstring(kBudget) + L" --db-max-row-runs 3";
         if (!server_->Start(args, temp_->File(L"server.log"))) setupFailure_ = L"the server did not start";
     }
     static void TearDownTestSuite() {
@@ -155,8 +156,7 @@ TEST_F(ServerLimitsTest, HeadersAnnouncingLargeFramesCostOnlyWhatArrives) {
     for (int i = 0; i < kMaxConnections - 1; ++i) {
         announcing.push_back(QxTestRawConnect(port_));
         const std::string head = QxTestRequestHeader(kMaxFrame - 1024);
-        ASSERT_TRUE(
-            IsOk(QxSendAll(announcing.back().Get(), head.data(), head.size(), QxDeadline(2000))));
+        ASSERT_TRUE(IsOk(QxSendAll(announcing.back().Get(), head.data(), head.size(), QxDeadline(2000))));
     }
     Sleep(300);
     EXPECT_EQ(ListServices(), 0);
@@ -167,7 +167,8 @@ TEST_F(ServerLimitsTest, HeadersAnnouncingLargeFramesCostOnlyWhatArrives) {
 TEST_F(ServerLimitsTest, AClientThatDoesNotTakeItsReplyIsDroppedAtTheSendDeadline) {
     QxSocket reader = QxTestRawConnect(port_);
     ASSERT_TRUE(reader);
-    const std::string request = QxTestRequestFrame(L"dbm_svc_load_svc", Qx_VariableList(1), QxTestInputName(L"big_source"));
+    const std::string request =
+        QxTestRequestFrame(L"dbm_svc_load_svc", Qx_VariableList(1), QxTestInputName(L"big_source"));
     ASSERT_TRUE(IsOk(QxSendAll(reader.Get(), request.data(), request.size(), QxDeadline(2000))));
     // It never reads. The send time-out is 1 s; others are served meanwhile.
     const ULONGLONG start = GetTickCount64();

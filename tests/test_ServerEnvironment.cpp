@@ -108,7 +108,10 @@ TEST_F(ServerEnvironment, EntryWithoutNameStopsButKeepsEarlierRecords) {
 }
 
 TEST_F(ServerEnvironment, BadFilesLeaveTheListUnchanged) {
-    struct Case { const char* what; std::string bytes; };
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
     const Case cases[] = {
         {"empty", ""},
         {"byte-order mark only", "\xEF\xBB\xBF"},

@@ -16,8 +16,8 @@ protected:
         setupFailure_ = QxTestMakeDemoDb(temp_->File(L"demo.db"), connection_);
         if (!setupFailure_.empty()) return;
         server_ = new QxServerProcess();
-        std::wstring args = L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" +
-                            connection_ + L"\" --read-timeout 5";
+        std::wstring args = L"--services \"" + QxTestSourceDir() + L"\\demo\\server\" --connection \"" + connection_ +
+                            L"\" --read-timeout 5";
         if (!server_->Start(args)) setupFailure_ = L"the server did not start";
     }
     static void TearDownTestSuite() {
@@ -30,8 +30,8 @@ protected:
         ASSERT_TRUE(setupFailure_.empty()) << Qx_AString(setupFailure_.c_str(), -1, CP_UTF8).str();
         // The working directory holds the adaptor catalogue; the component folder is ".",
         // the test's own folder, where the adaptor modules are.
-        ASSERT_TRUE(WriteBytes(work_.File(L"qrx_adaptor.xml"),
-                               ReadBytes(QxTestSourceDir() + L"\\demo\\qrx_adaptor.xml")));
+        ASSERT_TRUE(
+            WriteBytes(work_.File(L"qrx_adaptor.xml"), ReadBytes(QxTestSourceDir() + L"\\demo\\qrx_adaptor.xml")));
         qx_SetWorkingDir(work_.Path().c_str());
         qx_SetTimeout(10);
         remote_.name = L"Demo server";
@@ -195,7 +195,7 @@ TEST_F(ServiceAccess, LocalFailuresReportMinusOne) {
     SERVER_INFO unknown = local_;
     unknown.adaptor = L"NOPE";
     EXPECT_EQ(qx_LoadLocalService(&unknown, L"demo_customers_by_city", vars, datasets, 0), -1);
-    EXPECT_EQ(vars.Count(), 1);  // untouched
+    EXPECT_EQ(vars.Count(), 1);                                             // untouched
     EXPECT_EQ(qx_LoadLocalService(&local_, L"..", vars, datasets, 0), -1);  // refused job
     EXPECT_EQ(vars.Count(), 1);
     EXPECT_EQ(qx_LoadLocalService(&local_, L"demo_fail", vars, datasets, 0), -1);  // a failed run

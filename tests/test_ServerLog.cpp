@@ -25,7 +25,8 @@ TEST(ServerLogTest, LinesOfSeveralThreadsComeOutWholeAndInOrder) {
         for (int t = 0; t < 4; ++t)
             threads.emplace_back([&log, t] {
                 for (int i = 0; i < 500; ++i)
-                    log.Write("thread " + std::to_string(t) + " line " + std::to_string(i) + " " + std::string(40, 'x') + "\n");
+                    log.Write("thread " + std::to_string(t) + " line " + std::to_string(i) + " " +
+                              std::string(40, 'x') + "\n");
             });
         for (std::thread& t : threads) t.join();
         log.Flush();

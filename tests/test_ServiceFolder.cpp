@@ -93,7 +93,7 @@ TEST(ServiceFolderIndex, ChangedAddedAndRemovedSourcesShowAtTheNextListing) {
 
     dir.Write(L"grow.cpp", Source("CNewAndLonger"));  // another size
     FILETIME first = WriteTime(dir.File(L"retime.cpp"));
-    dir.Write(L"retime.cpp", Source("CTwo"));       // the same size, another time
+    dir.Write(L"retime.cpp", Source("CTwo"));  // the same size, another time
     SetWriteTime(dir.File(L"retime.cpp"), HoursLater(first, 30));
     ASSERT_TRUE(DeleteFileW(dir.File(L"gone.cpp").c_str()));
     dir.Write(L"new.cpp", Source("CNew"));
@@ -171,8 +171,7 @@ TEST(ServiceFolderIndex, ListsFromSeveralThreadsWhileSourcesChange) {
         readers.emplace_back([&] {
             while (!stop) {
                 Qx_Dataset ds;
-                if (!folder.ListSources(ds).ok() || ds.GetRowCount() < 50 || ds.GetRowCount() > 60)
-                    ++faults;
+                if (!folder.ListSources(ds).ok() || ds.GetRowCount() < 50 || ds.GetRowCount() > 60) ++faults;
             }
         });
     for (int i = 0; i < 10; ++i) {
@@ -193,8 +192,7 @@ TEST(ServiceFolderCut, TheDefinitionBlockComesOutWithItsLineBreaks) {
     const Qx_WString source(
         L"int before;\r\n/**__SERVICE XML BEGIN__<service name=\"s\">\r\n  <statement/>\r\n"
         L"//____ORG_SOURCE_BEGIN____\r\n</service>__SERVICE XML END__**/\r\n//____ORG_SOURCE_END____\r\nint after;");
-    EXPECT_EQ(ServiceFolder::CutServiceXml(source).str(),
-              L"<service name=\"s\">\r\n  <statement/>\r\n</service>\r\n");
+    EXPECT_EQ(ServiceFolder::CutServiceXml(source).str(), L"<service name=\"s\">\r\n  <statement/>\r\n</service>\r\n");
     EXPECT_EQ(ServiceFolder::CutServiceXml(Qx_WString(L"no block at all\n")).str(), L"");
     // A source cut short keeps what the block held so far; one without a last line break too.
     EXPECT_EQ(ServiceFolder::CutServiceXml(Qx_WString(L"/**__SERVICE XML BEGIN__\n<a/>")).str(), L"\n<a/>");

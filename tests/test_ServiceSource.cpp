@@ -18,18 +18,29 @@ TEST_P(XmlSourceCut, KeepsOnlyTheBlock) {
     EXPECT_EQ(out.str(), GetParam().definition) << GetParam().what;
 }
 
-INSTANTIATE_TEST_SUITE_P(Sources, XmlSourceCut, ::testing::Values(
-    CutCase{"no markers", L"int main() {}\n", L""},
-    CutCase{"empty", L"", L""},
-    CutCase{"one block", L"code\n/**__SERVICE XML BEGIN__\n<s>\n</s>\n__SERVICE XML END__**/\nmore\n", L"\n<s>\n</s>\n\n"},
-    CutCase{"text beside markers", L"x /**__SERVICE XML BEGIN__<a>\n<b/>\n</a>__SERVICE XML END__**/ y\n", L"x <a>\n<b/>\n</a> y\n"},
-    CutCase{"org source lines dropped", L"/**__SERVICE XML BEGIN__\n<a>\n//____ORG_SOURCE_BEGIN____\nkept\n//____ORG_SOURCE_END____\n</a>\n__SERVICE XML END__**/",
+INSTANTIATE_TEST_SUITE_P(
+    Sources, XmlSourceCut,
+    ::testing::Values(
+        CutCase{"no markers", L"int main() {}\n", L""}, CutCase{"empty", L"", L""},
+        CutCase{"one block", L"code\n/**__SERVICE XML BEGIN__\n<s>\n</s>\n__SERVICE XML END__**/\nmore\n",
+                L"\n<s>\n</s>\n\n"},
+        CutCase{"text beside markers", L"x /**__SERVICE XML BEGIN__<a>\n<b/>\n</a>__SERVICE XML END__**/ y\n",
+                L"x <a>\n<b/>\n</a> y\n"},
+        CutCase{
+            "org source lines dropped",
+            L"/**__SERVICE XML "
+            L"BEGIN__\n<a>\n//____ORG_SOURCE_BEGIN____\nkept\n//____ORG_SOURCE_END____\n</a>\n__SERVICE XML END__**/",
             L"\n<a>\nkept\n</a>\n"},
-    CutCase{"two blocks", L"/**__SERVICE XML BEGIN__\n1\n__SERVICE XML END__**/\nx\n/**__SERVICE XML BEGIN__\n2\n__SERVICE XML END__**/\n", L"\n1\n\n\n2\n\n"},
-    CutCase{"end marker alone", L"a\n__SERVICE XML END__**/ tail\nb\n", L" tail\n"},
-    CutCase{"begin without end", L"/**__SERVICE XML BEGIN__\n<a/>\nrest", L"\n<a/>\nrest"},
-    CutCase{"both markers on one line", L"/**__SERVICE XML BEGIN__ x __SERVICE XML END__**/\nstill in\n", L" x __SERVICE XML END__**/\nstill in\n"},
-    CutCase{"carriage returns kept", L"/**__SERVICE XML BEGIN__\r\n<a/>\r\n__SERVICE XML END__**/\r\n", L"\r\n<a/>\r\n\r\n"}));
+        CutCase{"two blocks",
+                L"/**__SERVICE XML BEGIN__\n1\n__SERVICE XML END__**/\nx\n/**__SERVICE XML BEGIN__\n2\n__SERVICE XML "
+                L"END__**/\n",
+                L"\n1\n\n\n2\n\n"},
+        CutCase{"end marker alone", L"a\n__SERVICE XML END__**/ tail\nb\n", L" tail\n"},
+        CutCase{"begin without end", L"/**__SERVICE XML BEGIN__\n<a/>\nrest", L"\n<a/>\nrest"},
+        CutCase{"both markers on one line", L"/**__SERVICE XML BEGIN__ x __SERVICE XML END__**/\nstill in\n",
+                L" x __SERVICE XML END__**/\nstill in\n"},
+        CutCase{"carriage returns kept", L"/**__SERVICE XML BEGIN__\r\n<a/>\r\n__SERVICE XML END__**/\r\n",
+                L"\r\n<a/>\r\n\r\n"}));
 
 TEST(ServiceSourceHelpers, CDataTextOrOwnText) {
     Qx_XmlDOM dom(0);

@@ -166,8 +166,7 @@ TEST_F(SplashWndTest, EveryPointIsClientAreaSoItCannotBeDragged) {
     GetWindowRect(splash_, &rc);
     const POINT points[] = {{rc.left, rc.top}, {rc.left + 200, rc.top + 1}, {rc.right - 1, rc.bottom - 1}};
     for (POINT pt : points) {
-        EXPECT_EQ(SendMessageW(splash_, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTCLIENT)
-            << pt.x << "," << pt.y;
+        EXPECT_EQ(SendMessageW(splash_, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTCLIENT) << pt.x << "," << pt.y;
     }
 }
 

@@ -19,7 +19,9 @@ int Load(const std::string& bytes) {
     return result;
 }
 
-std::string Utf8(const std::wstring& text) { return Qx_AString(text.c_str(), static_cast<int>(text.size()), 65001).str(); }
+std::string Utf8(const std::wstring& text) {
+    return Qx_AString(text.c_str(), static_cast<int>(text.size()), 65001).str();
+}
 
 std::string Utf16Be(const std::wstring& text) {
     std::string bytes = Utf16Bytes(text);
@@ -55,8 +57,9 @@ std::wstring Wide(const char* utf8) {
 }
 
 TEST(XmlDomDamaged, EveryPrefixOfADocumentFailsInEveryEncoding) {
-    const std::wstring body = L"<environments>\n  <local name=\"caf\u00e9 \U0001F600\" x='&amp;'><e/>t<![CDATA[<c>]]>"
-                              L"<!--n--><?p q?></local>\n</environments>\n";
+    const std::wstring body =
+        L"<environments>\n  <local name=\"caf\u00e9 \U0001F600\" x='&amp;'><e/>t<![CDATA[<c>]]>"
+        L"<!--n--><?p q?></local>\n</environments>\n";
     const std::string ansi = "<environments><local name=\"x\"/>caf\xE9 <!-- c --></environments>\n";
     for (const Encoded& e : Encodings(body, ansi)) {
         for (size_t n = 0; n <= e.bytes.size(); ++n) {
@@ -124,13 +127,13 @@ TEST(XmlDomDamaged, OnlyMarkupAndBlanksStandOutsideTheRoot) {
 }
 
 TEST(XmlDomDamaged, BrokenCharactersFail) {
-    EXPECT_EQ(Load(Utf16Bytes(L"<a/>") + "\n"), 0);                      // odd byte count
-    EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xD83D\"/>")), 0);                 // lone high surrogate
-    EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xDE00x\"/>")), 0);                // lone low surrogate
-    EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xD83D\xDE00\"/>")), 1);           // a pair is one character
+    EXPECT_EQ(Load(Utf16Bytes(L"<a/>") + "\n"), 0);                         // odd byte count
+    EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xD83D\"/>")), 0);                   // lone high surrogate
+    EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xDE00x\"/>")), 0);                  // lone low surrogate
+    EXPECT_EQ(Load(Utf16Bytes(L"<a v=\"\xD83D\xDE00\"/>")), 1);             // a pair is one character
     EXPECT_EQ(Load("\xEF\xBB\xBF<a v=\"\xC3\"/>"), 0);                      // marked UTF-8 cut in a character
-    EXPECT_EQ(Load(std::string("<a>\0</a>", 8)), 0);                      // U+0000 is in no document
-    EXPECT_EQ(Load(Utf16Bytes(L"<?xml version=\"1.0\"?><a/>", false)), 0); // UTF-16 without its mark
+    EXPECT_EQ(Load(std::string("<a>\0</a>", 8)), 0);                        // U+0000 is in no document
+    EXPECT_EQ(Load(Utf16Bytes(L"<?xml version=\"1.0\"?><a/>", false)), 0);  // UTF-16 without its mark
     EXPECT_EQ(Load("<?xml version='1.0' encoding='utf-8'?><a v=\"\xE4\xB8\"/>"), 0);
     Qx_XmlDOM dom(0);
     EXPECT_EQ(dom.LoadXML(L"<a v=\"\xD800\"/>"), 0);

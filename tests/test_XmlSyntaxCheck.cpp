@@ -31,12 +31,11 @@ bool Encode(const std::wstring& text, unsigned codePage, std::string& bytes) {
     BOOL lossy = FALSE;
     const bool utf8 = codePage == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    const int n = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
+    const int n = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      utf8 ? nullptr : &lossy);
     if (n <= 0 || lossy) return false;
     bytes.assign(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &bytes[0], n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
     return true;
 }
 
@@ -74,6 +73,7 @@ struct Form {
     bool declares;  // puts a declaration of its own in front
 };
 
+// clang-format off
 const Form kForms[] = {
     {"utf-8", InUtf8, false},
     {"utf-8 with mark", InMarkedUtf8, false},
@@ -82,6 +82,7 @@ const Form kForms[] = {
     {"windows-1252 declared", InDeclared1252, true},
     {"ansi", InAnsi, false},
 };
+// clang-format on
 
 class XmlRules : public ::testing::Test {
 protected:
@@ -100,11 +101,9 @@ protected:
                 ExpectBytes(bytes, row.wellFormed, Label(row, form.name));
             }
             Qx_XmlDOM dom(0);
-            EXPECT_EQ(dom.LoadXML(text.c_str(), static_cast<int>(text.size())),
-                      row.wellFormed ? 1 : 0)
+            EXPECT_EQ(dom.LoadXML(text.c_str(), static_cast<int>(text.size())), row.wellFormed ? 1 : 0)
                 << Label(row, "wide text") << dom.GetLastError().c_str();
-            EXPECT_EQ(qxfuzz::IsWellFormed(text), row.wellFormed)
-                << Label(row, "wide text, oracle");
+            EXPECT_EQ(qxfuzz::IsWellFormed(text), row.wellFormed) << Label(row, "wide text, oracle");
             EXPECT_GT(forms, 0) << Label(row, "no encoding holds it");
         }
     }
@@ -134,8 +133,7 @@ protected:
                 printable += escaped;
             }
         }
-        return "row " + printable + " (" + (row.wellFormed ? "well-formed" : "not well-formed") +
-               "), " + form + ": ";
+        return "row " + printable + " (" + (row.wellFormed ? "well-formed" : "not well-formed") + "), " + form + ": ";
     }
 
     TempDir folder_;
@@ -161,24 +159,25 @@ TEST_F(XmlRules, CharactersRawAndReferredTo) {
         unsigned long c;
         bool legal;
     };
+    // clang-format off
     const Edge edges[] = {{0x8, false},    {0x9, true},     {0xA, true},     {0xB, false},
                           {0xC, false},    {0xD, true},     {0xE, false},    {0x1B, false},
                           {0x1F, false},   {0x20, true},    {0x7F, true},    {0x85, true},
                           {0xD7FF, true},  {0xD800, false}, {0xDFFF, false}, {0xE000, true},
                           {0xFFFD, true},  {0xFFFE, false}, {0xFFFF, false}, {0x10000, true},
                           {0x10FFFF, true}};
+    // clang-format on
     std::vector<Row> rows;
     for (const Edge& e : edges) {
         const std::wstring c = Character(e.c);
         for (const std::wstring& text :
-             {L"a" + c + L"b", L"<t v=\"a" + c + L"b\"/>", L"<![CDATA[" + c + L"]]>",
-              L"<!--" + c + L"-->", L"&#x" + Hex(e.c) + L";",
-              L"<t v='&#" + std::to_wstring(e.c) + L";'/>"})
+             {L"a" + c + L"b", L"<t v=\"a" + c + L"b\"/>", L"<![CDATA[" + c + L"]]>", L"<!--" + c + L"-->",
+              L"&#x" + Hex(e.c) + L";", L"<t v='&#" + std::to_wstring(e.c) + L";'/>"})
             rows.push_back({text, e.legal});
     }
     rows.push_back({Character(0xDC00) + Character(0xD800), false});  // a pair in the wrong order
-    for (const wchar_t* reference : {L"&#0;", L"&#x0;", L"&#x110000;", L"&#1114112;",
-                                     L"&#99999999999999999999;", L"&#xFFFFFFFF00000041;"})
+    for (const wchar_t* reference :
+         {L"&#0;", L"&#x0;", L"&#x110000;", L"&#1114112;", L"&#99999999999999999999;", L"&#xFFFFFFFF00000041;"})
         rows.push_back({reference, false});
     rows.push_back({L"&#1114111;&#x0000000000000041;&#x10FFFF;", true});
     Expect(rows);
@@ -194,8 +193,7 @@ TEST_F(XmlRules, ReferencesBeyondTheBasicPlaneGiveTheCharacter) {
         L"&#x1F600;&#65536;x&#x10FFFF;</e></server></environments>";
     Qx_XmlDOM dom(0);
     ASSERT_EQ(dom.LoadXML(document.c_str()), 1) << dom.GetLastError().c_str();
-    const Qx_DOMElement* entry =
-        dom.GetItem(0)->GetChildList()->GetItem(0)->GetChildList()->GetItem(0);
+    const Qx_DOMElement* entry = dom.GetItem(0)->GetChildList()->GetItem(0)->GetChildList()->GetItem(0);
     EXPECT_EQ(entry->GetAttrItem(L"name")->value.str(), expected);
     EXPECT_EQ(entry->GetText().str(), expected);
 
@@ -216,6 +214,7 @@ TEST_F(XmlRules, NamesStartWithANameStartCharacter) {
         unsigned long c;
         bool start, name;
     };
+    // clang-format off
     const Edge edges[] = {
         {'A', true, true},       {'z', true, true},        {'_', true, true},
         {'-', false, true},      {'.', false, true},       {'0', false, true},
@@ -237,6 +236,7 @@ TEST_F(XmlRules, NamesStartWithANameStartCharacter) {
         {0xFFFD, true, true},    {0x10000, true, true},    {0xEFFFF, true, true},
         {0xF0000, false, false}, {0x10FFFF, false, false},
     };
+    // clang-format on
     std::vector<Row> rows, targets;
     for (const Edge& e : edges) {
         const std::wstring c = Character(e.c);
@@ -280,8 +280,7 @@ TEST_F(XmlRules, ReferencesKeepTheirForm) {
         {L"&&amp;", false},
     };
     const size_t textRows = rows.size();
-    for (size_t i = 0; i < textRows; ++i)
-        rows.push_back({L"<t v=\"" + rows[i].text + L"\"/>", rows[i].wellFormed});
+    for (size_t i = 0; i < textRows; ++i) rows.push_back({L"<t v=\"" + rows[i].text + L"\"/>", rows[i].wellFormed});
     Expect(rows);
 }
 
@@ -289,8 +288,7 @@ TEST_F(XmlRules, ReferencesKeepTheirForm) {
 // once (pairwise among few, sorted among many).
 TEST_F(XmlRules, TagsPartAttributesAndGiveEachOnce) {
     std::wstring many, manyTwice;
-    for (int i = 0; i < 40; ++i)
-        many += L" a" + std::to_wstring(i) + L"=\"" + std::to_wstring(i) + L"\"";
+    for (int i = 0; i < 40; ++i) many += L" a" + std::to_wstring(i) + L"=\"" + std::to_wstring(i) + L"\"";
     manyTwice = many + L" a17=\"x\"";
     Expect({
         {L"<t a='1' b=\"2\"/>", true},
@@ -384,9 +382,8 @@ TEST_F(XmlRules, AMarkAndTheDeclaredEncodingAgree) {
         bool wellFormed;
     };
     auto utf16 = [](const wchar_t* encoding, bool bigEndian) {
-        std::string bytes = Utf16Bytes(Document(L"", kInEntry)
-                                           .insert(0, L"<?xml version=\"1.0\" encoding=\"" +
-                                                          std::wstring(encoding) + L"\"?>"));
+        std::string bytes = Utf16Bytes(
+            Document(L"", kInEntry).insert(0, L"<?xml version=\"1.0\" encoding=\"" + std::wstring(encoding) + L"\"?>"));
         if (bigEndian)
             for (size_t i = 0; i < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
         return bytes;

@@ -23,7 +23,8 @@ std::string Lines(const qxfuzz::Campaign& campaign) {
 
 TEST(XmlFuzz, EveryPrefixAndSeededDamageKeepThePromises) {
     qxfuzz::Campaign campaign(kSeed);
-    for (int k = 0; k < qxfuzz::kKindCount; ++k) campaign.RunPrefixes(static_cast<qxfuzz::Kind>(k), kPrefixesPerDocument);
+    for (int k = 0; k < qxfuzz::kKindCount; ++k)
+        campaign.RunPrefixes(static_cast<qxfuzz::Kind>(k), kPrefixesPerDocument);
     EXPECT_EQ(campaign.Violations(), 0u) << Lines(campaign);
     const qxfuzz::MemoryFigures afterPrefixes = qxfuzz::Memory();
 

@@ -30,8 +30,8 @@ Qx_WString MakeFilter(const Qx_WString& description, const Qx_WString& extension
     return filter;
 }
 
-long RunFormattedDialog(bool open, Qx_WString& fileName, const Qx_WString& description,
-                        const Qx_WString& extension, int allFiles) {
+long RunFormattedDialog(bool open, Qx_WString& fileName, const Qx_WString& description, const Qx_WString& extension,
+                        int allFiles) {
     return RunFileDialog(open, fileName, extension.c_str(), MakeFilter(description, extension, allFiles));
 }
 
@@ -48,8 +48,7 @@ int qx_SelectFilename(Qx_WString& fileName, const wchar_t* filter) {
 }
 
 namespace {
-long ChooseFileToOpen(Qx_WString& fileName, const Qx_WString& description, const Qx_WString& extension,
-                      int allFiles) {
+long ChooseFileToOpen(Qx_WString& fileName, const Qx_WString& description, const Qx_WString& extension, int allFiles) {
     return RunFormattedDialog(true, fileName, description, extension, allFiles);
 }
 }  // namespace
@@ -57,23 +56,20 @@ long ChooseFileToOpen(Qx_WString& fileName, const Qx_WString& description, const
 // The contract passes the description and the extension by value, here and below.
 // cppcheck-suppress passedByValue
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
-long qx_GetOpenDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension,
-                           int allFiles) {
+long qx_GetOpenDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension, int allFiles) {
     return QxBarrier(static_cast<long>(IDCANCEL),
                      [&] { return ChooseFileToOpen(fileName, description, extension, allFiles); });
 }
 
 namespace {
-long ChooseFileToSave(Qx_WString& fileName, const Qx_WString& description, const Qx_WString& extension,
-                      int allFiles) {
+long ChooseFileToSave(Qx_WString& fileName, const Qx_WString& description, const Qx_WString& extension, int allFiles) {
     return RunFormattedDialog(false, fileName, description, extension, allFiles);
 }
 }  // namespace
 
 // cppcheck-suppress passedByValue
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
-long qx_GetSaveDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension,
-                           int allFiles) {
+long qx_GetSaveDlgFileName(Qx_WString& fileName, Qx_WString description, Qx_WString extension, int allFiles) {
     return QxBarrier(static_cast<long>(IDCANCEL),
                      [&] { return ChooseFileToSave(fileName, description, extension, allFiles); });
 }

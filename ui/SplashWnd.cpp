@@ -17,11 +17,11 @@ const int kBandSideInset = 16;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(QxSplashWnd, CWnd)
-    ON_WM_PAINT()
-    ON_WM_NCCALCSIZE()
-    ON_WM_NCHITTEST()
-    ON_WM_CLOSE()
-    ON_WM_ERASEBKGND()
+ON_WM_PAINT()
+ON_WM_NCCALCSIZE()
+ON_WM_NCHITTEST()
+ON_WM_CLOSE()
+ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 QxSplashWnd::QxSplashWnd() : statusText_(L"Initializing ...") { RegisterSplashWndClass(); }
@@ -69,8 +69,8 @@ bool QxSplashWnd::Create(CWnd* parent, UINT bitmapId) {
     rc.bottom = rc.top + height_;
 
     // The title shows only on the taskbar button of an unowned splash.
-    if (!CreateEx(0, kSplashClass, L"initizlizing ...", WS_POPUP | WS_VISIBLE, rc.left, rc.top,
-                  width_, height_, parent ? parent->m_hWnd : nullptr, nullptr)) {
+    if (!CreateEx(0, kSplashClass, L"initizlizing ...", WS_POPUP | WS_VISIBLE, rc.left, rc.top, width_, height_,
+                  parent ? parent->m_hWnd : nullptr, nullptr)) {
         bitmap_.DeleteObject();
         return false;
     }
@@ -113,8 +113,7 @@ void QxSplashWnd::PassMsgLoop(bool idle) {
         }
     }
     if (idle && app) {
-        for (LONG count = 0; app->OnIdle(count); ++count) {
-        }
+        for (LONG count = 0; app->OnIdle(count); ++count) {}
     }
 }
 
@@ -136,8 +135,8 @@ void QxSplashWnd::OnPaint() {
     const int oldMode = dc.SetBkMode(TRANSPARENT);
     const COLORREF oldColor = dc.SetTextColor(RGB(128, 128, 128));
     CFont font;
-    font.CreateFont(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
+    font.CreateFont(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, FF_SWISS, L"Arial");
     {
         CGdiSelector selectFont(dc, font.GetSafeHandle());
         dc.DrawText(statusText_, -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);

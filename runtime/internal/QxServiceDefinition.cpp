@@ -44,7 +44,8 @@ QxStatus ReadInputs(const Qx_DOMElement* section, std::vector<QxServiceInput>& v
             if (*type) {
                 in.type = QxVariantTypeByName(type);
                 if (in.type < 0)
-                    return Invalid(Qx_WString(L"input variable \"") + in.name + L"\" has an unknown type \"" + type + L"\"");
+                    return Invalid(Qx_WString(L"input variable \"") + in.name + L"\" has an unknown type \"" + type +
+                                   L"\"");
             }
             variables.push_back(in);
         } else if (e->GetTag() == L"dataset") {
@@ -63,9 +64,12 @@ QxStatus ReadOutputs(const Qx_DOMElement* section, Qx_WStrList& variables, Qx_WS
         if (e->GetNodeType() != QX_NODE_ELEMENT) continue;
         const wchar_t* name = Attr(e, L"name");
         if (!*name) return Invalid(L"an output has no name");
-        if (e->GetTag() == L"variable") variables.Add(name);
-        else if (e->GetTag() == L"dataset") datasets.Add(name);
-        else return Invalid(Qx_WString(L"unknown element <") + e->GetTag() + L"> among the outputs");
+        if (e->GetTag() == L"variable")
+            variables.Add(name);
+        else if (e->GetTag() == L"dataset")
+            datasets.Add(name);
+        else
+            return Invalid(Qx_WString(L"unknown element <") + e->GetTag() + L"> among the outputs");
     }
     return QxStatus();
 }
@@ -73,8 +77,11 @@ QxStatus ReadOutputs(const Qx_DOMElement* section, Qx_WStrList& variables, Qx_WS
 }  // namespace
 
 int QxVariantTypeByName(const wchar_t* name) {
-    static const struct { const wchar_t* name; int type; } kTypes[] = {
-        {L"string", QX_VT_STRING}, {L"int", QX_VT_INT}, {L"int64", QX_VT_INT64},
+    static const struct {
+        const wchar_t* name;
+        int type;
+    } kTypes[] = {
+        {L"string", QX_VT_STRING}, {L"int", QX_VT_INT},       {L"int64", QX_VT_INT64},
         {L"double", QX_VT_DOUBLE}, {L"binary", QX_VT_BINARY},
     };
     for (const auto& t : kTypes)
@@ -112,7 +119,8 @@ QxStatus QxServiceDefinition::Load(const Qx_Buffer& xml) {
             bool blank = true;
             for (wchar_t ch : st.sql.str()) blank = blank && (ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n');
             if (blank)
-                return QxStatus(QxCode::kMalformed, L"statement " + std::to_wstring(statements.size() + 1) + L" is empty");
+                return QxStatus(QxCode::kMalformed,
+                                L"statement " + std::to_wstring(statements.size() + 1) + L" is empty");
             statements.push_back(st);
         } else {
             return Invalid(Qx_WString(L"unknown element <") + tag + L"> in the service");

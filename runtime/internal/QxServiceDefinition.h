@@ -10,17 +10,17 @@
 // An input variable or dataset the service declares.
 struct QxServiceInput {
     Qx_WString name;
-    int type = 0;          // a Qx_VariantType the value is turned into before binding; 0: as sent
+    int type = 0;  // a Qx_VariantType the value is turned into before binding; 0: as sent
     bool required = false;
 };
 
 // One statement and where its results go.
 struct QxServiceStatement {
-    Qx_WString sql;        // with :name parameters, as written
-    Qx_WString dataset;    // result rows go to this dataset; empty: not kept as a dataset
+    Qx_WString sql;              // with :name parameters, as written
+    Qx_WString dataset;          // result rows go to this dataset; empty: not kept as a dataset
     bool intoVariables = false;  // the first result row's columns become variables
-    Qx_WString rowCount;   // variable that receives the rows affected; empty: none
-    Qx_WString forEach;    // run once per row of this input dataset; empty: once
+    Qx_WString rowCount;         // variable that receives the rows affected; empty: none
+    Qx_WString forEach;          // run once per row of this input dataset; empty: once
 };
 
 class QxServiceDefinition {

@@ -26,9 +26,7 @@ const size_t kFirstPiece = 64u << 10;
 
 QxStatus Timeout() { return QxStatus(QxCode::kTimeout, L"timed out"); }
 QxStatus Stopped() { return QxStatus(QxCode::kStopped, L"stopped"); }
-QxStatus ClosedInsideAFrame() {
-    return QxStatus(QxCode::kBadFrame, L"connection closed inside a frame");
-}
+QxStatus ClosedInsideAFrame() { return QxStatus(QxCode::kBadFrame, L"connection closed inside a frame"); }
 
 // Waits until s has bytes (or news of a close) to read, watching the deadline and stop.
 QxStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile long* stop) {
@@ -42,8 +40,7 @@ QxStatus WaitReadable(SOCKET s, const QxDeadline& deadline, const volatile long*
 }
 
 // Reads exactly count bytes; kClosed when the peer closed the connection.
-QxStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline,
-                   const volatile long* stop) {
+QxStatus RecvExact(SOCKET s, char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
     size_t got = 0;
     while (got < count) {
         if (stop && *stop) return Stopped();
@@ -68,8 +65,7 @@ QxStatus QxWinsockStartup() {
         WSADATA data;
         return WSAStartup(MAKEWORD(2, 2), &data);
     }();
-    return started == 0 ? QxStatus()
-                        : QxStatus(QxCode::kSystem, L"Winsock could not be started", started);
+    return started == 0 ? QxStatus() : QxStatus(QxCode::kSystem, L"Winsock could not be started", started);
 }
 
 QxDeadline::QxDeadline(int64_t ms) : end_(ms > 0 ? GetTickCount64() + static_cast<uint64_t>(ms) : 0) {}
@@ -114,7 +110,8 @@ QxStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadli
         QxSocket s(socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol));
         if (!s || !QxSetNonBlocking(s.Get()).ok()) continue;
         // connect has no time-out of its own: start it non-blocking and wait for writability.
-        if (connect(s.Get(), ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK) {
+        if (connect(s.Get(), ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0 &&
+            WSAGetLastError() != WSAEWOULDBLOCK) {
             status = QxStatus::FromWsaError(server);
             continue;
         }
@@ -129,8 +126,7 @@ QxStatus QxConnectTcp(const wchar_t* address, int port, const QxDeadline& deadli
         int len = sizeof soError;
         getsockopt(s.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len);
         if (ready < 0 || soError != 0) {
-            status = QxStatus::FromSystemError(
-                static_cast<DWORD>(soError ? soError : WSAGetLastError()), server);
+            status = QxStatus::FromSystemError(static_cast<DWORD>(soError ? soError : WSAGetLastError()), server);
             continue;
         }
         BOOL noDelay = TRUE;
@@ -146,8 +142,7 @@ QxStatus QxSetNonBlocking(SOCKET s) {
     return ioctlsocket(s, FIONBIO, &mode) == 0 ? QxStatus() : QxStatus::FromWsaError(nullptr);
 }
 
-QxStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline,
-                   const volatile long* stop) {
+QxStatus QxSendAll(SOCKET s, const char* data, size_t count, const QxDeadline& deadline, const volatile long* stop) {
     size_t sent = 0;
     while (sent < count) {
         if (stop && *stop) return Stopped();

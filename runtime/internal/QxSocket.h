@@ -24,7 +24,7 @@ struct QxSocketTraits {
 using QxSocket = QxHandle<QxSocketTraits>;
 namespace qxhandle {
 inline void FreeAddressList(ADDRINFOW* list) { FreeAddrInfoW(list); }
-}
+}  // namespace qxhandle
 using QxAddrInfo = QxHandle<QxNullHandleTraits<ADDRINFOW*, qxhandle::FreeAddressList>>;
 
 // A point in time by the millisecond tick; a deadline of 0 ms never expires.

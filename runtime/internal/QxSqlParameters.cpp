@@ -6,8 +6,7 @@ bool IsNameStart(wchar_t ch) { return ch == L'_' || iswalpha(ch); }
 bool IsNameChar(wchar_t ch) { return ch == L'_' || iswalnum(ch); }
 }  // namespace
 
-QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out,
-                                std::vector<Qx_WString>& names) {
+QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<Qx_WString>& names) {
     const std::wstring& s = sql.str();
     std::wstring result;
     result.reserve(s.size());
@@ -22,8 +21,7 @@ QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out,
             size_t j = i + 1;
             for (;;) {
                 j = s.find(close, j);
-                if (j == std::wstring::npos)
-                    return QxStatus(QxCode::kMalformed, L"unterminated quote in statement");
+                if (j == std::wstring::npos) return QxStatus(QxCode::kMalformed, L"unterminated quote in statement");
                 // A doubled quote is one quote character inside the text.
                 if (close != L']' && j + 1 < n && s[j + 1] == close) {
                     j += 2;
@@ -40,8 +38,7 @@ QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out,
             i = j;
         } else if (ch == L'/' && i + 1 < n && s[i + 1] == L'*') {
             size_t j = s.find(L"*/", i + 2);
-            if (j == std::wstring::npos)
-                return QxStatus(QxCode::kMalformed, L"unterminated comment in statement");
+            if (j == std::wstring::npos) return QxStatus(QxCode::kMalformed, L"unterminated comment in statement");
             result.append(s, i, j + 2 - i);
             i = j + 2;
         } else if (ch == L':' && i + 1 < n && s[i + 1] == L':') {
@@ -54,8 +51,7 @@ QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out,
             result.push_back(L'?');
             i = j;
         } else if (ch == L'?') {
-            return QxStatus(QxCode::kMalformed,
-                            L"statement holds a bare '?'; name the parameter (:name)");
+            return QxStatus(QxCode::kMalformed, L"statement holds a bare '?'; name the parameter (:name)");
         } else {
             result.push_back(ch);
             ++i;

@@ -9,5 +9,4 @@
 // alone, and "::" is not a parameter. A bare '?' outside them is refused: a definition
 // names its parameters, so that each value goes to its own place. kMalformed with the
 // reason (unterminated quote or comment, bare '?').
-QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out,
-                                std::vector<Qx_WString>& names);
+QxStatus QxSqlNamedToPositional(const Qx_WString& sql, Qx_WString& out, std::vector<Qx_WString>& names);

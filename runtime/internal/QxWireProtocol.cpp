@@ -107,8 +107,7 @@ size_t PayloadCost(int type, uint32_t count) {
 // costs is counted against budget before it is made.
 class Reader {
 public:
-    Reader(const char* data, size_t size)
-        : p_(reinterpret_cast<const unsigned char*>(data)), left_(size) {}
+    Reader(const char* data, size_t size) : p_(reinterpret_cast<const unsigned char*>(data)), left_(size) {}
     void Limit(size_t budget) { budget_ = budget; }
 
     bool ok() const { return status_.ok(); }
@@ -122,8 +121,7 @@ public:
     }
 
     uint64_t Raw(int bytes) {
-        if (!ok() || left_ < static_cast<size_t>(bytes))
-            return Fail(L"frame ends inside a number"), 0;
+        if (!ok() || left_ < static_cast<size_t>(bytes)) return Fail(L"frame ends inside a number"), 0;
         uint64_t v = 0;
         memcpy(&v, p_, static_cast<size_t>(bytes));
         p_ += bytes;
@@ -145,8 +143,9 @@ public:
     bool Length(uint32_t& bytes, bool text) {
         bytes = U32();
         if (!ok()) return false;
-        if (bytes > left_) return Fail(text ? L"string length runs past the end of the frame"
-                                            : L"binary length runs past the end of the frame");
+        if (bytes > left_)
+            return Fail(text ? L"string length runs past the end of the frame"
+                             : L"binary length runs past the end of the frame");
         if (text && bytes % 2 != 0) return Fail(L"string length is odd");
         return true;
     }
@@ -154,8 +153,10 @@ public:
         uint32_t bytes = 0;
         if (!Length(bytes, true)) return false;
         // Copied bytewise: the text need not be aligned in the frame.
-        if (bytes > 0) memcpy(out.GetSafeBuffer(static_cast<int>(bytes / 2)), p_, bytes);
-        else out.Empty();
+        if (bytes > 0)
+            memcpy(out.GetSafeBuffer(static_cast<int>(bytes / 2)), p_, bytes);
+        else
+            out.Empty();
         Skip(bytes);
         return true;
     }
@@ -233,8 +234,7 @@ public:
             Qx_WString name;
             if (!String(name)) return false;
             int32_t type = I32(), size = I32(), flag = I32();
-            if (!ok() || !Spend(sizeof(Qx_DatasetColumn) + TextCost(name.GetLength())))
-                return false;
+            if (!ok() || !Spend(sizeof(Qx_DatasetColumn) + TextCost(name.GetLength()))) return false;
             ds.AddColumn(name.c_str(), type, size, flag);
         }
         uint32_t rows = U32();
@@ -273,14 +273,14 @@ private:
 };
 
 // Checks the header of a whole frame and that its body is all there; gives the body.
-QxStatus OpenFrame(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind,
-                   const char*& body, size_t& bodySize) {
+QxStatus OpenFrame(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind, const char*& body,
+                   size_t& bodySize) {
     QxWireHeader header;
     QxStatus status = QxWireCodec::ParseHeader(frame, size, maxFrame, header);
     if (!status.ok()) return status;
     if (header.kind != kind)
-        return QxStatus(QxCode::kBadFrame, kind == QX_WIRE_REQUEST ? L"frame is not a request"
-                                                                   : L"frame is not a reply");
+        return QxStatus(QxCode::kBadFrame,
+                        kind == QX_WIRE_REQUEST ? L"frame is not a request" : L"frame is not a reply");
     if (size - QxWireCodec::kHeaderSize != header.length)
         return QxStatus(QxCode::kBadFrame, L"frame length does not match its header");
     body = frame + QxWireCodec::kHeaderSize;
@@ -292,8 +292,8 @@ QxStatus OpenFrame(const char* frame, size_t size, uint32_t maxFrame, QxWireKind
 // limit; running out of memory fails the frame instead of throwing. The body must be used
 // up exactly.
 template <class Step>
-QxStatus DecodeBody(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind,
-                    QxWireCodec::DecodeCost* cost, Step step) {
+QxStatus DecodeBody(const char* frame, size_t size, uint32_t maxFrame, QxWireKind kind, QxWireCodec::DecodeCost* cost,
+                    Step step) {
     const char* body = nullptr;
     size_t bodySize = 0;
     QxStatus opened = OpenFrame(frame, size, maxFrame, kind, body, bodySize);
@@ -307,8 +307,7 @@ QxStatus DecodeBody(const char* frame, size_t size, uint32_t maxFrame, QxWireKin
         in.Fail(L"not enough memory to decode the frame", QxCode::kOutOfMemory);
     }
     if (cost) cost->spent = in.spent();
-    if (in.ok() && in.left() != 0)
-        return QxStatus(QxCode::kBadFrame, L"bytes left over after the frame's content");
+    if (in.ok() && in.left() != 0) return QxStatus(QxCode::kBadFrame, L"bytes left over after the frame's content");
     return in.status();
 }
 
@@ -336,10 +335,8 @@ void QxWireCodec::EncodeReply(long code, const Qx_WStrList& messages, const Qx_V
     w.Finish(start);
 }
 
-QxStatus QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxFrame,
-                                  QxWireHeader& header) {
-    if (!bytes || count < kHeaderSize)
-        return QxStatus(QxCode::kBadFrame, L"frame shorter than its header");
+QxStatus QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxFrame, QxWireHeader& header) {
+    if (!bytes || count < kHeaderSize) return QxStatus(QxCode::kBadFrame, L"frame shorter than its header");
     if (memcmp(bytes, kMagic, 4) != 0)
         return QxStatus(QxCode::kBadFrame, L"frame does not start with the protocol's mark");
     Reader in(bytes + 4, kHeaderSize - 4);
@@ -354,25 +351,21 @@ QxStatus QxWireCodec::ParseHeader(const char* bytes, size_t count, uint32_t maxF
     if (header.kind != QX_WIRE_REQUEST && header.kind != QX_WIRE_REPLY)
         return QxStatus(QxCode::kBadFrame, L"unknown frame kind");
     if (header.length > maxFrame) {
-        text.Format(L"frame of %lu bytes exceeds the limit of %lu",
-                    static_cast<unsigned long>(header.length),
+        text.Format(L"frame of %lu bytes exceeds the limit of %lu", static_cast<unsigned long>(header.length),
                     static_cast<unsigned long>(maxFrame));
         return QxStatus(QxCode::kBadFrame, text.str());
     }
     return QxStatus();
 }
 
-QxStatus QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFrame,
-                                    Qx_VariableList& env, Qx_VariableList& variables,
-                                    Qx_DatasetList& datasets, DecodeCost* cost) {
-    return DecodeBody(frame, size, maxFrame, QX_WIRE_REQUEST, cost, [&](Reader& in) {
-        return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets);
-    });
+QxStatus QxWireCodec::DecodeRequest(const char* frame, size_t size, uint32_t maxFrame, Qx_VariableList& env,
+                                    Qx_VariableList& variables, Qx_DatasetList& datasets, DecodeCost* cost) {
+    return DecodeBody(frame, size, maxFrame, QX_WIRE_REQUEST, cost,
+                      [&](Reader& in) { return in.Pairs(env) && in.Pairs(variables) && in.Datasets(datasets); });
 }
 
-QxStatus QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code,
-                                  Qx_WStrList& messages, Qx_VariableList& variables,
-                                  Qx_DatasetList& datasets, DecodeCost* cost) {
+QxStatus QxWireCodec::DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
+                                  Qx_VariableList& variables, Qx_DatasetList& datasets, DecodeCost* cost) {
     return DecodeBody(frame, size, maxFrame, QX_WIRE_REPLY, cost, [&](Reader& in) {
         code = in.I32();
         return in.ok() && in.Messages(messages) && in.Pairs(variables) && in.Datasets(datasets);

@@ -84,14 +84,14 @@ public:
 
     // Checks the first kHeaderSize bytes: magic, version, a known kind and a length no
     // larger than maxFrame. kBadFrame otherwise.
-    static QxStatus ParseHeader(const char* bytes, size_t count, uint32_t maxFrame,
-                                QxWireHeader& header);
+    static QxStatus ParseHeader(const char* bytes, size_t count, uint32_t maxFrame, QxWireHeader& header);
 
     // What decoding a frame of frameBytes bytes may take, counted as above.
     static const size_t kDecodeFactor = 32;
     static const size_t kDecodeSlack = 4096;
     static size_t DecodeBound(size_t frameBytes) {
-        return frameBytes > (SIZE_MAX - kDecodeSlack) / kDecodeFactor ? SIZE_MAX : kDecodeFactor * frameBytes + kDecodeSlack;
+        return frameBytes > (SIZE_MAX - kDecodeSlack) / kDecodeFactor ? SIZE_MAX
+                                                                      : kDecodeFactor * frameBytes + kDecodeSlack;
     }
 
     // What a decoding may take and took: at most `limit` bytes (0: DecodeBound of the frame,
@@ -102,12 +102,10 @@ public:
     };
 
     // Decode a whole frame (header and body). The decoded items are appended to the lists.
-    static QxStatus DecodeRequest(const char* frame, size_t size, uint32_t maxFrame,
-                                  Qx_VariableList& env, Qx_VariableList& variables,
-                                  Qx_DatasetList& datasets, DecodeCost* cost = nullptr);
+    static QxStatus DecodeRequest(const char* frame, size_t size, uint32_t maxFrame, Qx_VariableList& env,
+                                  Qx_VariableList& variables, Qx_DatasetList& datasets, DecodeCost* cost = nullptr);
     // The reply's variables and datasets are appended straight to the caller's lists, so
     // that a large reply is never copied; after a failure they may hold part of it.
-    static QxStatus DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code,
-                                Qx_WStrList& messages, Qx_VariableList& variables,
-                                Qx_DatasetList& datasets, DecodeCost* cost = nullptr);
+    static QxStatus DecodeReply(const char* frame, size_t size, uint32_t maxFrame, long& code, Qx_WStrList& messages,
+                                Qx_VariableList& variables, Qx_DatasetList& datasets, DecodeCost* cost = nullptr);
 };

@@ -8,8 +8,8 @@ std::wstring QxTestProgramFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-QxChildResult QxRunChild(const std::wstring& program, const std::wstring& arguments,
-                         const std::wstring& currentFolder, unsigned long timeoutMs) {
+QxChildResult QxRunChild(const std::wstring& program, const std::wstring& arguments, const std::wstring& currentFolder,
+                         unsigned long timeoutMs) {
     QxChildResult result;
     const std::wstring folder = QxTestProgramFolder();
     std::wstring command = L"\"" + folder + L"\\" + program + L"\" " + arguments;
@@ -43,7 +43,9 @@ QxChildResult QxRunChild(const std::wstring& program, const std::wstring& argume
         if (GetTickCount64() >= end) break;
         Sleep(10);
     }
-    result.finished = WaitForSingleObject(process.Get(), end > GetTickCount64() ? static_cast<DWORD>(end - GetTickCount64()) : 0) == WAIT_OBJECT_0;
+    result.finished =
+        WaitForSingleObject(process.Get(), end > GetTickCount64() ? static_cast<DWORD>(end - GetTickCount64()) : 0) ==
+        WAIT_OBJECT_0;
     if (!result.finished) TerminateProcess(process.Get(), 1);
     GetExitCodeProcess(process.Get(), &result.exitCode);
     return result;

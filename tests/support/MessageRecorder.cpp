@@ -5,9 +5,7 @@ namespace {
 QxMessageRecorder* g_recorder = nullptr;
 }
 
-QxMessageRecorder::QxMessageRecorder() : previous_(AfxSetMessageSink(&QxMessageRecorder::Record)) {
-    g_recorder = this;
-}
+QxMessageRecorder::QxMessageRecorder() : previous_(AfxSetMessageSink(&QxMessageRecorder::Record)) { g_recorder = this; }
 
 QxMessageRecorder::~QxMessageRecorder() {
     g_recorder = nullptr;

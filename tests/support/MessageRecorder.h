@@ -14,7 +14,10 @@ public:
 
     const std::vector<std::wstring>& Texts() const { return texts_; }
     const std::vector<unsigned>& Types() const { return types_; }
-    void Clear() { texts_.clear(); types_.clear(); }
+    void Clear() {
+        texts_.clear();
+        types_.clear();
+    }
 
 private:
     static int Record(const wchar_t* text, unsigned type);

@@ -12,25 +12,25 @@ void PrintTo(const CString& text, std::ostream* out) {
 
 void PrintTo(const Qx_Variant& value, std::ostream* out) {
     switch (value.GetType()) {
-        case QX_VT_NULL: *out << "null"; return;
-        case QX_VT_STRING:
-            ::testing::internal::UniversalPrint(
-                std::wstring(value.GetText(), static_cast<size_t>(value.GetTextLength())), out);
-            return;
-        case QX_VT_INT: *out << value.GetInteger(); return;
-        case QX_VT_INT64: *out << value.GetInteger() << "LL"; return;
-        case QX_VT_DOUBLE: *out << value.GetDouble(); return;
-        case QX_VT_BINARY: {
-            *out << "bytes";
-            static const char kHex[] = "0123456789abcdef";
-            const char* bytes = value.GetBytes();
-            for (int i = 0; i < value.GetByteCount(); ++i) {
-                const unsigned char byte = static_cast<unsigned char>(bytes[i]);
-                *out << ' ' << kHex[byte >> 4] << kHex[byte & 15];
-            }
-            return;
+    case QX_VT_NULL: *out << "null"; return;
+    case QX_VT_STRING:
+        ::testing::internal::UniversalPrint(std::wstring(value.GetText(), static_cast<size_t>(value.GetTextLength())),
+                                            out);
+        return;
+    case QX_VT_INT: *out << value.GetInteger(); return;
+    case QX_VT_INT64: *out << value.GetInteger() << "LL"; return;
+    case QX_VT_DOUBLE: *out << value.GetDouble(); return;
+    case QX_VT_BINARY: {
+        *out << "bytes";
+        static const char kHex[] = "0123456789abcdef";
+        const char* bytes = value.GetBytes();
+        for (int i = 0; i < value.GetByteCount(); ++i) {
+            const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+            *out << ' ' << kHex[byte >> 4] << kHex[byte & 15];
         }
-        default: *out << "type " << value.GetType();
+        return;
+    }
+    default: *out << "type " << value.GetType();
     }
 }
 

@@ -28,7 +28,8 @@ public:
         if (!CreatePipe(readOut.Put(), writeOut.Put(), &inherit, 0)) return false;
         SetHandleInformation(readOut.Get(), HANDLE_FLAG_INHERIT, 0);
         QxFileHandle err(CreateFileW(logPath.empty() ? L"NUL" : logPath.c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
@@ -36,7 +37,8 @@ public:
         si.hStdOutput = writeOut.Get();
         si.hStdError = err.Get();
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, folder.c_str(), &si, &pi))
+        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, folder.c_str(),
+                            &si, &pi))
             return false;
         QxKernelObject thread(pi.hThread);
         process_.Reset(pi.hProcess);

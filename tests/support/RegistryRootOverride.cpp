@@ -30,8 +30,7 @@ std::vector<BYTE> PermissionsOf(HKEY key) {
     DWORD size = 0;
     RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
     std::vector<BYTE> result(size);
-    if (size == 0 ||
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, result.data(), &size) != ERROR_SUCCESS)
+    if (size == 0 || RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, result.data(), &size) != ERROR_SUCCESS)
         result.clear();
     return result;
 }
@@ -39,11 +38,11 @@ std::vector<BYTE> PermissionsOf(HKEY key) {
 
 QxRegistryRootOverride::QxRegistryRootOverride(HKEY root) : root_(root) {
     static int count = 0;
-    scratchPath_ = std::wstring(kTestsKey) + L"\\root-" + std::to_wstring(GetCurrentProcessId()) +
-                   L"-" + std::to_wstring(++count);
+    scratchPath_ =
+        std::wstring(kTestsKey) + L"\\root-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
     SHDeleteKeyW(HKEY_CURRENT_USER, scratchPath_.c_str());
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, scratch_.Put(), nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, scratch_.Put(),
+                        nullptr) != ERROR_SUCCESS)
         return;
     overridden_ = RegOverridePredefKey(root_, scratch_.Get()) == ERROR_SUCCESS;
 }
@@ -59,19 +58,17 @@ QxRegistryRootOverride::~QxRegistryRootOverride() {
     RegDeleteKeyW(HKEY_CURRENT_USER, kTestsKey);  // only once no other test keeps a key below it
 }
 
-void QxRegistryRootOverride::Put(const std::wstring& path, const wchar_t* value, DWORD type,
-                                 const void* data, DWORD bytes) {
+void QxRegistryRootOverride::Put(const std::wstring& path, const wchar_t* value, DWORD type, const void* data,
+                                 DWORD bytes) {
     const LONG status = RegSetKeyValueW(scratch_.Get(), path.c_str(), value, type, data, bytes);
     EXPECT_EQ(ERROR_SUCCESS, status) << "writing " << path << " " << value;
 }
 
-void QxRegistryRootOverride::SetText(const std::wstring& path, const wchar_t* value,
-                                     const std::wstring& text) {
+void QxRegistryRootOverride::SetText(const std::wstring& path, const wchar_t* value, const std::wstring& text) {
     Put(path, value, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-void QxRegistryRootOverride::SetNumber(const std::wstring& path, const wchar_t* value,
-                                       DWORD number) {
+void QxRegistryRootOverride::SetNumber(const std::wstring& path, const wchar_t* value, DWORD number) {
     Put(path, value, REG_DWORD, &number, sizeof number);
 }
 

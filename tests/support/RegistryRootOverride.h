@@ -31,8 +31,7 @@ private:
         QxRegKey key;                   // opened to read and write its permissions
         std::vector<BYTE> permissions;  // the key's own, as it had them
     };
-    void Put(const std::wstring& path, const wchar_t* value, DWORD type, const void* data,
-             DWORD bytes);
+    void Put(const std::wstring& path, const wchar_t* value, DWORD type, const void* data, DWORD bytes);
 
     HKEY root_;
     std::wstring scratchPath_;  // under HKEY_CURRENT_USER

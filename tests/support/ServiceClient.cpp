@@ -10,7 +10,8 @@ long QxTestSend(int port, const wchar_t* service, Qx_VariableList& vars, Qx_Data
     Qx_Provider provider(&env);
     provider.SetRequestEnv(L"demo", service);
     Qx_AdapterComWrapper* wrapper = nullptr;
-    long rc = provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"tcp", L"COM", 1, L"TCP", wrapper, 1);
+    long rc =
+        provider.CreateFrameService(QxTestBinDir().c_str(), L"QxTcpAdaptor320U", L"tcp", L"COM", 1, L"TCP", wrapper, 1);
     if (rc != 0) {
         if (error) *error = provider.GetLastErrorText();
         return rc;
@@ -56,7 +57,8 @@ std::string QxTestRequestHeader(uint32_t length) {
     return h;
 }
 
-std::string QxTestRequestFrame(const wchar_t* service, const Qx_VariableList& variables, const Qx_DatasetList& datasets) {
+std::string QxTestRequestFrame(const wchar_t* service, const Qx_VariableList& variables,
+                               const Qx_DatasetList& datasets) {
     Qx_VariableList env(1);
     env.AddStr(L"GROUP_NAME", L"demo");
     env.AddStr(L"SERVICE_NAME", service);
@@ -71,8 +73,8 @@ bool QxTestReadReply(SOCKET s, int ms, long& code, Qx_WString& firstMessage) {
     Qx_WStrList messages;
     Qx_VariableList vars(1);
     Qx_DatasetList datasets;
-    if (!QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code,
-                                  messages, vars, datasets)
+    if (!QxWireCodec::DecodeReply(frame.data(), frame.size(), QxWireCodec::kDefaultMaxFrame, code, messages, vars,
+                                  datasets)
              .ok())
         return false;
     firstMessage = messages.GetItemNN(0);

@@ -12,7 +12,6 @@ inline ::testing::AssertionResult IsOk(const QxStatus& status) {
 // EXPECT_TRUE(Fails(status, code)): not ok, with that code and a reason.
 inline ::testing::AssertionResult Fails(const QxStatus& status, QxCode code) {
     if (status.code() == code && !status.reason().empty()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "expected " << QxCodeName(code) << " with a reason, got "
-           << ::testing::PrintToString(status);
+    return ::testing::AssertionFailure() << "expected " << QxCodeName(code) << " with a reason, got "
+                                         << ::testing::PrintToString(status);
 }

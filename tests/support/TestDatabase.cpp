@@ -32,8 +32,8 @@ std::wstring Attribute(const std::wstring& connection, const std::wstring& key) 
 
 std::wstring UniqueName() {
     static std::atomic<unsigned> counter{0};
-    return L"qx_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64() % 1000000) +
-           L"_" + std::to_wstring(++counter);
+    return L"qx_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64() % 1000000) + L"_" +
+           std::to_wstring(++counter);
 }
 
 }  // namespace
@@ -57,8 +57,8 @@ QxTestDatabase::QxTestDatabase(QxBackend backend) : backend_(backend) {
     }
     password_ = Attribute(cluster, L"Pwd");
     const std::wstring name = UniqueName();
-    const std::wstring error = QxTestRunSqlScript(cluster + L"Database=postgres;", "CREATE DATABASE " +
-                                                  std::string(name.begin(), name.end()) + ";\n");
+    const std::wstring error = QxTestRunSqlScript(cluster + L"Database=postgres;",
+                                                  "CREATE DATABASE " + std::string(name.begin(), name.end()) + ";\n");
     if (!error.empty()) {
         failure_ = L"cannot create a PostgreSQL database: " + error;
         return;
@@ -69,8 +69,9 @@ QxTestDatabase::QxTestDatabase(QxBackend backend) : backend_(backend) {
 
 QxTestDatabase::~QxTestDatabase() {
     if (!dropName_.empty())
-        QxTestRunSqlScript(ClusterConnection() + L"Database=postgres;",
-                           "DROP DATABASE IF EXISTS " + std::string(dropName_.begin(), dropName_.end()) + " WITH (FORCE);\n");
+        QxTestRunSqlScript(
+            ClusterConnection() + L"Database=postgres;",
+            "DROP DATABASE IF EXISTS " + std::string(dropName_.begin(), dropName_.end()) + " WITH (FORCE);\n");
     if (!file_.empty()) DeleteFileW(file_.c_str());
 }
 

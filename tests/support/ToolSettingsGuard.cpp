@@ -12,15 +12,14 @@ bool KeyExists(const std::wstring& path) {
 // The settings key, made when it is missing; empty when it cannot be made.
 QxRegKey CreateSettingsKey() {
     QxRegKey key;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
-                    nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, kQxToolSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
     return key;
 }
 }  // namespace
 
 QxToolSettingsGuard::QxToolSettingsGuard() {
     const std::wstring full = kQxToolSettingsKey;
-    for (size_t end = full.find(L'\\'); ; end = full.find(L'\\', end + 1)) {
+    for (size_t end = full.find(L'\\');; end = full.find(L'\\', end + 1)) {
         std::wstring prefix = full.substr(0, end);
         if (!prefix.empty() && !KeyExists(prefix)) {
             firstCreated_ = prefix;
@@ -40,8 +39,8 @@ void QxToolSettingsGuard::Save(const wchar_t* value) {
         DWORD size = 0;
         if (RegQueryValueExW(key.Get(), value, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
             saved.data.resize(size);
-            saved.existed = RegQueryValueExW(key.Get(), value, nullptr, &saved.type, saved.data.data(), &size) ==
-                            ERROR_SUCCESS;
+            saved.existed =
+                RegQueryValueExW(key.Get(), value, nullptr, &saved.type, saved.data.data(), &size) == ERROR_SUCCESS;
             saved.data.resize(size);
         }
     }

@@ -55,8 +55,7 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
 }
 
 bool RecordingWnd::CreateAt(int x, int y, int width, int height, DWORD style) {
-    if (!CreateEx(WS_EX_TOPMOST, nullptr, L"qx test owner", style | WS_VISIBLE, x, y, width, height,
-                  nullptr, nullptr))
+    if (!CreateEx(WS_EX_TOPMOST, nullptr, L"qx test owner", style | WS_VISIBLE, x, y, width, height, nullptr, nullptr))
         return false;
     PumpFor(50);
     return true;

@@ -47,8 +47,8 @@ std::wstring MakeFolder() {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
     for (unsigned n = 0;; ++n) {
-        std::wstring name = std::wstring(base) + L"qxfuzz-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                            std::to_wstring(n);
+        std::wstring name =
+            std::wstring(base) + L"qxfuzz-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
         if (CreateDirectoryW(name.c_str(), nullptr)) return name;
     }
 }
@@ -71,7 +71,8 @@ std::string Printable(const std::string& bytes, size_t limit = 160) {
 // The text without the blanks at its end.
 std::wstring Trimmed(const Qx_WString& text) {
     std::wstring t = text.str();
-    while (!t.empty() && (t.back() == L' ' || t.back() == L'\t' || t.back() == L'\r' || t.back() == L'\n')) t.pop_back();
+    while (!t.empty() && (t.back() == L' ' || t.back() == L'\t' || t.back() == L'\r' || t.back() == L'\n'))
+        t.pop_back();
     return t;
 }
 
@@ -88,8 +89,7 @@ double ProcessSeconds() {
 // Adds the time from its making to its end to a tally.
 class Stopwatch {
 public:
-    explicit Stopwatch(Tally& tally)
-        : tally_(tally), wall_(std::chrono::steady_clock::now()), cpu_(ProcessSeconds()) {}
+    explicit Stopwatch(Tally& tally) : tally_(tally), wall_(std::chrono::steady_clock::now()), cpu_(ProcessSeconds()) {}
     ~Stopwatch() {
         tally_.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_).count();
         tally_.cpuSeconds += ProcessSeconds() - cpu_;
@@ -251,8 +251,9 @@ void Campaign::Run(Kind kind, const std::string& bytes, const std::string& label
     if (mustFail && outcome.input.wellFormed)
         Violation(kind, where + "the oracle takes a prefix that is no whole document for one: " + Printable(bytes));
     if (outcome.input.wellFormed != outcome.input.loads)
-        Violation(kind, where + (outcome.input.loads ? "bytes that break a rule of XML load: "
-                                                     : "a document that keeps the rules of XML does not load: ") +
+        Violation(kind, where +
+                            (outcome.input.loads ? "bytes that break a rule of XML load: "
+                                                 : "a document that keeps the rules of XML does not load: ") +
                             Printable(bytes));
 }
 
@@ -271,7 +272,8 @@ MemoryFigures Memory() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
     MemoryFigures figures;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters)) {
         figures.privateBytes = counters.PagefileUsage;
         figures.peakPrivateBytes = counters.PeakPagefileUsage;
         figures.peakWorkingSet = counters.PeakWorkingSetSize;

@@ -22,13 +22,13 @@ namespace qxfuzz {
 // Outcomes of the cases of one kind.
 struct Tally {
     uint64_t cases = 0;
-    uint64_t loads = 0;        // cases whose bytes loaded as a document
-    uint64_t wellFormed = 0;   // cases whose bytes the oracle judged well-formed
-    uint64_t answersOk = 0;    // reader answers that were success
+    uint64_t loads = 0;       // cases whose bytes loaded as a document
+    uint64_t wellFormed = 0;  // cases whose bytes the oracle judged well-formed
+    uint64_t answersOk = 0;   // reader answers that were success
     uint64_t answersFailed = 0;
-    uint64_t violations = 0;   // broken promises (see above)
-    double seconds = 0;     // wall clock
-    double cpuSeconds = 0;  // processor time of this process (the machine may be shared)
+    uint64_t violations = 0;  // broken promises (see above)
+    double seconds = 0;       // wall clock
+    double cpuSeconds = 0;    // processor time of this process (the machine may be shared)
 };
 
 class Campaign {
@@ -60,8 +60,7 @@ private:
         ReadOutcome outcome;
     };
     const std::vector<Reference>& References(Kind kind);
-    void Run(Kind kind, const std::string& bytes, const std::string& label, const ReadOutcome* expected,
-             bool mustFail);
+    void Run(Kind kind, const std::string& bytes, const std::string& label, const ReadOutcome* expected, bool mustFail);
     void Violation(Kind kind, const std::string& line);
     void Watch(int hangSeconds);
 

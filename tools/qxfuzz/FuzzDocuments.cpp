@@ -4,8 +4,8 @@
 namespace qxfuzz {
 namespace {
 
-const char* const kNames[kKindCount] = {"server-environment", "adaptor-catalogue", "module-list",
-                                        "member-list", "service-definition", "service-source"};
+const char* const kNames[kKindCount] = {"server-environment", "adaptor-catalogue",  "module-list",
+                                        "member-list",        "service-definition", "service-source"};
 
 struct Seed {
     const wchar_t* name;
@@ -37,31 +37,35 @@ std::vector<Seed> Seeds(Kind kind) {
                  L"<?xml-stylesheet href=\"a.xsl\"?>\n<adaptors><!-- one -->\n  <a adaptor=\"ADO\" moudle=\"m\""
                  L" id=\"\u00e9\" type=\"t\" name=\"n &quot;q&quot;\" ver=\"2\"></a>\n</adaptors>"}};
     case Kind::ModuleList:
-        return {{L"plain",
-                 L"<adaptors>\n  <module name=\"Standard\" module=\"QxSvcEnv\"/>\n"
-                 L"  <module name=\"Batch\" module=\"QxBatchEnv\"/>\n</adaptors>"},
-                {L"rich", L"<adaptors><m name=\"\u00e9t\u00e9\" module='A&amp;B'/><!--x--><m name=\"b\" module=\"\"/></adaptors>"}};
+        return {
+            {L"plain",
+             L"<adaptors>\n  <module name=\"Standard\" module=\"QxSvcEnv\"/>\n"
+             L"  <module name=\"Batch\" module=\"QxBatchEnv\"/>\n</adaptors>"},
+            {L"rich",
+             L"<adaptors><m name=\"\u00e9t\u00e9\" module='A&amp;B'/><!--x--><m name=\"b\" module=\"\"/></adaptors>"}};
     case Kind::MemberList:
-        return {{L"plain",
-                 L"<objectlist>\n  <object name=\"Customer\" type=\"CCustomer\" comment=\"A customer\">\n"
-                 L"    <var name=\"Id\" type=\"long\" comment=\"Key\"/>\n    <Method name=\"Load\""
-                 L" prototype=\"bool Load(long id)\"/>\n  </object>\n  <object name=\"Order\" type=\"COrder\">\n"
-                 L"    <METHOD name=\"Cancel\" prototype=\"void Cancel()\"/>\n  </object>\n</objectlist>"},
-                {L"rich",
-                 L"<objectlist><!-- c --><o name=\"\u00e9\" type=\"T\" comment=\"a &lt; b\"><var name=\"v\" type=\"int\">"
-                 L"<![CDATA[ignored]]></var><other/></o>\n<o name=\"B\" type=\"\"/></objectlist>"}};
+        return {
+            {L"plain",
+             L"<objectlist>\n  <object name=\"Customer\" type=\"CCustomer\" comment=\"A customer\">\n"
+             L"    <var name=\"Id\" type=\"long\" comment=\"Key\"/>\n    <Method name=\"Load\""
+             L" prototype=\"bool Load(long id)\"/>\n  </object>\n  <object name=\"Order\" type=\"COrder\">\n"
+             L"    <METHOD name=\"Cancel\" prototype=\"void Cancel()\"/>\n  </object>\n</objectlist>"},
+            {L"rich",
+             L"<objectlist><!-- c --><o name=\"\u00e9\" type=\"T\" comment=\"a &lt; b\"><var name=\"v\" type=\"int\">"
+             L"<![CDATA[ignored]]></var><other/></o>\n<o name=\"B\" type=\"\"/></objectlist>"}};
     case Kind::ServiceDefinition:
     case Kind::ServiceSource:
-        return {{L"plain",
-                 L"<service name=\"demo_customers_by_city\" class_name=\"CCustomersByCity\">\n"
-                 L"  <description>The customers of one city.</description>\n  <input>\n"
-                 L"    <variable name=\"city\" type=\"string\" required=\"1\"/>\n  </input>\n  <output>\n"
-                 L"    <variable name=\"customer_count\"/>\n    <dataset name=\"customers\"/>\n  </output>\n"
-                 L"  <statement dataset=\"customers\"><![CDATA[\n    SELECT id, name FROM customers WHERE city = :city\n"
-                 L"  ]]></statement>\n</service>"},
-                {L"rich",
-                 L"<service name=\"s\">\n  <description>caf\u00e9 &amp; more</description>\n"
-                 L"  <statement variables=\"1\"><![CDATA[SELECT 1 AS one]]></statement>\n</service>"}};
+        return {
+            {L"plain",
+             L"<service name=\"demo_customers_by_city\" class_name=\"CCustomersByCity\">\n"
+             L"  <description>The customers of one city.</description>\n  <input>\n"
+             L"    <variable name=\"city\" type=\"string\" required=\"1\"/>\n  </input>\n  <output>\n"
+             L"    <variable name=\"customer_count\"/>\n    <dataset name=\"customers\"/>\n  </output>\n"
+             L"  <statement dataset=\"customers\"><![CDATA[\n    SELECT id, name FROM customers WHERE city = :city\n"
+             L"  ]]></statement>\n</service>"},
+            {L"rich",
+             L"<service name=\"s\">\n  <description>caf\u00e9 &amp; more</description>\n"
+             L"  <statement variables=\"1\"><![CDATA[SELECT 1 AS one]]></statement>\n</service>"}};
     }
     return {};
 }
@@ -101,7 +105,8 @@ std::wstring LongSeed(Kind kind) {
     std::wstring text = head;
     for (int i = 0; i < 300; ++i) {
         std::wstring one = entry;
-        for (size_t at = one.find(L'#'); at != std::wstring::npos; at = one.find(L'#')) one.replace(at, 1, std::to_wstring(i));
+        for (size_t at = one.find(L'#'); at != std::wstring::npos; at = one.find(L'#'))
+            one.replace(at, 1, std::to_wstring(i));
         text += one;
     }
     return text + tail;
@@ -159,15 +164,16 @@ void AddXmlEncodings(const Seed& seed, std::vector<Document>& out) {
     const char decl8[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
     out.push_back(Make(name + ", utf-8", "", Encode(text, CP_UTF8), "\n", 1));
     out.push_back(Make(name + ", utf-8 declared, CR LF", decl8, Encode(WithCrLf(text), CP_UTF8), "\r\n", 1));
-    out.push_back(Make(name + ", utf-8 with mark", std::string("\xEF\xBB\xBF") + decl8, Encode(text, CP_UTF8), " \n", 1));
+    out.push_back(
+        Make(name + ", utf-8 with mark", std::string("\xEF\xBB\xBF") + decl8, Encode(text, CP_UTF8), " \n", 1));
     out.push_back(Make(name + ", utf-16le", "\xFF\xFE" + Utf16(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n", false),
                        Utf16(text, false), Utf16(L"\n", false), 2));
     out.push_back(Make(name + ", utf-16be", "\xFE\xFF", Utf16(text, true), Utf16(L"\r\n", true), 2));
     bool exact = false;
     const std::string latin = Encode(text, 1252, &exact);
     if (exact)
-        out.push_back(Make(name + ", windows-1252 declared", "<?xml version='1.0' encoding='windows-1252' standalone='yes'?>",
-                           latin, "\n", 1));
+        out.push_back(Make(name + ", windows-1252 declared",
+                           "<?xml version='1.0' encoding='windows-1252' standalone='yes'?>", latin, "\n", 1));
     const std::string ansi = Encode(text, CP_ACP, &exact);
     if (exact) out.push_back(Make(name + ", ansi", "", ansi, "\n", 1));
 }

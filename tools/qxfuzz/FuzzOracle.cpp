@@ -15,10 +15,9 @@ Text FromUtf16(const wchar_t* units, size_t count) {
     Text text;
     for (size_t i = 0; i < count; ++i) {
         const char32_t u = units[i];
-        const bool pair = u >= 0xD800 && u <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
-                          units[i + 1] <= 0xDFFF;
-        text += pair ? 0x10000 + ((u - 0xD800) << 10) + (static_cast<char32_t>(units[++i]) - 0xDC00)
-                     : u;
+        const bool pair =
+            u >= 0xD800 && u <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+        text += pair ? 0x10000 + ((u - 0xD800) << 10) + (static_cast<char32_t>(units[++i]) - 0xDC00) : u;
     }
     return text;
 }
@@ -103,8 +102,7 @@ private:
         const size_t from = i_;
         auto letter = [](char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
         if (!quote || !letter(At(i_))) return false;
-        while (letter(At(i_)) || (At(i_) >= '0' && At(i_) <= '9') || At(i_) == '.' ||
-               At(i_) == '_' || At(i_) == '-')
+        while (letter(At(i_)) || (At(i_) >= '0' && At(i_) <= '9') || At(i_) == '.' || At(i_) == '_' || At(i_) == '-')
             ++i_;
         encoding_ = t_.substr(from, i_ - from);
         return Skip(quote);
@@ -133,8 +131,7 @@ private:
 
     // [27] Misc*
     void Misc() {
-        while (S() || (StartsWith(U"<!--") && Comment()) || (StartsWith(U"<?") && PI())) {
-        }
+        while (S() || (StartsWith(U"<!--") && Comment()) || (StartsWith(U"<?") && PI())) {}
     }
     // [15] Comment
     bool Comment() {
@@ -171,8 +168,7 @@ private:
             if (Skip(U"/>")) return true;
             if (Skip(U'>')) break;
             Text attribute;
-            if (!spaced || !Name(attribute) || !attributes.insert(attribute).second || !Eq() ||
-                !AttValue())
+            if (!spaced || !Name(attribute) || !attributes.insert(attribute).second || !Eq() || !AttValue())
                 return false;
         }
         Text end;
@@ -223,8 +219,7 @@ private:
         }
         Text name;
         if (!Name(name) || !Skip(U';')) return false;
-        return name == U"lt" || name == U"gt" || name == U"amp" || name == U"apos" ||
-               name == U"quot";
+        return name == U"lt" || name == U"gt" || name == U"amp" || name == U"apos" || name == U"quot";
     }
     static int Digit(char32_t c, bool hex) {
         if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
@@ -243,8 +238,7 @@ bool ReadDeclaration(const Text& text, size_t& end, std::wstring& encoding) {
     Grammar grammar(text);
     end = 0;
     encoding.clear();
-    if (text.compare(0, 5, U"<?xml") != 0 || (text.size() > 5 && QxIsXmlNameChar(text[5])))
-        return true;
+    if (text.compare(0, 5, U"<?xml") != 0 || (text.size() > 5 && QxIsXmlNameChar(text[5]))) return true;
     if (!grammar.XmlDecl()) return false;
     end = grammar.Position();
     for (char32_t c : grammar.Encoding()) encoding += static_cast<wchar_t>(c);
@@ -254,8 +248,7 @@ bool ReadDeclaration(const Text& text, size_t& end, std::wstring& encoding) {
 bool MarkAgrees(unsigned markCodePage, const std::wstring& encoding) {
     if (encoding.empty()) return true;
     const unsigned named = qx_findcodepageW(encoding.c_str());
-    return named == markCodePage ||
-           (markCodePage != CP_UTF8 && _wcsicmp(encoding.c_str(), L"utf-16") == 0);
+    return named == markCodePage || (markCodePage != CP_UTF8 && _wcsicmp(encoding.c_str(), L"utf-16") == 0);
 }
 
 // Bytes in a code page as code points; UTF-8 only when valid. False when Windows cannot decode
@@ -263,8 +256,7 @@ bool MarkAgrees(unsigned markCodePage, const std::wstring& encoding) {
 bool DecodeCodePage(unsigned codePage, const std::string& bytes, Text& text) {
     if (bytes.empty()) return text.clear(), true;
     const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-    const int n = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
-                                      nullptr, 0);
+    const int n = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (n <= 0) return false;
     std::wstring wide(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), &wide[0], n);
@@ -301,8 +293,7 @@ bool DecodeBytes(const std::string& bytes, Text& text) {
     Text content;
     const std::string rest = body.substr(end);
     if (!DecodeCodePage(codePage, rest, content)) {
-        if (codePage != CP_UTF8 || utf8Mark || !encoding.empty() ||
-            !DecodeCodePage(CP_ACP, rest, content))
+        if (codePage != CP_UTF8 || utf8Mark || !encoding.empty() || !DecodeCodePage(CP_ACP, rest, content))
             return false;
     }
     text = Text(latin.begin(), latin.begin() + static_cast<std::ptrdiff_t>(end)) + content;
@@ -313,10 +304,9 @@ bool DecodeBytes(const std::string& bytes, Text& text) {
 
 bool IsWellFormed(const std::string& bytes) {
     Text text;
-    const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
-                                             (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
-    if (!(utf16 ? DecodeUtf16(bytes, bytes[0] == '\xFE', text) : DecodeBytes(bytes, text)))
-        return false;
+    const bool utf16 =
+        bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+    if (!(utf16 ? DecodeUtf16(bytes, bytes[0] == '\xFE', text) : DecodeBytes(bytes, text))) return false;
     return Grammar(text).Document();
 }
 

@@ -90,7 +90,8 @@ ReadOutcome Readers::Read(Kind kind, const std::string& bytes) {
 
 std::wstring Readers::Write(const wchar_t* name, const std::string& bytes) {
     const std::wstring path = folder_ + L"\\" + name;
-    QxFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    QxFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {
         DWORD written = 0;
         WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -102,16 +103,15 @@ ReadOutcome Readers::ReadServerEnvironment() {
     ReadOutcome out;
     out.input = JudgeFile((folder_ + L"\\qrx_serverenv.xml").c_str());
     for (auto read : {&qx_ReadLocalList, &qx_ReadAspJspList, &qx_ReadServerList})
-        out.answers.push_back(
-            ReadList([&](Qx_PtrList& l) { return read(l); }, &qx_ClearServerInformation, out.input));
+        out.answers.push_back(ReadList([&](Qx_PtrList& l) { return read(l); }, &qx_ClearServerInformation, out.input));
     return out;
 }
 
 ReadOutcome Readers::ReadAdaptorCatalogue() {
     ReadOutcome out;
     out.input = JudgeFile((folder_ + L"\\qrx_adaptor.xml").c_str());
-    out.answers.push_back(ReadList([](Qx_PtrList& l) { return qx_ReadAdapterInformation(l) == 0; },
-                                   &qx_ClearAdapterInfoList, out.input));
+    out.answers.push_back(
+        ReadList([](Qx_PtrList& l) { return qx_ReadAdapterInformation(l) == 0; }, &qx_ClearAdapterInfoList, out.input));
     ADAPTER_INFO adapter;
     Answer lookUp;
     lookUp.ok = qx_GetAdapterInfo(L"ADO", adapter) == 0;
@@ -165,7 +165,8 @@ ReadOutcome Readers::ReadServiceDefinition() {
     Qx_TarnWorkerCommon worker;
     Qx_Buffer raw;
     Answer definition;
-    if (worker.ReadServiceXml(Qx_WString(folder_.c_str()), Qx_WString(L"svc"), raw) == 0) definition = LoadDefinition(raw);
+    if (worker.ReadServiceXml(Qx_WString(folder_.c_str()), Qx_WString(L"svc"), raw) == 0)
+        definition = LoadDefinition(raw);
     out.answers.push_back(definition);
     return out;
 }

@@ -18,9 +18,9 @@ struct Judgement {
 
 // What one reader made of the bytes.
 struct Answer {
-    bool ok = false;     // the reader's success result
-    int records = 0;     // what it delivered: records, objects and members, definition parts
-    Judgement input;     // of what this reader parses
+    bool ok = false;  // the reader's success result
+    int records = 0;  // what it delivered: records, objects and members, definition parts
+    Judgement input;  // of what this reader parses
     bool operator==(const Answer& other) const { return ok == other.ok && records == other.records; }
 };
 

@@ -32,13 +32,20 @@ bool Parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--prefixes") options.prefixes = true;
-        else if (arg == "--cases" && hasValue) options.cases = std::strtoull(argv[++i], nullptr, 10);
-        else if (arg == "--seed" && hasValue) options.seed = std::strtoull(argv[++i], nullptr, 10);
-        else if (arg == "--case" && hasValue) options.replay = std::strtoll(argv[++i], nullptr, 10);
-        else if (arg == "--hang" && hasValue) options.hangSeconds = std::atoi(argv[++i]);
-        else if (arg == "--kind" && hasValue && qxfuzz::KindByName(argv[++i], options.kind)) options.oneKind = true;
-        else return false;
+        if (arg == "--prefixes")
+            options.prefixes = true;
+        else if (arg == "--cases" && hasValue)
+            options.cases = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--seed" && hasValue)
+            options.seed = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--case" && hasValue)
+            options.replay = std::strtoll(argv[++i], nullptr, 10);
+        else if (arg == "--hang" && hasValue)
+            options.hangSeconds = std::atoi(argv[++i]);
+        else if (arg == "--kind" && hasValue && qxfuzz::KindByName(argv[++i], options.kind))
+            options.oneKind = true;
+        else
+            return false;
     }
     return options.replay < 0 || options.oneKind;
 }
@@ -66,9 +73,11 @@ void PrintTallies(const qxfuzz::Campaign& campaign, const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
-        fprintf(stderr, "usage: qxfuzz [--cases N] [--seed S] [--kind NAME] [--prefixes] [--case I] [--hang SECONDS]\n"
-                        "kinds:");
-        for (int k = 0; k < qxfuzz::kKindCount; ++k) fprintf(stderr, " %s", qxfuzz::KindName(static_cast<qxfuzz::Kind>(k)));
+        fprintf(stderr,
+                "usage: qxfuzz [--cases N] [--seed S] [--kind NAME] [--prefixes] [--case I] [--hang SECONDS]\n"
+                "kinds:");
+        for (int k = 0; k < qxfuzz::kKindCount; ++k)
+            fprintf(stderr, " %s", qxfuzz::KindName(static_cast<qxfuzz::Kind>(k)));
         fprintf(stderr, "\n--case needs --kind\n");
         return 2;
     }

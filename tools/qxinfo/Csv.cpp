@@ -10,9 +10,12 @@ bool ParseCsv(const std::wstring& text, std::vector<std::vector<std::wstring>>& 
     for (size_t i = 0; i < text.size(); ++i) {
         wchar_t c = text[i];
         if (quoted) {
-            if (c == L'"' && i + 1 < text.size() && text[i + 1] == L'"') field += text[++i];
-            else if (c == L'"') quoted = false;
-            else field += c;
+            if (c == L'"' && i + 1 < text.size() && text[i + 1] == L'"')
+                field += text[++i];
+            else if (c == L'"')
+                quoted = false;
+            else
+                field += c;
         } else if (c == L'"') {
             quoted = any = true;
         } else if (c == L',') {

@@ -31,7 +31,7 @@ bool PrintLookup(const std::wstring& key) {
         return false;
     }
     QxPrintLine(L"Lookup of \"" + key + L"\": module " + found.module.str() + L" from component folder " +
-                 found.dir.str());
+                found.dir.str());
     return true;
 }
 
@@ -44,8 +44,8 @@ int RunAdaptors(const std::vector<std::wstring>& args) {
     QxTable table({L"adaptor", L"module", L"id", L"type", L"name", L"ver", L"dir"});
     for (int i = 0; i < adaptors.list.Count(); ++i) {
         const ADAPTER_INFO& a = adaptors.At(i);
-        table.AddRow({a.adaptor.str(), a.module.str(), a.id.str(), a.type.str(), a.name.str(), a.ver.str(),
-                      a.dir.str()});
+        table.AddRow(
+            {a.adaptor.str(), a.module.str(), a.id.str(), a.type.str(), a.name.str(), a.ver.str(), a.dir.str()});
     }
     table.Print();
     if (!ok) {
@@ -78,8 +78,9 @@ int RunModules(const std::vector<std::wstring>&) {
     return ok ? 0 : 1;
 }
 
-QxCommandRegistrar adaptorsCommand({L"adaptors",
-    L"adaptors [KEY]          list the adaptor catalogue and the component folder a lookup (of KEY) gives",
-    RunAdaptors});
+QxCommandRegistrar adaptorsCommand(
+    {L"adaptors",
+     L"adaptors [KEY]          list the adaptor catalogue and the component folder a lookup (of KEY) gives",
+     RunAdaptors});
 QxCommandRegistrar modulesCommand({L"modules", L"modules                 list the environment modules", RunModules});
 }  // namespace

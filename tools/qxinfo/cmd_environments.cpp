@@ -8,7 +8,6 @@ namespace {
 // Passwords are never shown: a set password prints as asterisks of a fixed length.
 std::wstring Masked(const Qx_WString& password) { return password.IsEmpty() ? L"" : L"********"; }
 
-
 bool PrintLocal() {
     QxServerRecords servers;
     bool ok = qx_ReadLocalList(servers.List());
@@ -16,8 +15,8 @@ bool PrintLocal() {
     QxTable table({L"name", L"adaptor", L"bindmethod", L"svc_forder", L"connection_str", L"DBUser", L"DBPass"});
     for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
-        table.AddRow({s.name.str(), s.adaptor.str(), s.bindmethod.str(), s.svc_forder.str(),
-                      s.connection_str.str(), s.DBUser.str(), Masked(s.DBPass)});
+        table.AddRow({s.name.str(), s.adaptor.str(), s.bindmethod.str(), s.svc_forder.str(), s.connection_str.str(),
+                      s.DBUser.str(), Masked(s.DBPass)});
     }
     table.Print();
     return ok;
@@ -43,8 +42,8 @@ bool PrintServers() {
     QxTable table({L"name", L"grpname", L"ip", L"port", L"adaptor", L"PrgmType", L"TimeOut", L"DBUser", L"DBPass"});
     for (int i = 0; i < servers.Count(); ++i) {
         const SERVER_INFO& s = servers.At(i);
-        table.AddRow({s.name.str(), s.grpname.str(), s.ip.str(), s.port.str(), s.adaptor.str(),
-                      s.PrgmType.str(), s.TimeOut.str(), s.DBUser.str(), Masked(s.DBPass)});
+        table.AddRow({s.name.str(), s.grpname.str(), s.ip.str(), s.port.str(), s.adaptor.str(), s.PrgmType.str(),
+                      s.TimeOut.str(), s.DBUser.str(), Masked(s.DBPass)});
     }
     table.Print();
     return ok;
@@ -62,5 +61,6 @@ int Run(const std::vector<std::wstring>&) {
     return ok ? 0 : 1;
 }
 
-QxCommandRegistrar registrar({L"environments", L"environments            list the local, AspJsp and server environments", Run});
+QxCommandRegistrar registrar({L"environments",
+                              L"environments            list the local, AspJsp and server environments", Run});
 }  // namespace

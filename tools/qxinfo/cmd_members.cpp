@@ -45,13 +45,14 @@ void PrintTip(const CString& tip) {
 // Comments may hold line feeds; a table cell shows them as " / ".
 std::wstring OneLine(const Qx_WString& text) {
     std::wstring line(text.str());
-    for (size_t at = line.find(L'\n'); at != std::wstring::npos; at = line.find(L'\n', at + 3)) line.replace(at, 1, L" / ");
+    for (size_t at = line.find(L'\n'); at != std::wstring::npos; at = line.find(L'\n', at + 3))
+        line.replace(at, 1, L" / ");
     return line;
 }
 
 void PrintMembers(const CObjectItem& object, bool methodsOnly) {
     QxPrintLine(object.name.str() + L" (" + object.type.str() + L")" +
-                 (object.comment.IsEmpty() ? L"" : L": " + OneLine(object.comment)));
+                (object.comment.IsEmpty() ? L"" : L": " + OneLine(object.comment)));
     QxPrintLine();
     QxTable table({L"kind", L"name", L"type or prototype", L"comment"});
     if (!methodsOnly)
@@ -98,7 +99,7 @@ int Run(const std::vector<std::wstring>& args) {
     catalogue.list.GetParameterStr(names[1].c_str(), names[2].c_str(), tip, methodsOnly ? 1 : 0);
     if (tip.IsEmpty()) {
         QxPrintError(L"no " + std::wstring(methodsOnly ? L"method" : L"member") + L" named " + names[2] + L" in " +
-                      names[1]);
+                     names[1]);
         return 1;
     }
     QxPrintLine(names[1] + L"." + names[2] + L":");
@@ -106,6 +107,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
 }
 
-QxCommandRegistrar registrar(
-    {L"members", L"members FILE OBJECT [MEMBER] [--methods]  an object's members, or one member's tip", Run});
+QxCommandRegistrar registrar({L"members",
+                              L"members FILE OBJECT [MEMBER] [--methods]  an object's members, or one member's tip",
+                              Run});
 }  // namespace

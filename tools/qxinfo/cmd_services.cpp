@@ -31,7 +31,7 @@ int ListServices(const std::vector<std::wstring>& args) {
     ServiceList services;
     if (qx_GetSvcList(server, services.list, fromServer) != 0) return 1;
     QxPrintLine(std::wstring(L"Services of \"") + server->name.c_str() + L"\" " +
-                 (fromServer ? L"from the server" : L"from " + server->svc_forder.str()));
+                (fromServer ? L"from the server" : L"from " + server->svc_forder.str()));
     QxTable table({L"name", L"class_name", L"size", L"date", L"time"});
     for (int i = 0; i < services.list.Count(); ++i) {
         const SVC_INFO& s = *static_cast<const SVC_INFO*>(services.list.Items(i));
@@ -39,8 +39,8 @@ int ListServices(const std::vector<std::wstring>& args) {
     }
     table.Print();
     if (!fromServer && !Qx_Dir::IsExist(server->svc_forder.c_str()))
-        QxPrintError(L"the service folder \"" + server->svc_forder.str() + L"\" does not exist (relative paths lead from " +
-                     QxCurrentFolder() + L")");
+        QxPrintError(L"the service folder \"" + server->svc_forder.str() +
+                     L"\" does not exist (relative paths lead from " + QxCurrentFolder() + L")");
     return 0;
 }
 
@@ -60,8 +60,7 @@ int PrintDefinition(const std::vector<std::wstring>& args) {
 }
 
 // NAME=VALUE variables, --dataset ID=FILE datasets and --system; false on a bad argument.
-bool ParseInputs(const std::vector<std::wstring>& args, Qx_VariableList& vars, Qx_DatasetList& datasets,
-                 bool& system) {
+bool ParseInputs(const std::vector<std::wstring>& args, Qx_VariableList& vars, Qx_DatasetList& datasets, bool& system) {
     for (size_t i = 2; i < args.size(); ++i) {
         if (args[i] == L"--system") {
             system = true;
@@ -104,7 +103,8 @@ void PrintOutputs(const Qx_VariableList& vars, const Qx_DatasetList& datasets) {
         QxTable table(headers);
         for (int r = 0; r < ds.GetRowCount(); ++r) {
             std::vector<std::wstring> cells;
-            for (int c = 0; c < ds.GetColumnCount(); ++c) cells.push_back(ds.GetColumn(r, nullptr, c)->ToString().str());
+            for (int c = 0; c < ds.GetColumnCount(); ++c)
+                cells.push_back(ds.GetColumn(r, nullptr, c)->ToString().str());
             table.AddRow(cells);
         }
         table.Print();
@@ -147,7 +147,7 @@ int RunService(const std::vector<std::wstring>& args) {
     long rc = local ? qx_LoadLocalService(server, args[1].c_str(), vars, datasets, system ? 1 : 0)
                     : qx_LoadServerService(server, Qx_WString(args[1].c_str()), vars, datasets, L"BIN", 2);
     QxPrintLine(L"Ran \"" + args[1] + L"\" " + (local ? L"locally" : L"on the server") + L": " +
-                 (rc == 0 ? L"success" : L"failed"));
+                (rc == 0 ? L"success" : L"failed"));
     if (rc != 0) {
         if (local) ExplainLocalFailure(*server, args[1]);
         return 1;
@@ -156,7 +156,10 @@ int RunService(const std::vector<std::wstring>& args) {
     return 0;
 }
 
-QxCommandRegistrar listing({L"services", L"services SERVER [--local]  list a server's or its local folder's services", ListServices});
-QxCommandRegistrar definition({L"definition", L"definition SERVER SERVICE  print a service's XML definition", PrintDefinition});
-QxCommandRegistrar running({L"run", L"run SERVER SERVICE [NAME=VALUE ...] [--dataset ID=FILE.csv ...] [--system]  run a service", RunService});
+QxCommandRegistrar listing({L"services", L"services SERVER [--local]  list a server's or its local folder's services",
+                            ListServices});
+QxCommandRegistrar definition({L"definition", L"definition SERVER SERVICE  print a service's XML definition",
+                               PrintDefinition});
+QxCommandRegistrar running(
+    {L"run", L"run SERVER SERVICE [NAME=VALUE ...] [--dataset ID=FILE.csv ...] [--system]  run a service", RunService});
 }  // namespace

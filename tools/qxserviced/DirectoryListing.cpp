@@ -14,15 +14,13 @@ FILETIME AsFileTime(const LARGE_INTEGER& time) {
 }
 }  // namespace
 
-QxStatus DirectoryListing::List(const std::wstring& folder,
-                                const std::function<void(const DirectoryEntry&)>& visit) {
+QxStatus DirectoryListing::List(const std::wstring& folder, const std::function<void(const DirectoryEntry&)>& visit) {
     QxFileHandle directory(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!directory) {
         const DWORD error = GetLastError();
-        return QxStatus::FromSystemError(error, (L"cannot open the folder " + folder).c_str(),
-                                         QxCode::kReadFailed);
+        return QxStatus::FromSystemError(error, (L"cannot open the folder " + folder).c_str(), QxCode::kReadFailed);
     }
     buffer_.resize(kBufferBytes / sizeof(LONGLONG));
     const DWORD bytes = static_cast<DWORD>(buffer_.size() * sizeof(LONGLONG));
@@ -44,6 +42,5 @@ QxStatus DirectoryListing::List(const std::wstring& folder,
     // The end of the listing, or an empty folder on a file system without "." and "..".
     const DWORD error = GetLastError();
     if (error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND) return QxStatus();
-    return QxStatus::FromSystemError(error, (L"cannot list the folder " + folder).c_str(),
-                                     QxCode::kReadFailed);
+    return QxStatus::FromSystemError(error, (L"cannot list the folder " + folder).c_str(), QxCode::kReadFailed);
 }

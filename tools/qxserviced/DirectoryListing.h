@@ -22,8 +22,7 @@ public:
     // Calls visit for every entry of folder ("." and ".." included, in the file system's
     // order). kReadFailed, with the system's number and message, when the folder cannot be
     // opened or read. One listing at a time: the read buffer is kept for the next one.
-    QxStatus List(const std::wstring& folder,
-                  const std::function<void(const DirectoryEntry&)>& visit);
+    QxStatus List(const std::wstring& folder, const std::function<void(const DirectoryEntry&)>& visit);
 
 private:
     std::vector<LONGLONG> buffer_;  // LONGLONG: the records' alignment

@@ -41,9 +41,12 @@ Qx_WString EnvText(const Qx_VariableList& env, const wchar_t* name) {
 void RequestHandler::Handle(const Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets,
                             ServerReply& reply) const {
     Qx_WString service = EnvText(env, L"SERVICE_NAME");
-    if (service == L"dbm_svc_get_svclist") ListServices(reply);
-    else if (service == L"dbm_svc_load_svc") LoadService(datasets, reply);
-    else RunService(EnvText(env, L"GROUP_NAME"), service, variables, datasets, reply);
+    if (service == L"dbm_svc_get_svclist")
+        ListServices(reply);
+    else if (service == L"dbm_svc_load_svc")
+        LoadService(datasets, reply);
+    else
+        RunService(EnvText(env, L"GROUP_NAME"), service, variables, datasets, reply);
     for (int i = 0; i < reply.datasets.Count(); ++i) reply.rows += reply.datasets.GetItemNN(i)->GetRowCount();
 }
 
@@ -111,13 +114,15 @@ void RequestHandler::RunService(const Qx_WString& group, const Qx_WString& servi
     worker.LoadEnvs(envs);
     worker.InitObject(0, L"");
     if (worker.InitJob(group.c_str(), service.c_str()) != 0) {
-        Fail(reply, QX_RT_E_JOB, Qx_WString(L"The job cannot start: group \"") + group + L"\", service \"" + service + L"\".");
+        Fail(reply, QX_RT_E_JOB,
+             Qx_WString(L"The job cannot start: group \"") + group + L"\", service \"" + service + L"\".");
         return;
     }
     worker.SetServicePath(config_.services.c_str());
     worker.SetServiceName(service.c_str());
     for (int i = 0; i < variables.Count(); ++i) worker.GetSafeVarList().Add(*variables.GetItemNN(i));
-    for (int i = 0; i < datasets.Count(); ++i) worker.AddDataset(datasets.GetItemNN(i)->GetId().c_str(), *datasets.GetItemNN(i));
+    for (int i = 0; i < datasets.Count(); ++i)
+        worker.AddDataset(datasets.GetItemNN(i)->GetId().c_str(), *datasets.GetItemNN(i));
     FolderDefinitions definitions(folder_, service, definition);
     worker.parentWorker = &definitions;
     long rc = worker.Run(L"", L"");

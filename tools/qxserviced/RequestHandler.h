@@ -13,7 +13,7 @@ struct ServerConfig {
     std::wstring connection;
     std::wstring user;
     std::wstring password;
-    std::wstring adaptorDir;                       // empty: the server's own folder
+    std::wstring adaptorDir;  // empty: the server's own folder
     std::wstring dbModule = L"QxOdbcAdaptor320U";
     int readTimeoutSeconds = 30;
     // A reply the client does not take within this time is dropped with its connection.
@@ -52,7 +52,8 @@ class RequestHandler {
 public:
     explicit RequestHandler(const ServerConfig& config) : config_(config), folder_(config.services) {}
 
-    void Handle(const Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets, ServerReply& reply) const;
+    void Handle(const Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets,
+                ServerReply& reply) const;
 
 private:
     void ListServices(ServerReply& reply) const;

@@ -60,24 +60,23 @@ struct Server::Connection {
     QxSocket socket;
     Qx_WString peer;
     State state = kReading;
-    ULONGLONG deadline = 0;    // tick by which the request must have arrived or the reply gone
+    ULONGLONG deadline = 0;      // tick by which the request must have arrived or the reply gone
     ULONGLONG waitingSince = 0;  // tick since which it has waited for a whole request
-    std::string in;            // the request as it arrives
-    size_t expected = 0;       // its whole size once the header is in; 0 before
+    std::string in;              // the request as it arrives
+    size_t expected = 0;         // its whole size once the header is in; 0 before
     QxBudgetShare inShare;
-    std::string out;           // the reply being written
+    std::string out;  // the reply being written
     size_t sent = 0;
     QxBudgetShare outShare;
     bool closeAfterWrite = false;
-    Qx_WString logLine;        // the request's log line, written when its reply has gone
+    Qx_WString logLine;  // the request's log line, written when its reply has gone
 };
 
 namespace {
 ULONGLONG After(int seconds) { return GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000; }
 }  // namespace
 
-Server::Server(const ServerConfig& config)
-    : config_(config), log_(stderr), handler_(config), budget_(config.budget) {
+Server::Server(const ServerConfig& config) : config_(config), log_(stderr), handler_(config), budget_(config.budget) {
     std::wstring module = config.adaptorDir + L"\\" + config.dbModule;
     if (config.dbModule.find(L'.') == std::wstring::npos) module += L".dll";
     pinnedDatabaseModule_ = QxModule(LoadLibraryExW(module.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
@@ -122,7 +121,8 @@ QxStatus Server::Listen() {
         return QxStatus(QxCode::kBadInput, L"invalid bind address " + config_.address);
     QxSocket s(socket(found->ai_family, found->ai_socktype, found->ai_protocol));
     // No SO_REUSEADDR: on Windows it would let a second server steal the port.
-    bool ok = s && bind(s.Get(), found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 && listen(s.Get(), SOMAXCONN) == 0;
+    bool ok =
+        s && bind(s.Get(), found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0 && listen(s.Get(), SOMAXCONN) == 0;
     if (!ok) {
         const DWORD error = static_cast<DWORD>(WSAGetLastError());
         return QxStatus::FromSystemError(error, (L"cannot listen on " + config_.address).c_str());
@@ -139,15 +139,13 @@ QxStatus Server::Listen() {
     self.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int selfLength = sizeof self;
     QxStatus prepared = QxSetNonBlocking(s.Get());
-    if (prepared.ok() &&
-        (!wake || bind(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0 ||
-         getsockname(wake.Get(), reinterpret_cast<sockaddr*>(&self), &selfLength) != 0 ||
-         connect(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0))
+    if (prepared.ok() && (!wake || bind(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0 ||
+                          getsockname(wake.Get(), reinterpret_cast<sockaddr*>(&self), &selfLength) != 0 ||
+                          connect(wake.Get(), reinterpret_cast<sockaddr*>(&self), sizeof self) != 0))
         prepared = QxStatus::FromWsaError(nullptr);
     if (prepared.ok()) prepared = QxSetNonBlocking(wake.Get());
     if (!prepared.ok())
-        return QxStatus(prepared.code(),
-                        L"cannot prepare the server's sockets: " + prepared.reason(),
+        return QxStatus(prepared.code(), L"cannot prepare the server's sockets: " + prepared.reason(),
                         prepared.number());
     listener_ = std::move(s);
     wake_ = std::move(wake);
@@ -179,21 +177,23 @@ bool Server::Run(int graceMs) {
         WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), nearest > now ? static_cast<INT>(nearest - now) : 0);
         if (fds[0].revents) {
             char drain[64];
-            while (recv(wake_.Get(), drain, sizeof drain, 0) > 0) {
-            }
+            while (recv(wake_.Get(), drain, sizeof drain, 0) > 0) {}
         }
         TakeBackFinished();
         for (size_t i = 0; i < polled.size(); ++i) {
             Connection& c = *polled[i];
             const SHORT events = fds[i + 2].revents;
-            if (events && c.state == Connection::kReading) Read(c);
-            else if (events && c.state == Connection::kWriting) Write(c);
+            if (events && c.state == Connection::kReading)
+                Read(c);
+            else if (events && c.state == Connection::kWriting)
+                Write(c);
             if ((c.state == Connection::kReading || c.state == Connection::kWriting) && GetTickCount64() >= c.deadline)
                 Expire(c);
         }
-        connections.erase(std::remove_if(connections.begin(), connections.end(),
-                                         [](const std::unique_ptr<Connection>& c) { return c->state == Connection::kClosed; }),
-                          connections.end());
+        connections.erase(
+            std::remove_if(connections.begin(), connections.end(),
+                           [](const std::unique_ptr<Connection>& c) { return c->state == Connection::kClosed; }),
+            connections.end());
         if (fds[1].revents && !AcceptAll(connections)) break;
     }
     listener_.Reset();
@@ -292,11 +292,9 @@ void Server::Read(Connection& c) {
     c.in.resize(have + static_cast<size_t>(n));
     if (!c.expected && c.in.size() == QxWireCodec::kHeaderSize) {
         QxWireHeader header;
-        const QxStatus parsed =
-            QxWireCodec::ParseHeader(c.in.data(), c.in.size(), config_.maxFrame, header);
+        const QxStatus parsed = QxWireCodec::ParseHeader(c.in.data(), c.in.size(), config_.maxFrame, header);
         if (!parsed.ok()) {
-            Log(c.peer + L" dropped: " + StatusText(parsed.code()) + L" (" +
-                parsed.reason().c_str() + L")");
+            Log(c.peer + L" dropped: " + StatusText(parsed.code()) + L" (" + parsed.reason().c_str() + L")");
             c.state = Connection::kClosed;
             return;
         }
@@ -382,20 +380,18 @@ void Server::WorkLoop() {
 
 // Decodes the request within what the memory budget has left, at most the codec's bound
 // for the frame, and keeps for the work what the decoded items take.
-QxStatus Server::Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost,
-                        Qx_VariableList& env, Qx_VariableList& variables,
-                        Qx_DatasetList& datasets) {
+QxStatus Server::Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost, Qx_VariableList& env,
+                        Qx_VariableList& variables, Qx_DatasetList& datasets) {
     const uint64_t bound = QxWireCodec::DecodeBound(c.in.size());
     uint64_t reserve = std::min<uint64_t>(bound, budget_.Room());
     while (reserve > 0 && !share.GrowTo(reserve)) reserve /= 2;  // others took some meanwhile
     cost.limit = reserve > 0 ? static_cast<size_t>(reserve) : 1;
-    QxStatus decoded = QxWireCodec::DecodeRequest(c.in.data(), c.in.size(), config_.maxFrame, env,
-                                                  variables, datasets, &cost);
+    QxStatus decoded =
+        QxWireCodec::DecodeRequest(c.in.data(), c.in.size(), config_.maxFrame, env, variables, datasets, &cost);
     share.ShrinkTo(cost.spent);
     if (decoded.code() == QxCode::kTooLarge && reserve < bound)
-        return QxStatus(
-            QxCode::kTooLarge,
-            L"the server's memory budget has no room for its content now; try again later");
+        return QxStatus(QxCode::kTooLarge,
+                        L"the server's memory budget has no room for its content now; try again later");
     return decoded;
 }
 
@@ -500,7 +496,8 @@ void Server::Write(Connection& c) {
 void Server::Expire(Connection& c) {
     if (c.state == Connection::kReading)
         Log(c.peer + L" dropped: " + StatusText(QxCode::kTimeout));
-    else Log((c.logLine.IsEmpty() ? c.peer : c.logLine) + L" (reply not taken in time: dropped)");
+    else
+        Log((c.logLine.IsEmpty() ? c.peer : c.logLine) + L" (reply not taken in time: dropped)");
     c.state = Connection::kClosed;
 }
 

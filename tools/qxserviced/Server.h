@@ -63,8 +63,8 @@ private:
     [[nodiscard]] bool StartWorkerIfNeeded();
     void WorkLoop();
     void Work(Connection& c);
-    QxStatus Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost,
-                    Qx_VariableList& env, Qx_VariableList& variables, Qx_DatasetList& datasets);
+    QxStatus Decode(Connection& c, QxBudgetShare& share, QxWireCodec::DecodeCost& cost, Qx_VariableList& env,
+                    Qx_VariableList& variables, Qx_DatasetList& datasets);
     void Wake();
     [[nodiscard]] bool WaitForWorkers(int graceMs);
 

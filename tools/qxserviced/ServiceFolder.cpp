@@ -122,12 +122,10 @@ QxStatus ServiceFolder::Refresh() const {
         }
         Entry& entry = entries_[at->second];
         seen[at->second] = true;
-        if (entry.size != found.size || CompareFileTime(&entry.written, &found.written) != 0)
-            Read(entry, found);
+        if (entry.size != found.size || CompareFileTime(&entry.written, &found.written) != 0) Read(entry, found);
     });
     if (!listed.ok()) return listed;
-    if (added.empty() && std::find(seen.begin(), seen.end(), false) == seen.end())
-        return QxStatus();
+    if (added.empty() && std::find(seen.begin(), seen.end(), false) == seen.end()) return QxStatus();
     for (size_t i = 0; i < entries_.size(); ++i)
         if (seen[i]) added.push_back(std::move(entries_[i]));
     Reindex(std::move(added));
@@ -173,8 +171,7 @@ void ServiceFolder::Read(Entry& entry, const DirectoryEntry& found) const {
 }
 
 QxStatus ServiceFolder::ReadSource(const Qx_WString& name, Qx_WString& text) const {
-    if (!IsSafeName(name))
-        return QxStatus(QxCode::kBadInput, L"refused: the name leaves the service folder");
+    if (!IsSafeName(name)) return QxStatus(QxCode::kBadInput, L"refused: the name leaves the service folder");
     Qx_WString file = WithExtension(name, L".cpp");
     Qx_Buffer bytes;
     if (Qx_File::ReadFile((folder_ + L"\\" + file.str()).c_str(), bytes) < 0)
@@ -184,16 +181,13 @@ QxStatus ServiceFolder::ReadSource(const Qx_WString& name, Qx_WString& text) con
 }
 
 QxStatus ServiceFolder::ReadDefinition(const Qx_WString& name, Qx_Buffer& buffer) const {
-    if (!IsSafeName(name))
-        return QxStatus(QxCode::kBadInput, L"refused: the name leaves the service folder");
-    if (Qx_File::ReadFile((folder_ + L"\\" + WithExtension(name, L".xml").str()).c_str(), buffer) >=
-        0)
+    if (!IsSafeName(name)) return QxStatus(QxCode::kBadInput, L"refused: the name leaves the service folder");
+    if (Qx_File::ReadFile((folder_ + L"\\" + WithExtension(name, L".xml").str()).c_str(), buffer) >= 0)
         return QxStatus();
     Qx_WString text;
     if (QxStatus read = ReadSource(name, text); !read.ok()) return read;
     Qx_WString xml = CutServiceXml(text);
-    if (xml.IsEmpty())
-        return QxStatus(QxCode::kNotFound, L"the service source holds no service XML block");
+    if (xml.IsEmpty()) return QxStatus(QxCode::kNotFound, L"the service source holds no service XML block");
     Qx_AString utf8(xml, CP_UTF8);
     buffer = Qx_Buffer(utf8.GetSafeBuffer(), utf8.GetLength());
     return QxStatus();

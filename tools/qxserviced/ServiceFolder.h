@@ -53,7 +53,7 @@ private:
     std::wstring folder_;
     // The index: a cache behind the const interface, guarded by indexMutex_.
     mutable std::mutex indexMutex_;
-    mutable std::vector<Entry> entries_;  // sorted as Qx_Dir::GetList sorts
+    mutable std::vector<Entry> entries_;                               // sorted as Qx_Dir::GetList sorts
     mutable std::unordered_map<std::wstring_view, size_t> positions_;  // exact name (viewed) to entry
     mutable DirectoryListing listing_;
 };

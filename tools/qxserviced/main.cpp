@@ -31,12 +31,13 @@ void PrintError(const std::wstring& text) {
 }
 
 int Usage() {
-    PrintError(L"usage: qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]\n"
-               L"                  [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]\n"
-               L"                  [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]\n"
-               L"                  [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]\n"
-               L"                  [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]\n"
-               L"                  [--db-max-bytes BYTES] [--db-max-row-runs N] [--db-pool-seconds N]");
+    PrintError(
+        L"usage: qxserviced [--address A] [--port N] [--services DIR] [--connection ODBC-STRING]\n"
+        L"                  [--user U] [--password P] [--adaptor-dir DIR] [--db-module NAME]\n"
+        L"                  [--read-timeout SECONDS] [--send-timeout SECONDS] [--max-frame BYTES]\n"
+        L"                  [--budget BYTES] [--max-connections N] [--workers N] [--thread-idle SECONDS]\n"
+        L"                  [--db-login-timeout SECONDS] [--db-query-timeout SECONDS] [--db-max-rows N]\n"
+        L"                  [--db-max-bytes BYTES] [--db-max-row-runs N] [--db-pool-seconds N]");
     return 2;
 }
 
@@ -71,27 +72,48 @@ bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
         }
         const std::wstring& value = args[i + 1];
         long long number = 0;
-        if (option == L"--address") config.address = value;
-        else if (option == L"--port" && ParseNumber(value, 0, 65535, number)) config.port = static_cast<int>(number);
-        else if (option == L"--services") config.services = value;
-        else if (option == L"--connection") config.connection = value;
-        else if (option == L"--user") config.user = value;
-        else if (option == L"--password") config.password = value;
-        else if (option == L"--adaptor-dir") config.adaptorDir = value;
-        else if (option == L"--db-module") config.dbModule = value;
-        else if (option == L"--read-timeout" && ParseNumber(value, 1, 86400, number)) config.readTimeoutSeconds = static_cast<int>(number);
-        else if (option == L"--send-timeout" && ParseNumber(value, 1, 86400, number)) config.sendTimeoutSeconds = static_cast<int>(number);
-        else if (option == L"--max-frame" && ParseNumber(value, 1024, 0x7fffffff, number)) config.maxFrame = static_cast<uint32_t>(number);
-        else if (option == L"--budget" && ParseNumber(value, 1024, 1ll << 40, number)) config.budget = static_cast<uint64_t>(number);
-        else if (option == L"--workers" && ParseNumber(value, 1, 1024, number)) config.maxWorkers = static_cast<int>(number);
-        else if (option == L"--max-connections" && ParseNumber(value, 1, 100000, number)) config.maxConnections = static_cast<int>(number);
-        else if (option == L"--thread-idle" && ParseNumber(value, 1, 86400, number)) config.threadIdleSeconds = static_cast<int>(number);
-        else if (option == L"--db-login-timeout" && ParseNumber(value, 1, 86400, number)) config.dbLoginTimeout = number;
-        else if (option == L"--db-query-timeout" && ParseNumber(value, 1, 86400, number)) config.dbQueryTimeout = number;
-        else if (option == L"--db-max-rows" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRows = number;
-        else if (option == L"--db-max-bytes" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxBytes = number;
-        else if (option == L"--db-max-row-runs" && ParseNumber(value, 1, 1ll << 40, number)) config.dbMaxRowRuns = number;
-        else if (option == L"--db-pool-seconds" && ParseNumber(value, 0, 86400, number)) config.dbPoolSeconds = number;
+        if (option == L"--address")
+            config.address = value;
+        else if (option == L"--port" && ParseNumber(value, 0, 65535, number))
+            config.port = static_cast<int>(number);
+        else if (option == L"--services")
+            config.services = value;
+        else if (option == L"--connection")
+            config.connection = value;
+        else if (option == L"--user")
+            config.user = value;
+        else if (option == L"--password")
+            config.password = value;
+        else if (option == L"--adaptor-dir")
+            config.adaptorDir = value;
+        else if (option == L"--db-module")
+            config.dbModule = value;
+        else if (option == L"--read-timeout" && ParseNumber(value, 1, 86400, number))
+            config.readTimeoutSeconds = static_cast<int>(number);
+        else if (option == L"--send-timeout" && ParseNumber(value, 1, 86400, number))
+            config.sendTimeoutSeconds = static_cast<int>(number);
+        else if (option == L"--max-frame" && ParseNumber(value, 1024, 0x7fffffff, number))
+            config.maxFrame = static_cast<uint32_t>(number);
+        else if (option == L"--budget" && ParseNumber(value, 1024, 1ll << 40, number))
+            config.budget = static_cast<uint64_t>(number);
+        else if (option == L"--workers" && ParseNumber(value, 1, 1024, number))
+            config.maxWorkers = static_cast<int>(number);
+        else if (option == L"--max-connections" && ParseNumber(value, 1, 100000, number))
+            config.maxConnections = static_cast<int>(number);
+        else if (option == L"--thread-idle" && ParseNumber(value, 1, 86400, number))
+            config.threadIdleSeconds = static_cast<int>(number);
+        else if (option == L"--db-login-timeout" && ParseNumber(value, 1, 86400, number))
+            config.dbLoginTimeout = number;
+        else if (option == L"--db-query-timeout" && ParseNumber(value, 1, 86400, number))
+            config.dbQueryTimeout = number;
+        else if (option == L"--db-max-rows" && ParseNumber(value, 1, 1ll << 40, number))
+            config.dbMaxRows = number;
+        else if (option == L"--db-max-bytes" && ParseNumber(value, 1, 1ll << 40, number))
+            config.dbMaxBytes = number;
+        else if (option == L"--db-max-row-runs" && ParseNumber(value, 1, 1ll << 40, number))
+            config.dbMaxRowRuns = number;
+        else if (option == L"--db-pool-seconds" && ParseNumber(value, 0, 86400, number))
+            config.dbPoolSeconds = number;
         else {
             std::wstring error = L"unknown option or bad value: ";
             error.append(option).append(L" ").append(value);

@@ -54,12 +54,12 @@ class ShowcaseApp : public CWinApp {};
 class ListWindow : public CWnd {
 public:
     bool Create() {
-        if (!CreateEx(0, nullptr, L"QxQVInfo showcase", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 360, 260,
-                      nullptr, nullptr))
+        if (!CreateEx(0, nullptr, L"QxQVInfo showcase", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 360, 260, nullptr,
+                      nullptr))
             return false;
         HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                                    10, 10, 150, 200, m_hWnd, nullptr, nullptr, nullptr);
+                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 10, 10, 150,
+                                    200, m_hWnd, nullptr, nullptr, nullptr);
         font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
         for (const wchar_t* item : kItems) ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
@@ -112,7 +112,7 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(ListWindow, CWnd)
-    ON_MESSAGE(WM_DESTROY, OnDestroy)
+ON_MESSAGE(WM_DESTROY, OnDestroy)
 END_MESSAGE_MAP()
 
 void RunSplash(bool demo) {

@@ -26,7 +26,8 @@ Pool& ThePool() {
 
 bool Alive(const OdbcConnection& c) {
     SQLUINTEGER dead = SQL_CD_TRUE;
-    return SQL_SUCCEEDED(SQLGetConnectAttrW(c.Get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_FALSE;
+    return SQL_SUCCEEDED(SQLGetConnectAttrW(c.Get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+           dead == SQL_CD_FALSE;
 }
 
 }  // namespace
@@ -36,7 +37,8 @@ SQLHENV OdbcEnvironment() {
         // Held by an owner until it is set up; then given up on purpose, never to be freed.
         OdbcHandle<SQL_HANDLE_ENV> h;
         if (!h.Alloc(SQL_NULL_HANDLE)) return static_cast<SQLHENV>(SQL_NULL_HANDLE);
-        if (!SQL_SUCCEEDED(SQLSetEnvAttr(h.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)))
+        if (!SQL_SUCCEEDED(
+                SQLSetEnvAttr(h.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)))
             return static_cast<SQLHENV>(SQL_NULL_HANDLE);
         return static_cast<SQLHENV>(h.Release());
     }();

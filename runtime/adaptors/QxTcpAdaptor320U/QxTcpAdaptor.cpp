@@ -20,8 +20,8 @@ class TcpAdaptor : public QxComAdaptor {
 public:
     void Release() override { delete this; }
 
-    long Exchange(const std::string& request, std::string& reply, const wchar_t* address, int port,
-                  long timeoutSeconds, Qx_WString& error) override {
+    long Exchange(const std::string& request, std::string& reply, const wchar_t* address, int port, long timeoutSeconds,
+                  Qx_WString& error) override {
         return QxAdaptorCall(QX_RT_E_TRANSPORT, error,
                              [&] { return Carry(request, reply, address, port, timeoutSeconds, error); });
     }
@@ -55,8 +55,7 @@ private:
 
     // "<what> <address>:<port> <how>", and why after a colon where a time-out or a stop
     // does not say it all.
-    static Qx_WString Describe(const QxStatus& status, const wchar_t* what, const wchar_t* address,
-                               int port) {
+    static Qx_WString Describe(const QxStatus& status, const wchar_t* what, const wchar_t* address, int port) {
         Qx_WString text;
         const QxCode code = status.code();
         const wchar_t* how = code == QxCode::kTimeout  ? L"timed out"
