@@ -102,3 +102,16 @@ static_assert(!std::is_polymorphic_v<CObjectItem>);
 // The shell calls the browse callback as a BFFCALLBACK: __stdcall on i686, where a
 // mismatch would unbalance the stack on every call.
 static_assert(std::is_same_v<decltype(&qx_SelectFolder_BrowseCallbackProc), BFFCALLBACK>);
+
+// Classes that own a window, a device context, a connection or a tree of nodes cannot be
+// copied: an implicit copy would release what they own twice. The value types a host
+// copies stay copyable.
+template <typename T>
+constexpr bool kOwnerOnly = !std::is_copy_constructible_v<T> && !std::is_copy_assignable_v<T>;
+static_assert(kOwnerOnly<Qx_XmlDOM> && kOwnerOnly<CPaintDC> && kOwnerOnly<CClientDC>);
+static_assert(kOwnerOnly<CParameterTip> && kOwnerOnly<QxSplashWnd> && kOwnerOnly<CException>);
+static_assert(kOwnerOnly<Qx_Worker> && kOwnerOnly<Qx_TarnWorker> && kOwnerOnly<Qx_TarnWorkerCommon>);
+static_assert(kOwnerOnly<Qx_SvcWrapper>);
+static_assert(std::is_copy_constructible_v<Qx_WString> && std::is_copy_assignable_v<Qx_WString>);
+static_assert(std::is_copy_constructible_v<Qx_Variant> && std::is_copy_assignable_v<Qx_Variant>);
+static_assert(std::is_copy_constructible_v<CString> && std::is_copy_assignable_v<CString>);
