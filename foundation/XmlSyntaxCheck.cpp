@@ -184,10 +184,33 @@ bool QxXmlSyntaxCheck::Take(const char* word) {
     return true;
 }
 
+namespace {
+
+// Namespaces in XML, [7] QName: a prefix and a local part, each without a colon. XmlLite
+// reads every document with namespaces, and Windows' XmlLite refuses a tag or attribute
+// name with a colon at its start or end, or with two; Wine's refuses only some of them.
+// ':' is ASCII, so the UTF-8 bytes of the name show it.
+bool IsQualifiedName(const unsigned char* name, size_t length) {
+    const void* colon = memchr(name, ':', length);
+    if (!colon) return true;
+    const size_t at = static_cast<size_t>(static_cast<const unsigned char*>(colon) - name);
+    return at > 0 && at + 1 < length && !memchr(name + at + 1, ':', length - at - 1);
+}
+
+}  // namespace
+
 bool QxXmlSyntaxCheck::Blanks() {
     const unsigned char* from = p_;
     p_ = SkipClass(p_, end_, kBlank);
     return p_ > from;
+}
+
+// A Name that is a QName as well; the caller says what was missing or wrong.
+bool QxXmlSyntaxCheck::TakeQualifiedName(Span* name) {
+    Span taken;
+    if (!TakeName(&taken)) return false;
+    if (name) *name = taken;
+    return IsQualifiedName(taken.start, taken.length);
 }
 
 // A Name, if one starts here; never fails, the caller says what was missing.
@@ -223,7 +246,7 @@ bool QxXmlSyntaxCheck::Markup() {
 }
 
 bool QxXmlSyntaxCheck::StartTag() {
-    if (!TakeName(nullptr)) return Fail(L"a tag whose name does not start with a letter, '_' or ':'");
+    if (!TakeQualifiedName(nullptr)) return Fail(L"a tag whose name is no name, or has a colon at an end or two");
     attributes_.clear();
     for (;;) {
         const bool spaced = Blanks();
@@ -236,7 +259,7 @@ bool QxXmlSyntaxCheck::StartTag() {
 
 bool QxXmlSyntaxCheck::Attribute() {
     Span name;
-    if (!TakeName(&name)) return Fail(L"an attribute whose name does not start with a letter, '_' or ':'");
+    if (!TakeQualifiedName(&name)) return Fail(L"an attribute whose name is no name, or has a colon at an end or two");
     attributes_.push_back(name);
     Blanks();
     if (!Take("=")) return Fail(L"an attribute without '='");
@@ -285,7 +308,7 @@ bool QxXmlSyntaxCheck::UniqueAttributes() {
 }
 
 bool QxXmlSyntaxCheck::EndTag() {
-    if (!TakeName(nullptr)) return Fail(L"an end tag whose name does not start with a letter, '_' or ':'");
+    if (!TakeQualifiedName(nullptr)) return Fail(L"an end tag whose name is no name, or has a colon at an end or two");
     Blanks();
     if (!Take(">")) return Fail(L"an end tag broken after its name");
     return true;
@@ -326,6 +349,8 @@ bool QxXmlSyntaxCheck::Until(const char* terminator) {
 bool QxXmlSyntaxCheck::ProcessingInstruction() {
     Span target;
     if (!TakeName(&target)) return Fail(L"a processing instruction whose target is no name");
+    // Namespaces in XML: no colon in a target.
+    if (memchr(target.start, ':', target.length)) return Fail(L"a processing instruction target with a colon");
     if (target.length == 3 && (target.start[0] | 0x20) == 'x' && (target.start[1] | 0x20) == 'm' &&
         (target.start[2] | 0x20) == 'l')
         return Fail(L"a processing instruction named \"xml\", or an XML declaration not at the start", target.start);

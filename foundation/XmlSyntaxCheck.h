@@ -9,7 +9,9 @@
 // references [68], of the five predefined entities only, since no DTD is accepted; tags
 // [40]-[44] with blanks between attributes and each attribute once; no "]]>" in character
 // data [14]; comments [15]; processing instructions [16], [17], none of them named "xml"
-// in any case; CDATA sections [18]-[21].
+// in any case; CDATA sections [18]-[21]. To these it adds the form of names that Namespaces
+// in XML gives and Windows' XmlLite holds every document to: tag and attribute names are
+// QNames [7], processing instruction targets have no colon.
 //
 // Why a pass of its own rather than checks on XmlLite's nodes: Wine's XmlLite keeps none of
 // these rules, and once it has read a tag or a reference, what broke them (a missing blank,
@@ -58,6 +60,7 @@ private:
     bool Until(const char* terminator);
     bool Reference();
     bool CharacterReference(const unsigned char* at);
+    bool TakeQualifiedName(Span* name);
     bool TakeName(Span* name);
     bool TakeNameCharacter(bool first);
     bool TakeCharacter();

@@ -315,6 +315,34 @@ TEST_F(XmlRules, TagsPartAttributesAndGiveEachOnce) {
     });
 }
 
+// Namespaces in XML, which XmlLite reads every document with: a tag or attribute name is a
+// QName [7], one colon at most and not at either end; a target has no colon.
+TEST_F(XmlRules, NamesAreQualifiedNames) {
+    Expect({
+        {L"<p:t xmlns:p=\"u\"/>", true},
+        {L"<p:t xmlns:p=\"u\"></p:t>", true},
+        {L"<t xmlns:p=\"u\" p:a=\"1\" a=\"2\"/>", true},
+        {L"<t xml:lang=\"en\"/>", true},
+        {L"<:t/>", false},
+        {L"<t:/>", false},
+        {L"<p::t/>", false},
+        {L"<p:q:t/>", false},
+        {L"<t :a=\"1\"/>", false},
+        {L"<t a:=\"1\"/>", false},
+        {L"<t p:q:a=\"1\"/>", false},
+        {L"<t></:t>", false},
+        {L"<?p:q x?>", false},
+        {L"<?:p?>", false},
+    });
+    // "<?xml" followed by anything but a blank starts a processing instruction, also where
+    // the next byte is a character of the ANSI code page that the text is read in.
+    std::string bytes;
+    ASSERT_TRUE(Encode(L"<?xml\u02c6 version='1.0'?>" + Document(L"", kInEntry), 1252, bytes));
+    ExpectBytes(bytes, true, "\"<?xml\" and a byte of the ANSI code page");
+    ASSERT_TRUE(Encode(L"<?xml\u2026 version='1.0'?>" + Document(L"", kInEntry), 1252, bytes));
+    ExpectBytes(bytes, false, "\"<?xml\" and an ellipsis, no name character");
+}
+
 // [14] CharData: no "]]>" outside a CDATA section; [18]-[21] CDATA; [15] comments.
 TEST_F(XmlRules, CharDataCDataAndComments) {
     Expect({

@@ -116,6 +116,13 @@ private:
         name = t_.substr(from, i_ - from);
         return true;
     }
+    // Namespaces in XML [7] QName: Prefix ':' LocalPart, or a LocalPart alone; neither
+    // holds a colon.
+    static bool IsQName(const Text& name) {
+        const size_t colon = name.find(U':');
+        return colon == Text::npos ||
+               (colon > 0 && colon + 1 < name.size() && name.find(U':', colon + 1) == Text::npos);
+    }
     // One Char, any.
     bool Char() {
         if (i_ == t_.size() || !QxIsXmlChar(t_[i_])) return false;
@@ -148,7 +155,7 @@ private:
         const size_t from = i_;
         Skip(U"<?");
         Text target;
-        bool ok = Name(target);
+        bool ok = Name(target) && target.find(U':') == Text::npos;
         if (ok && target.size() == 3) {
             Text lower = target;
             for (char32_t& c : lower) c |= 0x20;
@@ -161,14 +168,15 @@ private:
     // [39] element, [40] STag, [44] EmptyElemTag, [42] ETag
     bool Element(int depth) {
         Text name;
-        if (depth > kMaxDepth || !Skip(U'<') || !Name(name)) return false;
+        if (depth > kMaxDepth || !Skip(U'<') || !Name(name) || !IsQName(name)) return false;
         std::set<Text> attributes;
         for (;;) {
             const bool spaced = S();
             if (Skip(U"/>")) return true;
             if (Skip(U'>')) break;
             Text attribute;
-            if (!spaced || !Name(attribute) || !attributes.insert(attribute).second || !Eq() || !AttValue())
+            if (!spaced || !Name(attribute) || !IsQName(attribute) || !attributes.insert(attribute).second || !Eq() ||
+                !AttValue())
                 return false;
         }
         Text end;
@@ -238,7 +246,11 @@ bool ReadDeclaration(const Text& text, size_t& end, std::wstring& encoding) {
     Grammar grammar(text);
     end = 0;
     encoding.clear();
-    if (text.compare(0, 5, U"<?xml") != 0 || (text.size() > 5 && QxIsXmlNameChar(text[5]))) return true;
+    // Only a blank after "<?xml" starts a declaration: anything else starts a processing
+    // instruction, or breaks one, which the grammar judges on the decoded text. (On bytes,
+    // a byte above 0x7F here is a character of the code page still to be chosen.)
+    const bool blank = text.size() > 5 && (text[5] == 0x20 || text[5] == 0x9 || text[5] == 0xD || text[5] == 0xA);
+    if (text.compare(0, 5, U"<?xml") != 0 || (text.size() > 5 && !blank)) return true;
     if (!grammar.XmlDecl()) return false;
     end = grammar.Position();
     for (char32_t c : grammar.Encoding()) encoding += static_cast<wchar_t>(c);

@@ -9,8 +9,9 @@
 // valid UTF-8; else the ANSI code page), then runs a plain recursive descent over the code
 // points: the declaration, Misc, one root element with its content, references, comments,
 // processing instructions, CDATA sections, each attribute once. To these it adds what the
-// library refuses beyond them: any DTD, and elements nested deeper than
-// Qx_XmlDOM::kMaxDepth. It shares only the character classes with the library
+// library refuses beyond them: any DTD, elements nested deeper than Qx_XmlDOM::kMaxDepth,
+// and names that Namespaces in XML does not allow (a tag or attribute name that is no
+// QName, a processing instruction target with a colon), which Windows' XmlLite refuses. It shares only the character classes with the library
 // (foundation/XmlCharacters.h), which the rule tables test at every edge. Slow and plain:
 // for fuzz cases and tests, not for large files.
 #include <string>
