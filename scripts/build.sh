@@ -3,7 +3,8 @@
 #   scripts/build.sh x86_64|i686|x86_64-checked|i686-checked [cmake --build args...]
 # A -checked tree is the checked build (QX_CHECKED): undefined behaviour traps and the
 # standard library's assertions, on every module. QX_WERROR=1 makes every warning an error
-# (scripts/test.sh sets it).
+# (scripts/test.sh sets it), QX_WERROR=0 lets warnings be; unset, a tree keeps what it was
+# configured with, so that the demo after a test run does not rebuild the tree.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 tree="${1:?usage: build.sh x86_64|i686|x86_64-checked|i686-checked [cmake --build args...]}"; shift
@@ -13,8 +14,13 @@ case "$tree" in
   *) echo "unknown tree: $tree (x86_64, i686, x86_64-checked or i686-checked)" >&2; exit 2 ;;
 esac
 dir="$root/build/$tree"
-options=(-DQX_CHECKED="$checked"
-         -DQX_WARNINGS_AS_ERRORS="$([[ "${QX_WERROR:-}" == 1 ]] && echo ON || echo OFF)")
+options=(-DQX_CHECKED="$checked")
+case "${QX_WERROR:-}" in
+  1) options+=(-DQX_WARNINGS_AS_ERRORS=ON) ;;
+  0) options+=(-DQX_WARNINGS_AS_ERRORS=OFF) ;;
+  "") ;;
+  *) echo "QX_WERROR must be 1 or 0, not '$QX_WERROR'" >&2; exit 2 ;;
+esac
 
 # ccache, where a developer has installed it, keeps builds of other checkouts short; the
 # build does not need it.
