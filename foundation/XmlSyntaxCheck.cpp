@@ -1,5 +1,6 @@
 #include "foundation/XmlSyntaxCheck.h"
 #include "foundation/XmlCharacters.h"
+#include "foundation/Qx_XmlDOM.h"
 #include <algorithm>
 #include <cstring>
 
@@ -123,6 +124,7 @@ bool QxXmlSyntaxCheck::Check(const char* text, size_t size) {
     end_ = p_ + size;
     error_ = nullptr;
     wideReferences_.clear();
+    open_.clear();
     while (p_ < end_) {
         if (!CharData()) return false;
         if (p_ < end_ && !(*p_ == '<' ? Markup() : Reference())) return false;
@@ -246,12 +248,19 @@ bool QxXmlSyntaxCheck::Markup() {
 }
 
 bool QxXmlSyntaxCheck::StartTag() {
-    if (!TakeQualifiedName(nullptr)) return Fail(L"a tag whose name is no name, or has a colon at an end or two");
+    Span name;
+    if (!TakeQualifiedName(&name)) return Fail(L"a tag whose name is no name, or has a colon at an end or two");
     attributes_.clear();
     for (;;) {
         const bool spaced = Blanks();
         if (p_ == end_) return Fail(kCutShort);
-        if (Take(">") || Take("/>")) return UniqueAttributes();
+        if (Take("/>")) return UniqueAttributes();
+        if (Take(">")) {
+            if (open_.size() >= static_cast<size_t>(Qx_XmlDOM::kMaxDepth))
+                return Fail(L"elements nested too deep", name.start);
+            open_.push_back(name);
+            return UniqueAttributes();
+        }
         if (!spaced) return Fail(L"a tag broken where a blank, an attribute or its end should stand");
         if (!Attribute()) return false;
     }
@@ -308,7 +317,11 @@ bool QxXmlSyntaxCheck::UniqueAttributes() {
 }
 
 bool QxXmlSyntaxCheck::EndTag() {
-    if (!TakeQualifiedName(nullptr)) return Fail(L"an end tag whose name is no name, or has a colon at an end or two");
+    Span name;
+    if (!TakeQualifiedName(&name)) return Fail(L"an end tag whose name is no name, or has a colon at an end or two");
+    if (open_.empty() || open_.back().length != name.length || memcmp(open_.back().start, name.start, name.length) != 0)
+        return Fail(L"end tag without its start tag", name.start);
+    open_.pop_back();
     Blanks();
     if (!Take(">")) return Fail(L"an end tag broken after its name");
     return true;

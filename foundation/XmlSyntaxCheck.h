@@ -21,7 +21,10 @@
 // The text is UTF-8, as QxXmlInput prepares it from every encoding read, so that one pass
 // serves them all; its XML declaration has been read and taken off already. The pass is
 // linear and allocates nothing per character: only the names of one tag's attributes are
-// kept, to find one given twice. Internal.
+// kept, to find one given twice, and the names of the open elements, to match each end tag
+// with its start tag in the text itself (Wine's XmlLite was seen to pass an end tag that
+// did not match). Elements nest at most Qx_XmlDOM::kMaxDepth deep, as every reader allows.
+// Internal.
 class QxXmlSyntaxCheck {
 public:
     QxXmlSyntaxCheck() = default;
@@ -75,5 +78,6 @@ private:
     const wchar_t* error_ = nullptr;
     const unsigned char* errorAt_ = nullptr;
     std::vector<Span> attributes_;                      // of the tag being read
+    std::vector<Span> open_;                            // the names of the open elements
     std::vector<const unsigned char*> wideReferences_;  // where each starts
 };

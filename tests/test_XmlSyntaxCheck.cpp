@@ -311,6 +311,10 @@ TEST_F(XmlRules, TagsPartAttributesAndGiveEachOnce) {
         {L"< t/>", false},
         {L"<t a=\"1\" b=\"1\"></t>", true},
         {L"<t a='1'></t a='1'>", false},
+        {L"<t></tt>", false},
+        {L"<t></t\u020f>", false},
+        {L"<t><u></t></u>", false},
+        {L"<\u00e9><\u00e9/></\u00e9>", true},
         {L"<t a=\"x", false},
     });
 }
