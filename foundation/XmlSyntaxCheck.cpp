@@ -292,8 +292,8 @@ bool QxXmlSyntaxCheck::AttributeValue(unsigned char quote) {
     return Fail(kCutShort);
 }
 
-// Unique Att Spec. A tag has few attributes: they are compared pair by pair, and only a
-// tag with many is sorted, so that no tag costs more than n log n comparisons.
+// Each attribute once in a tag. A tag has few attributes: they are compared pair by pair,
+// and only a tag with many is sorted, so that no tag costs more than n log n comparisons.
 bool QxXmlSyntaxCheck::UniqueAttributes() {
     const size_t count = attributes_.size();
     const auto same = [](const Span& a, const Span& b) {

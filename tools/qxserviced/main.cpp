@@ -12,6 +12,7 @@
 #include "platform/QxWin.h"
 #include <cstdio>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -62,6 +63,23 @@ std::wstring ExeFolder() {
     return path.substr(0, path.find_last_of(L"\\/"));
 }
 
+// The options whose value is taken as it stands.
+constexpr std::pair<const wchar_t*, std::wstring ServerConfig::*> kTextOptions[] = {
+    {L"--address", &ServerConfig::address},       {L"--services", &ServerConfig::services},
+    {L"--connection", &ServerConfig::connection}, {L"--user", &ServerConfig::user},
+    {L"--password", &ServerConfig::password},     {L"--adaptor-dir", &ServerConfig::adaptorDir},
+    {L"--db-module", &ServerConfig::dbModule},
+};
+
+bool TakeTextOption(const std::wstring& option, const std::wstring& value, ServerConfig& config) {
+    for (const auto& [name, field] : kTextOptions) {
+        if (option != name) continue;
+        config.*field = value;
+        return true;
+    }
+    return false;
+}
+
 // False (after a message) on an unknown option or a bad value.
 bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
     for (size_t i = 0; i < args.size(); i += 2) {
@@ -72,22 +90,9 @@ bool ParseOptions(const std::vector<std::wstring>& args, ServerConfig& config) {
         }
         const std::wstring& value = args[i + 1];
         long long number = 0;
-        if (option == L"--address")
-            config.address = value;
-        else if (option == L"--port" && ParseNumber(value, 0, 65535, number))
+        if (TakeTextOption(option, value, config)) continue;
+        if (option == L"--port" && ParseNumber(value, 0, 65535, number))
             config.port = static_cast<int>(number);
-        else if (option == L"--services")
-            config.services = value;
-        else if (option == L"--connection")
-            config.connection = value;
-        else if (option == L"--user")
-            config.user = value;
-        else if (option == L"--password")
-            config.password = value;
-        else if (option == L"--adaptor-dir")
-            config.adaptorDir = value;
-        else if (option == L"--db-module")
-            config.dbModule = value;
         else if (option == L"--read-timeout" && ParseNumber(value, 1, 86400, number))
             config.readTimeoutSeconds = static_cast<int>(number);
         else if (option == L"--send-timeout" && ParseNumber(value, 1, 86400, number))
